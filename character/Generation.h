@@ -1,0 +1,37 @@
+// The rules of play as functions of plain inputs. The form reads its
+// selections and check states, calls these, and refreshes.
+#pragma once
+
+#include "character/Character.h"
+#include "rules/Rules.h"
+
+// Where an item can be bought into.
+enum class EquipmentPlace { Right, Left, Worn, Pocket };
+
+// Rolls every characteristic in use from race `race`'s dice and derives CdB,
+// PF and PM. Does nothing and returns false when `race` is not a race in use.
+bool RollCharacteristics(CCharacter& character, const CRules& rules, int race);
+
+// Rolls skills, money and honour from the first `inUse` (1..3) of
+// `archetypes`, averaged, then settles the held items against the new money.
+// Does nothing and returns false when an archetype in use is not valid.
+bool RollSkills(CCharacter& character, const CRules& rules, const int archetypes[3], int inUse);
+
+// The item held at `place` (`pocket` is used for EquipmentPlace::Pocket only).
+// Throws std::out_of_range for a pocket outside the pocket array.
+CItem& HeldItem(CCharacter& character, EquipmentPlace place, int pocket = 0);
+const CItem& HeldItem(const CCharacter& character, EquipmentPlace place, int pocket = 0);
+
+// Buys catalogue item `item` into `place`, trading in the held item at the
+// price paid for it. Returns false, changing nothing, when the money does not
+// reach or `item` / `pocket` is not valid. A bought hand or worn item
+// recomputes the equipment effects; a pocket item does not.
+bool Purchase(CCharacter& character, const CRules& rules, EquipmentPlace place, int pocket,
+              int item);
+
+// Recomputes every modifier and the armour from the two hands and the worn item.
+void ApplyEquipmentEffects(CCharacter& character, const CRules& rules);
+
+// The rolled value of the characteristic on which skill `skill` rests, or 0
+// when the skill is not in use or its base is not a characteristic in use.
+int SkillBaseValue(const CCharacter& character, const CRules& rules, int skill);

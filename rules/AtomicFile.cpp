@@ -1,0 +1,113 @@
+#include "rules/AtomicFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+std::string DescribeErrno(int err) {
+  switch (err) {
+    case ENOENT:
+      return "il file o la cartella non esiste";
+    case EACCES:
+    case EPERM:
+      return "permesso negato";
+    case EISDIR:
+      return "il percorso è una cartella";
+    case ENOTDIR:
+      return "una parte del percorso non è una cartella";
+    case ENOSPC:
+      return "spazio su disco esaurito";
+    case EROFS:
+      return "il file system è in sola lettura";
+    case EDQUOT:
+      return "quota del disco superata";
+    case ENAMETOOLONG:
+      return "il nome del file è troppo lungo";
+    case EIO:
+      return "errore di ingresso/uscita";
+    default:
+      return std::strerror(err);
+  }
+}
+
+namespace {
+
+bool Fail(std::string* error, const std::string& path, const std::string& reason) {
+  if (error) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(fs::path(path), ec);
+    *error =
+        "Impossibile scrivere il file \"" + (ec ? path : absolute.string()) + "\": " + reason + ".";
+  }
+  return false;
+}
+
+// A name beside `target` that no file has yet; the file is created exclusively.
+std::FILE* CreateTemporary(const fs::path& target, fs::path& tempPath, int& err) {
+  static std::minstd_rand suffixes(std::random_device{}());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    tempPath = target;
+    tempPath += ".tmp" + std::to_string(suffixes() % 1000000);
+    errno = 0;
+    if (std::FILE* file = std::fopen(tempPath.c_str(), "wbx")) return file;
+    err = errno;
+    if (err != EEXIST) return nullptr;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+  if (path.empty()) return Fail(error, path, "nessun nome di file");
+  fs::path target(path);
+  std::error_code ec;
+  // Write through a symbolic link to the file it names, keeping the link.
+  if (fs::is_symlink(target, ec)) {
+    fs::path resolved = fs::weakly_canonical(target, ec);
+    if (!ec) target = resolved;
+  }
+  const fs::file_status status = fs::status(target, ec);
+  const bool exists = fs::exists(status);
+  if (exists) {
+    if (fs::is_directory(status)) return Fail(error, path, DescribeErrno(EISDIR));
+    constexpr fs::perms anyWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if ((status.permissions() & anyWrite) == fs::perms::none)
+      return Fail(error, path, "il file è in sola lettura");
+  }
+
+  fs::path tempPath;
+  int err = 0;
+  std::FILE* file = CreateTemporary(target, tempPath, err);
+  if (!file) return Fail(error, path, DescribeErrno(err ? err : EIO));
+
+  errno = 0;
+  bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  ok = ok && std::fflush(file) == 0;
+  err = errno;
+  ok = ok && !std::ferror(file);
+  if (std::fclose(file) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  if (ok && exists) fs::permissions(tempPath, status.permissions(), ec);  // best effort
+  if (ok) {
+    fs::rename(tempPath, target, ec);
+    if (ec) {
+      ok = false;
+      err = ec.value();
+    }
+  }
+  if (!ok) {
+    std::error_code ignored;
+    fs::remove(tempPath, ignored);
+    return Fail(error, path, DescribeErrno(err ? err : EIO));
+  }
+  return true;
+}

@@ -1,0 +1,313 @@
+#include "rules/Rules.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include "rules/AtomicFile.h"
+
+namespace fs = std::filesystem;
+
+std::string FoldCase(std::string_view text) {
+  std::string folded(text);
+  for (char& ch : folded) {
+    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+  }
+  return folded;
+}
+
+int ParseNumber(std::string_view text) {
+  size_t i = 0;
+  // The C locale's white space, as atoi skips it.
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  // Accumulate the magnitude, stopping growth once it is beyond any int.
+  constexpr std::int64_t limit = std::int64_t{INT_MAX} + 1;
+  std::int64_t magnitude = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    if (magnitude <= limit) magnitude = magnitude * 10 + (text[i] - '0');
+  }
+  const std::int64_t value = negative ? -magnitude : magnitude;
+  return static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
+}
+
+std::string FormatNumber(int value) { return std::to_string(value); }
+
+namespace {
+
+// Delivers the lines of a rules file: a line ends at LF, a CR right before the
+// LF is dropped, and after the last line every read gives an empty text.
+class LineReader {
+ public:
+  explicit LineReader(std::istream& in) : m_in(in) {}
+
+  std::string Next() {
+    ++m_line;
+    std::string line;
+    if (m_atEnd) return line;
+    if (!std::getline(m_in, line)) {
+      m_atEnd = true;
+      return {};
+    }
+    if (!line.empty() && line.back() == '\r' && !m_in.eof()) line.pop_back();
+    if (m_in.eof()) m_atEnd = true;
+    return line;
+  }
+
+  int Number() { return ParseNumber(Next()); }
+
+  // The 1-based number of the line last delivered.
+  int Line() const { return m_line; }
+  bool Failed() const { return m_in.bad(); }
+
+ private:
+  std::istream& m_in;
+  int m_line = 0;
+  bool m_atEnd = false;
+};
+
+struct Section {
+  const char* what;  // the records it counts, in Italian
+  int capacity;
+};
+
+constexpr Section kCharacteristics{"caratteristiche", MAX_CHARACTERISTICS};
+constexpr Section kSkills{"abilità", MAX_SKILLS};
+constexpr Section kRaces{"razze", MAX_RACES};
+constexpr Section kArchetypes{"archetipi", MAX_ARCHETYPES};
+constexpr Section kItems{"oggetti", MAX_ITEMS};
+
+std::string FolderOf(std::string_view path) {
+  std::error_code ec;
+  fs::path absolute = fs::absolute(fs::path(path), ec);
+  if (ec) return ".";
+  return absolute.parent_path().string();
+}
+
+std::string FileNameOf(std::string_view path) {
+  const std::string name = fs::path(path).filename().string();
+  return name.empty() ? std::string(path) : name;
+}
+
+CRulesError MakeError(CRulesError::Kind kind, std::string_view path, int line, std::string reason) {
+  CRulesError error;
+  error.m_kind = kind;
+  error.m_strFile = std::string(path);
+  error.m_strFolder = FolderOf(path);
+  error.m_nLine = line;
+  error.m_strReason = std::move(reason);
+  const std::string where =
+      "\"" + FileNameOf(path) + "\" nella cartella \"" + error.m_strFolder + "\"";
+  switch (kind) {
+    case CRulesError::Kind::CannotOpen:
+      error.m_strMessage =
+          "Impossibile aprire il file delle regole " + where + ": " + error.m_strReason + ".";
+      break;
+    case CRulesError::Kind::ReadFailed:
+      error.m_strMessage = "Impossibile leggere il file delle regole " + where + " (riga " +
+                           std::to_string(line) + "): " + error.m_strReason + ".";
+      break;
+    default:
+      error.m_strMessage = "Il file delle regole " + where + " non è valido: riga " +
+                           std::to_string(line) + ": " + error.m_strReason + ".";
+      break;
+  }
+  return error;
+}
+
+int Bound(int count, int capacity) { return std::clamp(count, 0, capacity); }
+
+}  // namespace
+
+CRules::CRules() : CRules(RULES_FILE_NAME) {}
+
+CRules::CRules(const char* path) {
+  if (path) Load(path);
+}
+
+int CRules::CharacteristicsInUse() const { return Bound(m_nCharacteristics, MAX_CHARACTERISTICS); }
+int CRules::SkillsInUse() const { return Bound(m_nSkills, MAX_SKILLS); }
+int CRules::RacesInUse() const { return Bound(m_nRaces, MAX_RACES); }
+int CRules::ArchetypesInUse() const { return Bound(m_nArchetypes, MAX_ARCHETYPES); }
+int CRules::ItemsInUse() const { return Bound(m_nItems, MAX_ITEMS); }
+
+bool CRules::Load(const char* path) {
+  const std::string name = path ? path : "";
+  std::error_code ec;
+  const fs::file_status status = fs::status(name, ec);
+  int err = 0;
+  if (fs::is_directory(status)) {
+    err = EISDIR;
+  } else {
+    errno = 0;
+    std::ifstream in(name, std::ios::binary);
+    if (in.is_open()) return Load(in, name);
+    err = errno ? errno : (fs::exists(status) ? EACCES : ENOENT);
+  }
+  *this = CRules(nullptr);
+  m_loadError = MakeError(CRulesError::Kind::CannotOpen, name, 0, DescribeErrno(err));
+  return false;
+}
+
+bool CRules::Load(std::istream& in, std::string_view name) {
+  *this = CRules(nullptr);
+  LineReader reader(in);
+  std::string problem;
+
+  // Reads a count and checks it against its section's capacity. Counts of 0 or
+  // less read no records and are kept as they are.
+  auto readCount = [&](const Section& section, int& count) {
+    count = reader.Number();
+    if (count > section.capacity) {
+      problem = "il numero di " + std::string(section.what) + " è " + std::to_string(count) +
+                ", al massimo " + std::to_string(section.capacity);
+      return false;
+    }
+    return true;
+  };
+  auto readDice = [&](CDice& dice) {
+    dice.m_nCount = reader.Number();
+    dice.m_nSides = reader.Number();
+    dice.m_nBonus = reader.Number();
+  };
+
+  bool ok = readCount(kCharacteristics, m_nCharacteristics);
+  for (int c = 0; ok && c < m_nCharacteristics; ++c) {
+    m_aCharLabel[c] = reader.Next();
+    m_aCharKey[c] = reader.Next();
+    m_aCharExtra[c] = reader.Next();
+  }
+  ok = ok && readCount(kSkills, m_nSkills);
+  for (int s = 0; ok && s < m_nSkills; ++s) {
+    m_aSkillLabel[s] = reader.Next();
+    m_aSkillSheetName[s] = reader.Next();
+    m_aSkillKey[s] = reader.Next();
+    m_aSkillBase[s] = reader.Number();
+  }
+  ok = ok && readCount(kRaces, m_nRaces);
+  for (int r = 0; ok && r < m_nRaces; ++r) {
+    m_aRaces[r].m_strName = reader.Next();
+    for (int c = 0; c < m_nCharacteristics; ++c) readDice(m_aRaces[r].m_aDice[c]);
+  }
+  ok = ok && readCount(kArchetypes, m_nArchetypes);
+  for (int a = 0; ok && a < m_nArchetypes; ++a) {
+    CArchetype& archetype = m_aArchetypes[a];
+    archetype.m_strName = reader.Next();
+    archetype.m_nHonour = reader.Number();
+    readDice(archetype.m_diceMoney);
+    for (int s = 0; s < m_nSkills; ++s) readDice(archetype.m_aSkillDice[s]);
+  }
+  ok = ok && readCount(kItems, m_nItems);
+  for (int i = 0; ok && i < m_nItems; ++i) {
+    CItem& item = m_aItems[i];
+    item.SetName(reader.Next());
+    item.SetType(reader.Next());
+    item.m_nPotenza = reader.Number();
+    item.m_nBonus = reader.Number();
+    item.m_nMod = reader.Number();
+    item.m_nPrice = reader.Number();
+  }
+
+  if (ok && reader.Failed()) {
+    *this = CRules(nullptr);
+    m_loadError =
+        MakeError(CRulesError::Kind::ReadFailed, name, reader.Line(), "errore di lettura");
+    return false;
+  }
+  if (!ok) {
+    const int line = reader.Line();
+    *this = CRules(nullptr);
+    m_loadError = MakeError(CRulesError::Kind::Malformed, name, line, problem);
+    return false;
+  }
+  for (int i = 0; i < m_nItems; ++i) m_aItems[i].m_nId = i;
+  return true;
+}
+
+std::string CRules::ToText() const {
+  std::string text;
+  auto line = [&text](std::string_view value) {
+    text.append(value);
+    text.append("\r\n");
+  };
+  auto number = [&line](int value) { line(FormatNumber(value)); };
+  auto dice = [&number](const CDice& d) {
+    number(d.m_nCount);
+    number(d.m_nSides);
+    number(d.m_nBonus);
+  };
+
+  // Counts are written as they are, a negative one included; the records
+  // follow only up to the capacity.
+  number(m_nCharacteristics);
+  for (int c = 0; c < CharacteristicsInUse(); ++c) {
+    line(m_aCharLabel[c]);
+    line(m_aCharKey[c]);
+    line(m_aCharExtra[c]);
+  }
+  number(m_nSkills);
+  for (int s = 0; s < SkillsInUse(); ++s) {
+    line(m_aSkillLabel[s]);
+    line(m_aSkillSheetName[s]);
+    line(m_aSkillKey[s]);
+    number(m_aSkillBase[s]);
+  }
+  number(m_nRaces);
+  for (int r = 0; r < RacesInUse(); ++r) {
+    line(m_aRaces[r].m_strName);
+    for (int c = 0; c < CharacteristicsInUse(); ++c) dice(m_aRaces[r].m_aDice[c]);
+  }
+  number(m_nArchetypes);
+  for (int a = 0; a < ArchetypesInUse(); ++a) {
+    const CArchetype& archetype = m_aArchetypes[a];
+    line(archetype.m_strName);
+    number(archetype.m_nHonour);
+    dice(archetype.m_diceMoney);
+    for (int s = 0; s < SkillsInUse(); ++s) dice(archetype.m_aSkillDice[s]);
+  }
+  number(m_nItems);
+  for (int i = 0; i < ItemsInUse(); ++i) {
+    const CItem& item = m_aItems[i];
+    line(item.m_strName);
+    line(item.m_strType);
+    number(item.m_nPotenza);
+    number(item.m_nBonus);
+    number(item.m_nMod);
+    number(item.m_nPrice);
+  }
+  return text;
+}
+
+bool CRules::Save(const char* path, std::string* error) const {
+  return WriteFileAtomically(path ? path : "", ToText(), error);
+}
+
+namespace {
+
+int FindKey(const std::string* keys, int count, std::string_view key) {
+  const std::string folded = FoldCase(key);
+  for (int i = 0; i < count; ++i) {
+    if (FoldCase(keys[i]) == folded) return i;
+  }
+  return -1;
+}
+
+}  // namespace
+
+int CRules::FindSkill(std::string_view key) const {
+  return FindKey(m_aSkillKey, SkillsInUse(), key);
+}
+
+int CRules::FindCharacteristic(std::string_view key) const {
+  return FindKey(m_aCharKey, CharacteristicsInUse(), key);
+}

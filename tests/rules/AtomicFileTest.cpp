@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "rules/AtomicFile.h"
+#include "rules/Rules.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class AtomicFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_dir = fs::temp_directory_path() /
+            ("tarvo-atomic-" +
+             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(m_dir);
+    fs::create_directories(m_dir);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(m_dir, ec);
+  }
+
+  static std::string Read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  static void Write(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+  // Only the files named remain in the folder: no temporary is left behind.
+  void ExpectOnly(std::initializer_list<std::string> names) const {
+    std::set<std::string> found;
+    for (const auto& entry : fs::directory_iterator(m_dir)) {
+      found.insert(entry.path().filename().string());
+    }
+    EXPECT_EQ(found, std::set<std::string>(names));
+  }
+
+  fs::path m_dir;
+};
+
+}  // namespace
+
+TEST_F(AtomicFileTest, ReplacesTheFileAndKeepsItsPermissions) {
+  const fs::path target = m_dir / "tarvo.rul";
+  Write(target, "old");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+  std::string error;
+  ASSERT_TRUE(WriteFileAtomically(target.string(), "new\r\n", &error)) << error;
+  EXPECT_EQ(Read(target), "new\r\n");
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  ExpectOnly({"tarvo.rul"});
+}
+
+TEST_F(AtomicFileTest, FailuresLeaveThePreviousFileAndNoTemporary) {
+  std::string error;
+  // A folder that does not exist.
+  EXPECT_FALSE(WriteFileAtomically((m_dir / "gone" / "x.pg").string(), "a", &error));
+  EXPECT_NE(error.find("non esiste"), std::string::npos) << error;
+
+  // A path that is a folder.
+  fs::create_directories(m_dir / "folder.pg");
+  EXPECT_FALSE(WriteFileAtomically((m_dir / "folder.pg").string(), "a", &error));
+  EXPECT_NE(error.find("cartella"), std::string::npos) << error;
+
+  // A read-only target stays as it was.
+  const fs::path readOnly = m_dir / "locked.pg";
+  Write(readOnly, "keep");
+  fs::permissions(readOnly, fs::perms::owner_read);
+  EXPECT_FALSE(WriteFileAtomically(readOnly.string(), "new", &error));
+  EXPECT_NE(error.find("sola lettura"), std::string::npos) << error;
+  EXPECT_EQ(Read(readOnly), "keep");
+  EXPECT_NE(error.find(readOnly.string()), std::string::npos) << error;
+
+  ExpectOnly({"folder.pg", "locked.pg"});
+}
+
+TEST_F(AtomicFileTest, RulesSaveReportsFailureAndWritesNothing) {
+  CRules rules(nullptr);
+  std::string error;
+  EXPECT_FALSE(rules.Save((m_dir / "no" / "tarvo.rul").c_str(), &error));
+  EXPECT_FALSE(error.empty());
+  ASSERT_TRUE(rules.Save((m_dir / "tarvo.rul").c_str(), &error)) << error;
+  EXPECT_EQ(Read(m_dir / "tarvo.rul"), "0\r\n0\r\n0\r\n0\r\n0\r\n");
+  ExpectOnly({"tarvo.rul"});
+}
