@@ -16,6 +16,10 @@ inline constexpr int MAX_SKILLS = 20;
 // The number of pockets a character uses; not part of the rules file.
 inline constexpr int POCKET_COUNT = 10;
 
+// The most dice one expression may throw. No game comes near it; a rules file
+// that asks for more is refused rather than spinning the dice for minutes.
+inline constexpr int MAX_DICE_COUNT = 1000;
+
 // Roll m_nCount dice of m_nSides sides each and add m_nBonus.
 class CDice {
  public:

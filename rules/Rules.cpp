@@ -162,23 +162,28 @@ bool CRules::Load(const char* path) {
 bool CRules::Load(std::istream& in, std::string_view name) {
   *this = CRules(nullptr);
   LineReader reader(in);
+  // The first line that breaks a limit, and what was expected there.
+  int problemLine = 0;
   std::string problem;
+  auto atMost = [&](const char* what, int value, int limit) {
+    if (value <= limit) return true;
+    problemLine = reader.Line();
+    problem = "il numero di " + std::string(what) + " è " + std::to_string(value) +
+              ", al massimo " + std::to_string(limit);
+    return false;
+  };
 
-  // Reads a count and checks it against its section's capacity. Counts of 0 or
-  // less read no records and are kept as they are.
+  // A count of 0 or less reads no records and is kept as it is.
   auto readCount = [&](const Section& section, int& count) {
     count = reader.Number();
-    if (count > section.capacity) {
-      problem = "il numero di " + std::string(section.what) + " è " + std::to_string(count) +
-                ", al massimo " + std::to_string(section.capacity);
-      return false;
-    }
-    return true;
+    return atMost(section.what, count, section.capacity);
   };
   auto readDice = [&](CDice& dice) {
     dice.m_nCount = reader.Number();
+    if (!atMost("dadi", dice.m_nCount, MAX_DICE_COUNT)) return false;
     dice.m_nSides = reader.Number();
     dice.m_nBonus = reader.Number();
+    return true;
   };
 
   bool ok = readCount(kCharacteristics, m_nCharacteristics);
@@ -197,15 +202,15 @@ bool CRules::Load(std::istream& in, std::string_view name) {
   ok = ok && readCount(kRaces, m_nRaces);
   for (int r = 0; ok && r < m_nRaces; ++r) {
     m_aRaces[r].m_strName = reader.Next();
-    for (int c = 0; c < m_nCharacteristics; ++c) readDice(m_aRaces[r].m_aDice[c]);
+    for (int c = 0; ok && c < m_nCharacteristics; ++c) ok = readDice(m_aRaces[r].m_aDice[c]);
   }
   ok = ok && readCount(kArchetypes, m_nArchetypes);
   for (int a = 0; ok && a < m_nArchetypes; ++a) {
     CArchetype& archetype = m_aArchetypes[a];
     archetype.m_strName = reader.Next();
     archetype.m_nHonour = reader.Number();
-    readDice(archetype.m_diceMoney);
-    for (int s = 0; s < m_nSkills; ++s) readDice(archetype.m_aSkillDice[s]);
+    ok = readDice(archetype.m_diceMoney);
+    for (int s = 0; ok && s < m_nSkills; ++s) ok = readDice(archetype.m_aSkillDice[s]);
   }
   ok = ok && readCount(kItems, m_nItems);
   for (int i = 0; ok && i < m_nItems; ++i) {
@@ -218,16 +223,15 @@ bool CRules::Load(std::istream& in, std::string_view name) {
     item.m_nPrice = reader.Number();
   }
 
-  if (ok && reader.Failed()) {
+  if (reader.Failed()) {
+    const int line = reader.Line();
     *this = CRules(nullptr);
-    m_loadError =
-        MakeError(CRulesError::Kind::ReadFailed, name, reader.Line(), "errore di lettura");
+    m_loadError = MakeError(CRulesError::Kind::ReadFailed, name, line, "errore di lettura");
     return false;
   }
   if (!ok) {
-    const int line = reader.Line();
     *this = CRules(nullptr);
-    m_loadError = MakeError(CRulesError::Kind::Malformed, name, line, problem);
+    m_loadError = MakeError(CRulesError::Kind::Malformed, name, problemLine, problem);
     return false;
   }
   for (int i = 0; i < m_nItems; ++i) m_aItems[i].m_nId = i;

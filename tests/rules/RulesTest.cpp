@@ -302,6 +302,21 @@ TEST(RulesErrors, CountsBeyondCapacityAreRejectedWithLineAndLimit) {
   }
 }
 
+TEST(RulesErrors, DiceCountsBeyondTheBoundAreRejected) {
+  // Race dice, money dice and skill dice: the line of the offending count is named.
+  for (int index : {11, 17, 20}) {
+    std::vector<std::string> lines = kExample;
+    lines[index] = "1000";
+    EXPECT_TRUE(LoadText(Lines(lines)).IsLoaded());
+    lines[index] = "2000000000";
+    const CRulesError error = LoadText(Lines(lines), false).GetLoadError();
+    EXPECT_EQ(error.m_nLine, index + 1);
+    EXPECT_NE(error.m_strMessage.find("il numero di dadi è 2000000000, al massimo 1000"),
+              std::string::npos)
+        << error.m_strMessage;
+  }
+}
+
 TEST(RulesErrors, CountsAtCapacityLoad) {
   std::vector<std::string> lines = {"5"};
   for (int c = 0; c < 5; ++c) lines.insert(lines.end(), {"L", "K" + std::to_string(c), "X"});
