@@ -76,6 +76,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
   const bool exists = fs::exists(status);
   if (exists) {
     if (fs::is_directory(status)) return Fail(error, path, DescribeErrno(EISDIR));
+    // A device or a pipe is never replaced by a plain file.
+    if (!fs::is_regular_file(status)) return Fail(error, path, "non è un file normale");
     constexpr fs::perms anyWrite =
         fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     if ((status.permissions() & anyWrite) == fs::perms::none)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -81,6 +82,10 @@ TEST_F(AtomicFileTest, FailuresLeaveThePreviousFileAndNoTemporary) {
   EXPECT_NE(error.find(readOnly.string()), std::string::npos) << error;
 
   ExpectOnly({"folder.pg", "locked.pg"});
+
+  // A device is not replaced by a plain file.
+  EXPECT_FALSE(WriteFileAtomically("/dev/null", "a", &error));
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }
 
 TEST_F(AtomicFileTest, RulesSaveReportsFailureAndWritesNothing) {
@@ -91,4 +96,27 @@ TEST_F(AtomicFileTest, RulesSaveReportsFailureAndWritesNothing) {
   ASSERT_TRUE(rules.Save((m_dir / "tarvo.rul").c_str(), &error)) << error;
   EXPECT_EQ(Read(m_dir / "tarvo.rul"), "0\r\n0\r\n0\r\n0\r\n0\r\n");
   ExpectOnly({"tarvo.rul"});
+}
+
+// A real full disk: a tiny tmpfs, mounted when the test may (as root in CI).
+TEST_F(AtomicFileTest, FullDiskLeavesThePreviousFileAndNoTemporary) {
+  const fs::path mountPoint = m_dir / "tiny";
+  fs::create_directories(mountPoint);
+  const std::string mount =
+      "mount -t tmpfs -o size=64k tmpfs '" + mountPoint.string() + "' 2>/dev/null";
+  if (std::system(mount.c_str()) != 0) GTEST_SKIP() << "cannot mount a small file system here";
+  const fs::path target = mountPoint / "tarvo.rul";
+  Write(target, "previous rules");
+  std::string error;
+  const bool written = WriteFileAtomically(target.string(), std::string(1 << 20, 'x'), &error);
+  std::set<std::string> left;
+  for (const auto& entry : fs::directory_iterator(mountPoint)) {
+    left.insert(entry.path().filename().string());
+  }
+  const std::string previous = Read(target);
+  std::system(("umount '" + mountPoint.string() + "'").c_str());
+  EXPECT_FALSE(written);
+  EXPECT_NE(error.find("spazio su disco esaurito"), std::string::npos) << error;
+  EXPECT_EQ(previous, "previous rules");
+  EXPECT_EQ(left, std::set<std::string>{"tarvo.rul"});
 }
