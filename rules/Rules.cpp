@@ -57,6 +57,7 @@ class LineReader {
     if (m_atEnd) return line;
     if (!std::getline(m_in, line)) {
       m_atEnd = true;
+      if (m_in.bad()) m_failedLine = m_line;
       return {};
     }
     if (!line.empty() && line.back() == '\r' && !m_in.eof()) line.pop_back();
@@ -68,11 +69,13 @@ class LineReader {
 
   // The 1-based number of the line last delivered.
   int Line() const { return m_line; }
-  bool Failed() const { return m_in.bad(); }
+  // The line at which the input failed for another reason than its end; 0 if none.
+  int FailedLine() const { return m_failedLine; }
 
  private:
   std::istream& m_in;
   int m_line = 0;
+  int m_failedLine = 0;
   bool m_atEnd = false;
 };
 
@@ -223,8 +226,8 @@ bool CRules::Load(std::istream& in, std::string_view name) {
     item.m_nPrice = reader.Number();
   }
 
-  if (reader.Failed()) {
-    const int line = reader.Line();
+  if (reader.FailedLine() > 0) {
+    const int line = reader.FailedLine();
     *this = CRules(nullptr);
     m_loadError = MakeError(CRulesError::Kind::ReadFailed, name, line, "errore di lettura");
     return false;

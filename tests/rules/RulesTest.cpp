@@ -360,6 +360,31 @@ TEST(RulesErrors, MissingFileOrFolderNamesFileFolderAndReason) {
   fs::remove_all(dir);
 }
 
+// A stream whose device fails after the first lines: a read error, not an end.
+class FailingBuffer : public std::streambuf {
+ public:
+  explicit FailingBuffer(std::string text) : m_text(std::move(text)) {
+    setg(m_text.data(), m_text.data(), m_text.data() + m_text.size());
+  }
+
+ protected:
+  int_type underflow() override { throw std::ios_base::failure("device gone"); }
+
+ private:
+  std::string m_text;
+};
+
+TEST(RulesErrors, ReadFailureIsToldApartFromAnEarlyEnd) {
+  FailingBuffer buffer(Lines({"1", "Forza", "FOR"}));
+  std::istream in(&buffer);
+  CRules rules(nullptr);
+  EXPECT_FALSE(rules.Load(in, "tarvo.rul"));
+  EXPECT_EQ(rules.GetLoadError().m_kind, CRulesError::Kind::ReadFailed);
+  EXPECT_EQ(rules.GetLoadError().m_nLine, 4);
+  EXPECT_NE(rules.GetLoadError().m_strMessage.find("errore di lettura"), std::string::npos);
+  EXPECT_EQ(rules.m_nCharacteristics, 0);
+}
+
 TEST(RulesErrors, GarbageNeverBreaksTheReader) {
   std::mt19937 random(2026);
   const std::string bundled = ReadFile(kBundled);
