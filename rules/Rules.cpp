@@ -109,8 +109,8 @@ CRulesError MakeError(CRulesError::Kind kind, std::string_view path, int line, s
   error.m_strFolder = FolderOf(path);
   error.m_nLine = line;
   error.m_strReason = std::move(reason);
-  const std::string where =
-      "\"" + FileNameOf(path) + "\" nella cartella \"" + error.m_strFolder + "\"";
+  std::string where = "\"";  // appended piece by piece: GCC 12 misreads "x" + string at -O3
+  where.append(FileNameOf(path)).append("\" nella cartella \"").append(error.m_strFolder) += '"';
   switch (kind) {
     case CRulesError::Kind::CannotOpen:
       error.m_strMessage =
