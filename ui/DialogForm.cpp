@@ -1,0 +1,184 @@
+#include "ui/DialogForm.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QEvent>
+#include <QFont>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVariant>
+#include <cmath>
+
+#include "ui/Controls.h"
+
+namespace {
+
+using namespace ControlStyle;
+
+int MulDiv(int value, int numerator, int denominator) {
+  return static_cast<int>(std::lround(static_cast<double>(value) * numerator / denominator));
+}
+
+QWidget* CreateStatic(const ControlTemplate& control, QWidget* parent) {
+  auto* label = new QLabel(QString::fromUtf8(control.caption), parent);
+  label->setWordWrap((control.style & kNoWordWrap) == 0);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+QWidget* CreateEdit(const ControlTemplate& control, QWidget* parent) {
+  if (control.style & kMultiLine) {
+    auto* area = new QPlainTextEdit(parent);
+    area->setReadOnly((control.style & kReadOnly) != 0);
+    area->setTabChangesFocus(true);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    if (control.style & kStaticEdge) {
+      area->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+      area->setLineWidth(1);
+    } else if ((control.style & kBorder) == 0) {
+      area->setFrameStyle(QFrame::NoFrame);
+    }
+    area->document()->setDocumentMargin(1);
+    return area;
+  }
+  auto* line = new QLineEdit(parent);
+  line->setReadOnly((control.style & kReadOnly) != 0);
+  line->setFrame((control.style & kBorder) != 0);
+  return line;
+}
+
+QWidget* CreateComboBox(const ControlTemplate& control, QWidget* parent) {
+  auto* box = new QComboBox(parent);
+  box->setEditable(false);
+  // The dropped-down height holds the closed box and about as many entries
+  // as fit below it in the template's height.
+  box->setMaxVisibleItems(std::max(1, (control.cy - 12) / 8));
+  return box;
+}
+
+QWidget* CreateButton(const ControlTemplate& control, QWidget* parent) {
+  const QString caption = QString::fromUtf8(control.caption);
+  if (control.style & kAutoCheckBox) return new QCheckBox(caption, parent);
+  if (control.style & kAutoRadioButton) {
+    auto* radio = new CAutoRadioButton(caption, parent);
+    radio->setAutoExclusive(false);
+    return radio;
+  }
+  auto* button = new QPushButton(caption, parent);
+  button->setAutoDefault(true);
+  button->setDefault((control.style & kDefPushButton) != 0);
+  return button;
+}
+
+}  // namespace
+
+DialogBaseUnits BaseUnitsOf(const QFont& font) {
+  const QFontMetrics metrics(font);
+  const int width = metrics.horizontalAdvance(
+      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  return {(width / 26 + 1) / 2, metrics.height()};
+}
+
+QRect DialogUnitsToPixels(const DialogBaseUnits& units, int x, int y, int cx, int cy) {
+  return {MulDiv(x, units.x, 4), MulDiv(y, units.y, 8), MulDiv(cx, units.x, 4),
+          MulDiv(cy, units.y, 8)};
+}
+
+bool CWheelGuard::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Wheel) {
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget != nullptr && !widget->hasFocus()) {
+      event->accept();
+      return true;
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void CDialogForm::Create(QDialog* dialog, const DialogTemplate& dialogTemplate) {
+  m_template = &dialogTemplate;
+  m_controls.clear();
+
+  QFont font(QString::fromUtf8(dialogTemplate.fontFace), dialogTemplate.pointSize);
+  font.setStyleHint(QFont::SansSerif);
+  dialog->setFont(font);
+  m_units = BaseUnitsOf(dialog->font());
+
+  dialog->setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
+  dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  dialog->setFixedSize(
+      DialogUnitsToPixels(m_units, 0, 0, dialogTemplate.cx, dialogTemplate.cy).size());
+  dialog->setSizeGripEnabled(false);
+
+  auto* wheelGuard = new CWheelGuard(dialog);
+  for (int i = 0; i < dialogTemplate.controlCount; ++i) {
+    const ControlTemplate& control = dialogTemplate.controls[i];
+    QWidget* widget = nullptr;
+    switch (control.cls) {
+      case ControlClass::Static:
+        widget = CreateStatic(control, dialog);
+        break;
+      case ControlClass::Edit:
+        widget = CreateEdit(control, dialog);
+        break;
+      case ControlClass::ComboBox:
+        widget = CreateComboBox(control, dialog);
+        widget->installEventFilter(wheelGuard);
+        break;
+      case ControlClass::Button:
+        widget = CreateButton(control, dialog);
+        break;
+    }
+    widget->setObjectName(QString::fromUtf8(control.name));
+    widget->setProperty("controlId", control.id);
+
+    QRect rect = DialogUnitsToPixels(m_units, control.x, control.y, control.cx, control.cy);
+    // A list's template height is its dropped-down height; closed, it is as
+    // tall as a line of the font plus its frame.
+    if (control.cls == ControlClass::ComboBox) rect.setHeight(m_units.y + 8);
+    widget->setGeometry(rect);
+
+    if (control.cls != ControlClass::Static) {
+      // A control without a tab stop still takes the focus when clicked.
+      widget->setFocusPolicy((control.style & kTabStop) ? Qt::StrongFocus : Qt::ClickFocus);
+    }
+    if (control.style & kDisabled) widget->setEnabled(false);
+    if (control.style & kHidden) widget->setHidden(true);
+    m_controls.push_back(widget);
+  }
+
+  // A label's mnemonic moves the focus to the control after it.
+  for (size_t i = 0; i < m_controls.size(); ++i) {
+    auto* label = qobject_cast<QLabel*>(m_controls[i]);
+    if (label == nullptr) continue;
+    for (size_t next = i + 1; next < m_controls.size(); ++next) {
+      if (qobject_cast<QLabel*>(m_controls[next]) == nullptr) {
+        label->setBuddy(m_controls[next]);
+        break;
+      }
+    }
+  }
+
+  // Template order is tab order.
+  QWidget* previous = nullptr;
+  for (QWidget* widget : m_controls) {
+    if (widget->focusPolicy() == Qt::NoFocus) continue;
+    if (previous != nullptr) QWidget::setTabOrder(previous, widget);
+    previous = widget;
+  }
+}
+
+QWidget* CDialogForm::Item(int id) const {
+  for (int i = 0; i < Count(); ++i) {
+    if (m_template->controls[i].id == id) return m_controls[static_cast<size_t>(i)];
+  }
+  return nullptr;
+}

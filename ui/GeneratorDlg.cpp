@@ -1,0 +1,535 @@
+#include "ui/GeneratorDlg.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QLineEdit>
+#include <algorithm>
+
+#include "character/Dice.h"
+#include "res/GeneratorDialog.h"
+#include "res/resource.h"
+#include "ui/Prompts.h"
+#include "ui/Win1252.h"
+
+// The icon is embedded in this library; Q_INIT_RESOURCE must be used outside
+// any namespace.
+static void InitGeneratorResources() { Q_INIT_RESOURCE(tarvo); }
+
+namespace {
+
+constexpr int kStatValueIds[FORM_CHARACTERISTICS] = {IDC_STAT1, IDC_STAT2, IDC_STAT3, IDC_STAT4};
+constexpr int kStatLabelIds[FORM_CHARACTERISTICS] = {IDC_STAT_LABEL1, IDC_STAT_LABEL2,
+                                                     IDC_STAT_LABEL3, IDC_STAT_LABEL4};
+constexpr int kSkillValueIds[FORM_SKILLS] = {
+    IDC_SKILL1,  IDC_SKILL2,  IDC_SKILL3,  IDC_SKILL4,  IDC_SKILL5,
+    IDC_SKILL6,  IDC_SKILL7,  IDC_SKILL8,  IDC_SKILL9,  IDC_SKILL10,
+    IDC_SKILL11, IDC_SKILL12, IDC_SKILL13, IDC_SKILL14, IDC_SKILL15,
+};
+constexpr int kSkillLabelIds[FORM_SKILLS] = {
+    IDC_SKILL_LABEL1,  IDC_SKILL_LABEL2,  IDC_SKILL_LABEL3,  IDC_SKILL_LABEL4,  IDC_SKILL_LABEL5,
+    IDC_SKILL_LABEL6,  IDC_SKILL_LABEL7,  IDC_SKILL_LABEL8,  IDC_SKILL_LABEL9,  IDC_SKILL_LABEL10,
+    IDC_SKILL_LABEL11, IDC_SKILL_LABEL12, IDC_SKILL_LABEL13, IDC_SKILL_LABEL14, IDC_SKILL_LABEL15,
+};
+
+struct DispatchEntry {
+  int id;
+  Notification code;
+  void (CGeneratorDlg::*handler)();
+};
+
+// The dialog's dispatch table. Painting the minimised window and the icon
+// dragged from it are the window system's work with the window icon; every
+// other entry is a control notification raised by the user only.
+constexpr DispatchEntry kDispatchTable[] = {
+    {IDC_USE_ARCHETYPE2, Notification::Clicked, &CGeneratorDlg::OnUseArchetype2},
+    {IDC_ARCHETYPE1, Notification::SelChange, &CGeneratorDlg::RollSkills},
+    {IDC_ARCHETYPE2, Notification::SelChange, &CGeneratorDlg::OnRerollSkills},
+    {IDC_RACE, Notification::SelChange, &CGeneratorDlg::RollCharacteristics},
+    {IDC_USE_ARCHETYPE3, Notification::Clicked, &CGeneratorDlg::OnUseArchetype3},
+    {IDC_ARCHETYPE3, Notification::SelChange, &CGeneratorDlg::OnRerollSkills},
+    {IDC_NAME, Notification::KillFocus, &CGeneratorDlg::OnKillFocusName},
+    {IDC_SAVE, Notification::Clicked, &CGeneratorDlg::OnSave},
+    {IDC_RIGHT_HANDED, Notification::Clicked, &CGeneratorDlg::OnRightHanded},
+    {IDC_LEFT_HANDED, Notification::Clicked, &CGeneratorDlg::OnLeftHanded},
+    {IDC_MALE, Notification::Clicked, &CGeneratorDlg::OnMale},
+    {IDC_FEMALE, Notification::Clicked, &CGeneratorDlg::OnFemale},
+    {IDC_RIGHT_ITEM, Notification::SelChange, &CGeneratorDlg::OnSelChangeRightItem},
+    {IDC_LEFT_ITEM, Notification::SelChange, &CGeneratorDlg::OnSelChangeLeftItem},
+    {IDC_WORN_ITEM, Notification::SelChange, &CGeneratorDlg::OnSelChangeWornItem},
+    {IDC_POCKET, Notification::SelChange, &CGeneratorDlg::OnSelChangePocket},
+    {IDC_POCKET_ITEM, Notification::SelChange, &CGeneratorDlg::OnSelChangePocketItem},
+    {IDC_REROLL_RACE, Notification::Clicked, &CGeneratorDlg::OnRerollRace},
+    {IDC_REROLL_SKILLS, Notification::Clicked, &CGeneratorDlg::OnRerollSkills},
+    {IDC_SAVE_RULES, Notification::Clicked, &CGeneratorDlg::OnSaveRules},
+};
+
+// Sums as the 32-bit arithmetic of the form does: wrapping, never undefined.
+int AddWrapping(int a, int b) {
+  return static_cast<int>(static_cast<unsigned>(a) + static_cast<unsigned>(b));
+}
+
+// Whether the template makes list `id` a sorted one.
+bool IsSorted(int id) {
+  const DialogTemplate& dialogTemplate = GeneratorDialogTemplate();
+  for (int i = 0; i < dialogTemplate.controlCount; ++i) {
+    if (dialogTemplate.controls[i].id == id) {
+      return (dialogTemplate.controls[i].style & ControlStyle::kSort) != 0;
+    }
+  }
+  return false;
+}
+
+// The combo box of control `id` bound to `list`.
+void BindList(CComboBox& list, QWidget* control, int id) {
+  list.Attach(qobject_cast<QComboBox*>(control), IsSorted(id));
+}
+
+}  // namespace
+
+CGeneratorDlg::CGeneratorDlg(const char* rulesPath, CPrompts* prompts, QWidget* parent)
+    : QDialog(parent),
+      m_strRulesPath(rulesPath != nullptr ? rulesPath : RULES_FILE_NAME),
+      m_rules(rulesPath),
+      m_prompts(prompts) {
+  if (m_prompts == nullptr) {
+    m_ownPrompts = std::make_unique<CQtPrompts>();
+    m_prompts = m_ownPrompts.get();
+  }
+
+  for (int c = 0; c < FORM_CHARACTERISTICS; ++c) {
+    statValueText[c] = &m_strStatValue[c];
+    statLabelText[c] = &m_strStatLabel[c];
+  }
+  for (int s = 0; s < FORM_SKILLS; ++s) {
+    skillValueText[s] = &m_strSkillValue[s];
+    skillLabelText[s] = &m_strSkillLabel[s];
+  }
+
+  int n = 0;
+  for (int c = 0; c < FORM_CHARACTERISTICS; ++c)
+    m_exchange[n++] = {kStatValueIds[c], &m_strStatValue[c], 0};
+  for (int s = 0; s < FORM_SKILLS; ++s)
+    m_exchange[n++] = {kSkillValueIds[s], &m_strSkillValue[s], 0};
+  m_exchange[n++] = {IDC_NAME, &m_strName, NAME_MAX_CHARS};
+  m_exchange[n++] = {IDC_MONEY, &m_strMoney, 0};
+  m_exchange[n++] = {IDC_HONOUR, &m_strHonour, 0};
+  m_exchange[n++] = {IDC_PROTECTION, &m_strProtection, 0};
+  m_exchange[n++] = {IDC_CDB, &m_strCdB, 0};
+  m_exchange[n++] = {IDC_PM, &m_strPM, 0};
+  m_exchange[n++] = {IDC_PF, &m_strPF, 0};
+  m_exchange[n++] = {IDC_STATUS, &m_strStatus, 0};
+  for (int c = 0; c < FORM_CHARACTERISTICS; ++c)
+    m_exchange[n++] = {kStatLabelIds[c], &m_strStatLabel[c], 0};
+  for (int s = 0; s < FORM_SKILLS; ++s)
+    m_exchange[n++] = {kSkillLabelIds[s], &m_strSkillLabel[s], 0};
+
+  InitGeneratorResources();
+  m_hIcon.addFile(QStringLiteral(":/tarvo/generator32.png"), QSize(32, 32));
+  m_hIcon.addFile(QStringLiteral(":/tarvo/generator16.png"), QSize(16, 16));
+
+  m_form.Create(this, GeneratorDialogTemplate());
+  BindDispatchTable();
+}
+
+CGeneratorDlg::~CGeneratorDlg() {
+  // The widgets outlive the members; no command may run once these are going.
+  for (int i = 0; i < m_form.Count(); ++i) {
+    QWidget* control = m_form.ControlAt(i);
+    control->removeEventFilter(this);
+    disconnect(control, nullptr, this, nullptr);
+  }
+}
+
+int CGeneratorDlg::DoModal() { return exec(); }
+
+void CGeneratorDlg::BindDispatchTable() {
+  for (const DispatchEntry& entry : kDispatchTable) {
+    QWidget* control = m_form.Item(entry.id);
+    const int id = entry.id;
+    switch (entry.code) {
+      case Notification::Clicked:
+        connect(qobject_cast<QAbstractButton*>(control), &QAbstractButton::clicked, this,
+                [this, id] { OnCommand(id, Notification::Clicked); });
+        break;
+      case Notification::SelChange:
+        connect(qobject_cast<QComboBox*>(control), &QComboBox::activated, this,
+                [this, id] { OnCommand(id, Notification::SelChange); });
+        break;
+      case Notification::KillFocus:
+        control->installEventFilter(this);
+        break;
+    }
+  }
+  connect(qobject_cast<QAbstractButton*>(m_form.Item(IDOK)), &QAbstractButton::clicked, this,
+          [this] { OnOK(); });
+  connect(qobject_cast<QAbstractButton*>(m_form.Item(IDCANCEL)), &QAbstractButton::clicked, this,
+          [this] { OnCancel(); });
+}
+
+bool CGeneratorDlg::OnCommand(int id, Notification code) {
+  for (const DispatchEntry& entry : kDispatchTable) {
+    if (entry.id == id && entry.code == code) {
+      (this->*entry.handler)();
+      return true;
+    }
+  }
+  return false;
+}
+
+bool CGeneratorDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut && m_bInitialized) {
+    OnCommand(watched->property("controlId").toInt(), Notification::KillFocus);
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void CGeneratorDlg::setVisible(bool visible) {
+  if (visible && !m_bInitialized) {
+    m_bInitialized = true;
+    if (OnInitDialog()) {
+      // The first control in tab order that takes the focus gets it.
+      for (int i = 0; i < m_form.Count(); ++i) {
+        QWidget* control = m_form.ControlAt(i);
+        if ((control->focusPolicy() & Qt::TabFocus) && control->isEnabled() &&
+            !control->isHidden()) {
+          control->setFocus(Qt::OtherFocusReason);
+          break;
+        }
+      }
+    }
+  }
+  QDialog::setVisible(visible);
+}
+
+void CGeneratorDlg::DoDataExchange(bool bSaveAndValidate) {
+  BindList(m_cbWornItem, GetDlgItem(IDC_WORN_ITEM), IDC_WORN_ITEM);
+  BindList(m_cbRightItem, GetDlgItem(IDC_RIGHT_ITEM), IDC_RIGHT_ITEM);
+  BindList(m_cbLeftItem, GetDlgItem(IDC_LEFT_ITEM), IDC_LEFT_ITEM);
+  BindList(m_cbPocketItem, GetDlgItem(IDC_POCKET_ITEM), IDC_POCKET_ITEM);
+  BindList(m_cbPocket, GetDlgItem(IDC_POCKET), IDC_POCKET);
+  m_btnMale.Attach(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_MALE)));
+  m_btnFemale.Attach(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_FEMALE)));
+  m_btnLeftHanded.Attach(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_LEFT_HANDED)));
+  m_btnRightHanded.Attach(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_RIGHT_HANDED)));
+  m_btnUseArchetype3.Attach(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_USE_ARCHETYPE3)));
+  m_btnUseArchetype2.Attach(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_USE_ARCHETYPE2)));
+  BindList(m_cbArchetype1, GetDlgItem(IDC_ARCHETYPE1), IDC_ARCHETYPE1);
+  BindList(m_cbArchetype2, GetDlgItem(IDC_ARCHETYPE2), IDC_ARCHETYPE2);
+  BindList(m_cbArchetype3, GetDlgItem(IDC_ARCHETYPE3), IDC_ARCHETYPE3);
+  BindList(m_cbRace, GetDlgItem(IDC_RACE), IDC_RACE);
+
+  for (const TextExchange& exchange : m_exchange) {
+    QWidget* control = GetDlgItem(exchange.id);
+    if (bSaveAndValidate) {
+      QString text = GetControlText(control);
+      if (exchange.maxChars > 0 && text.size() > exchange.maxChars)
+        text.truncate(exchange.maxChars);
+      *exchange.text = ToWindows1252(text);
+    } else {
+      SetControlText(control, FromWindows1252(*exchange.text));
+      if (exchange.maxChars > 0) {
+        if (auto* field = qobject_cast<QLineEdit*>(control)) field->setMaxLength(exchange.maxChars);
+      }
+    }
+  }
+}
+
+void CGeneratorDlg::UpdateData(bool bSaveAndValidate) { DoDataExchange(bSaveAndValidate); }
+
+bool CGeneratorDlg::OnInitDialog() {
+  // Bind the controls, blank the template's labels, limit the name.
+  UpdateData(false);
+
+  setWindowIcon(m_hIcon);
+  SeedRandomFromClock();
+
+  for (int c = 0; c < m_rules.CharacteristicsInUse(); ++c) {
+    if (statLabelText[c] != nullptr) *statLabelText[c] = m_rules.GetCharLabel(c);
+  }
+  for (int s = 0; s < m_rules.SkillsInUse(); ++s) {
+    if (skillLabelText[s] != nullptr) *skillLabelText[s] = m_rules.GetSkillLabel(s);
+  }
+  m_strStatus = STATUS_TEXT;
+  UpdateData(false);
+
+  m_cbRace.ResetContent();
+  for (int r = 0; r < m_rules.RacesInUse(); ++r) {
+    m_cbRace.SetItemData(m_cbRace.AddString(m_rules.m_aRaces[r].GetName()), r);
+  }
+
+  m_cbArchetype1.ResetContent();
+  m_cbArchetype2.ResetContent();
+  m_cbArchetype3.ResetContent();
+  for (int a = 0; a < m_rules.ArchetypesInUse(); ++a) {
+    const std::string name = m_rules.m_aArchetypes[a].GetName();
+    m_cbArchetype1.SetItemData(m_cbArchetype1.AddString(name), a);
+    m_cbArchetype2.SetItemData(m_cbArchetype2.AddString(name), a);
+    m_cbArchetype3.SetItemData(m_cbArchetype3.AddString(name), a);
+  }
+  m_cbArchetype2.EnableWindow(false);
+  m_cbArchetype3.EnableWindow(false);
+
+  m_cbPocket.ResetContent();
+  for (int p = 0; p < PocketsInUse(); ++p) {
+    m_cbPocket.SetItemData(m_cbPocket.AddString("Tasca " + FormatNumber(p)), p);
+  }
+  m_cbPocket.SetCurSel(0);
+
+  m_btnUseArchetype3.EnableWindow(false);
+  m_btnRightHanded.SetCheck(true);
+  m_btnMale.SetCheck(true);
+
+  m_cbRace.SetCurSel(0);
+  m_cbArchetype1.SetCurSel(0);
+  m_cbArchetype2.SetCurSel(0);
+  m_cbArchetype3.SetCurSel(0);
+
+  RollCharacteristics();
+  RollSkills();
+  return true;
+}
+
+void CGeneratorDlg::OnOK() {
+  UpdateData(true);
+  accept();
+}
+
+void CGeneratorDlg::OnCancel() { reject(); }
+
+int CGeneratorDlg::PocketsInUse() const { return std::clamp(m_rules.m_nPockets, 0, MAX_POCKETS); }
+
+int CGeneratorDlg::SelectedPocket() const {
+  const int pocket = m_cbPocket.GetItemData(m_cbPocket.GetCurSel());
+  return pocket >= 0 && pocket < PocketsInUse() ? pocket : -1;
+}
+
+void CGeneratorDlg::RollCharacteristics() {
+  const int race = m_cbRace.GetItemData(m_cbRace.GetCurSel());
+  // Without a race (a rules file without races) there is nothing to roll.
+  if (::RollCharacteristics(m_character, m_rules, race)) {
+    UpdateData(false);
+    // The handedness rule, no box toggled: a new roll can take ambidexterity
+    // away but never grants it.
+    OnRightHanded();
+  }
+  RefreshDisplay();
+}
+
+void CGeneratorDlg::RollSkills() {
+  UpdateData(true);
+  const bool useSecond = m_btnUseArchetype2.GetCheck();
+  const bool useThird = m_btnUseArchetype3.GetCheck();
+  // A list whose archetype is not in use shows the one of the list before it.
+  if (!useSecond) m_cbArchetype2.SetCurSel(m_cbArchetype1.GetCurSel());
+  if (!useThird) m_cbArchetype3.SetCurSel(m_cbArchetype2.GetCurSel());
+  const int archetypes[3] = {
+      m_cbArchetype1.GetItemData(m_cbArchetype1.GetCurSel()),
+      m_cbArchetype2.GetItemData(m_cbArchetype2.GetCurSel()),
+      m_cbArchetype3.GetItemData(m_cbArchetype3.GetCurSel()),
+  };
+  const int inUse = useSecond ? (useThird ? 3 : 2) : 1;
+  // Without archetypes (a rules file without any) nothing is rolled.
+  ::RollSkills(m_character, m_rules, archetypes, inUse);
+  UpdateData(false);
+  RefreshDisplay();
+}
+
+void CGeneratorDlg::ApplyEquipmentEffects() { ::ApplyEquipmentEffects(m_character, m_rules); }
+
+void CGeneratorDlg::OnUseArchetype2() {
+  UpdateData(true);
+  if (!m_btnUseArchetype2.GetCheck()) {
+    m_cbArchetype2.EnableWindow(false);
+    m_btnUseArchetype3.SetCheck(false);
+    m_btnUseArchetype3.EnableWindow(false);
+    m_cbArchetype3.EnableWindow(false);
+  } else {
+    m_cbArchetype2.EnableWindow(true);
+    m_btnUseArchetype3.EnableWindow(true);
+  }
+  UpdateData(false);
+  RollSkills();
+}
+
+void CGeneratorDlg::OnUseArchetype3() {
+  UpdateData(true);
+  m_cbArchetype3.EnableWindow(m_btnUseArchetype3.GetCheck());
+  UpdateData(false);
+  RollSkills();
+}
+
+void CGeneratorDlg::OnKillFocusName() {
+  UpdateData(true);
+  m_character.m_strName = m_strName;
+}
+
+void CGeneratorDlg::OnRightHanded() {
+  UpdateData(false);
+  if (!m_btnRightHanded.GetCheck() && !m_btnLeftHanded.GetCheck()) m_btnLeftHanded.SetCheck(true);
+  if (m_btnRightHanded.GetCheck() && m_btnLeftHanded.GetCheck() &&
+      m_character.m_aStats[2].m_nValue < AMBIDEXTERITY_MIN) {
+    m_btnLeftHanded.SetCheck(false);
+  }
+  UpdateData(true);
+}
+
+void CGeneratorDlg::OnLeftHanded() {
+  UpdateData(false);
+  if (!m_btnRightHanded.GetCheck() && !m_btnLeftHanded.GetCheck()) m_btnRightHanded.SetCheck(true);
+  if (m_btnRightHanded.GetCheck() && m_btnLeftHanded.GetCheck() &&
+      m_character.m_aStats[2].m_nValue < AMBIDEXTERITY_MIN) {
+    m_btnRightHanded.SetCheck(false);
+  }
+  UpdateData(true);
+}
+
+void CGeneratorDlg::OnMale() {
+  UpdateData(false);
+  m_btnFemale.SetCheck(!m_btnMale.GetCheck());
+  UpdateData(true);
+}
+
+void CGeneratorDlg::OnFemale() {
+  UpdateData(false);
+  m_btnMale.SetCheck(!m_btnFemale.GetCheck());
+  UpdateData(true);
+}
+
+void CGeneratorDlg::OnRerollRace() { RollCharacteristics(); }
+
+void CGeneratorDlg::OnRerollSkills() { RollSkills(); }
+
+void CGeneratorDlg::OnSaveRules() {
+  std::string error;
+  if (!m_rules.Save(m_strRulesPath.c_str(), &error)) {
+    m_prompts->ShowError(this, QString::fromUtf8(error));
+  }
+}
+
+void CGeneratorDlg::OnSave() {
+  // The save dialog takes the focus from the name field; the name is taken
+  // now, whether or not the window system reports that change.
+  if (focusWidget() == GetDlgItem(IDC_NAME)) OnKillFocusName();
+
+  const QString path = m_prompts->AskSheetPath(this, QDir::currentPath());
+  if (path.isEmpty()) return;
+
+  m_character.m_strName = m_strName;
+  std::string archetypes = m_cbArchetype1.GetLBText(m_cbArchetype1.GetCurSel());
+  if (m_btnUseArchetype2.GetCheck()) {
+    archetypes += "/" + m_cbArchetype2.GetLBText(m_cbArchetype2.GetCurSel());
+  }
+  if (m_btnUseArchetype3.GetCheck()) {
+    archetypes += "/" + m_cbArchetype3.GetLBText(m_cbArchetype3.GetCurSel());
+  }
+  m_character.m_strArchetype = archetypes;
+  m_character.m_strRace = m_cbRace.GetLBText(m_cbRace.GetCurSel());
+  m_character.m_bMale = m_btnMale.GetCheck() ? 1 : 0;
+  const bool right = m_btnRightHanded.GetCheck();
+  const bool left = m_btnLeftHanded.GetCheck();
+  m_character.m_nHand = right && left ? 3 : (right ? 1 : 2);
+
+  std::string error;
+  if (!m_character.WriteSheet(QFile::encodeName(path).constData(), m_rules, &error)) {
+    m_prompts->ShowError(this, QString::fromUtf8(error));
+  }
+}
+
+void CGeneratorDlg::BuyFromList(CComboBox& list, EquipmentPlace place) {
+  int pocket = 0;
+  if (place == EquipmentPlace::Pocket) {
+    pocket = SelectedPocket();
+    if (pocket < 0) {
+      RefreshDisplay();
+      return;
+    }
+  }
+  const int held = HeldItem(m_character, place, pocket).m_nId;
+  const int item = list.GetItemData(list.GetCurSel());
+  if (!::Purchase(m_character, m_rules, place, pocket, item)) {
+    list.SetCurSel(FindItemData(list, held));
+  }
+  RefreshDisplay();
+}
+
+void CGeneratorDlg::OnSelChangeRightItem() { BuyFromList(m_cbRightItem, EquipmentPlace::Right); }
+
+void CGeneratorDlg::OnSelChangeLeftItem() { BuyFromList(m_cbLeftItem, EquipmentPlace::Left); }
+
+void CGeneratorDlg::OnSelChangeWornItem() { BuyFromList(m_cbWornItem, EquipmentPlace::Worn); }
+
+void CGeneratorDlg::OnSelChangePocketItem() { BuyFromList(m_cbPocketItem, EquipmentPlace::Pocket); }
+
+void CGeneratorDlg::OnSelChangePocket() {
+  const int pocket = SelectedPocket();
+  if (pocket >= 0) {
+    m_cbPocketItem.SetCurSel(FindItemData(m_cbPocketItem, m_character.m_aPockets[pocket].m_nId));
+  }
+  RefreshDisplay();
+}
+
+int CGeneratorDlg::FindItemData(const CComboBox& list, int data) const {
+  for (int i = 0; i < list.GetCount(); ++i) {
+    if (list.GetItemData(i) == data) return i;
+  }
+  return CB_ERR;
+}
+
+void CGeneratorDlg::RefreshDisplay() {
+  const CCharacter& ch = m_character;
+  const int characteristics = m_rules.CharacteristicsInUse();
+  for (int c = 0; c < characteristics; ++c) {
+    if (statValueText[c] == nullptr) continue;
+    const int v = ch.m_aStats[c].m_nValue;
+    *statValueText[c] = FormatNumber(v) + " (" + FormatNumber(v / 5) + ")";
+  }
+  for (int s = 0; s < m_rules.SkillsInUse(); ++s) {
+    if (skillValueText[s] == nullptr) continue;
+    const int v = ch.m_aSkills[s].m_nValue;
+    const int m = ch.m_aSkills[s].m_nModifier;
+    // A base outside the characteristics adds nothing.
+    const int base = m_rules.m_aSkillBase[s];
+    const int b = base >= 0 && base < characteristics ? ch.m_aStats[base].m_nValue : 0;
+    const int total = AddWrapping(v, m);
+    *skillValueText[s] = FormatNumber(v) + " + " + FormatNumber(m) + " = " + FormatNumber(total) +
+                         " (" + FormatNumber(AddWrapping(total, b)) + ")";
+  }
+  m_strHonour = FormatNumber(ch.m_nHonour);
+  m_strMoney = FormatNumber(ch.m_nMoney);
+  m_strProtection = FormatNumber(ch.m_nArmour);
+  m_strCdB = FormatNumber(ch.m_nCdB);
+  m_strPF = FormatNumber(ch.m_nPFAct) + "/" + FormatNumber(ch.m_nPFTot);
+  m_strPM = FormatNumber(ch.m_nPMAct) + "/" + FormatNumber(ch.m_nPMTot);
+
+  m_cbLeftItem.ResetContent();
+  m_cbRightItem.ResetContent();
+  m_cbWornItem.ResetContent();
+  m_cbPocketItem.ResetContent();
+  const int pocket = SelectedPocket();
+  const int pocketId = pocket >= 0 ? ch.m_aPockets[pocket].m_nId : CB_ERR;
+  for (int i = 0; i < m_rules.ItemsInUse(); ++i) {
+    const CItem& item = m_rules.m_aItems[i];
+    const bool affordable = item.m_nPrice <= ch.m_nMoney;
+    // The item held in a place is always offered there, whatever it costs.
+    const auto offer = [&item](CComboBox& list) {
+      list.SetItemData(list.AddString(item.m_strName), item.m_nId);
+    };
+    if (affordable || item.m_nId == ch.m_itemRight.m_nId) offer(m_cbRightItem);
+    if (affordable || item.m_nId == ch.m_itemLeft.m_nId) offer(m_cbLeftItem);
+    if (affordable || item.m_nId == ch.m_itemWorn.m_nId) offer(m_cbWornItem);
+    if (affordable || item.m_nId == pocketId) offer(m_cbPocketItem);
+  }
+  m_cbRightItem.SetCurSel(FindItemData(m_cbRightItem, ch.m_itemRight.m_nId));
+  m_cbLeftItem.SetCurSel(FindItemData(m_cbLeftItem, ch.m_itemLeft.m_nId));
+  m_cbWornItem.SetCurSel(FindItemData(m_cbWornItem, ch.m_itemWorn.m_nId));
+  if (pocket >= 0) {
+    m_cbPocketItem.SetCurSel(FindItemData(m_cbPocketItem, pocketId));
+  } else {
+    m_cbPocketItem.SetCurSel(CB_ERR);
+  }
+
+  UpdateData(false);
+}

@@ -1,0 +1,165 @@
+// The main dialog: the form, its texts and their exchange with the widgets,
+// the start-up, the dispatch table, the commands and the display refresh.
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+#include <memory>
+#include <string>
+
+#include "character/Character.h"
+#include "character/Generation.h"
+#include "rules/Rules.h"
+#include "ui/Controls.h"
+#include "ui/DialogForm.h"
+
+class CPrompts;
+
+// Rows the form has for characteristics and skills.
+inline constexpr int FORM_CHARACTERISTICS = 4;
+inline constexpr int FORM_SKILLS = 15;
+// Characters the name field holds.
+inline constexpr int NAME_MAX_CHARS = 25;
+inline constexpr const char* STATUS_TEXT = "TARVO v1.2 - Support for Velmor v1.2.x Character";
+
+// What a control reports to the dialog.
+enum class Notification {
+  Clicked,    // a button was clicked by the user, its check state already changed
+  SelChange,  // the user chose an entry of a list
+  KillFocus,  // a field lost the focus
+};
+
+class CGeneratorDlg : public QDialog {
+ public:
+  // Loads the rules file at `rulesPath` while it is built; the hidden Salva
+  // Regole command writes the rules back to the same path. Questions and
+  // messages go through `prompts` (the real dialogs when null; a given one
+  // must outlive the dialog).
+  explicit CGeneratorDlg(const char* rulesPath = RULES_FILE_NAME, CPrompts* prompts = nullptr,
+                         QWidget* parent = nullptr);
+  ~CGeneratorDlg() override;
+
+  // Shows the dialog modally and returns how it ended (Accepted or Rejected).
+  int DoModal();
+
+  const CRules& GetRules() const { return m_rules; }
+  const CCharacter& GetCharacter() const { return m_character; }
+  // The widget of control `id`.
+  QWidget* GetDlgItem(int id) const { return m_form.Item(id); }
+  const CDialogForm& GetForm() const { return m_form; }
+
+  // With false writes every text into its control, with true reads every
+  // control's text back, in the order of the exchange table.
+  void UpdateData(bool bSaveAndValidate);
+  // Brings every value text, score text and equipment list up to date with
+  // the character, then writes all texts to the form.
+  void RefreshDisplay();
+  // The position of the first entry of `list` whose item data is `data`, or
+  // CB_ERR.
+  int FindItemData(const CComboBox& list, int data) const;
+
+  // The rolls and the equipment effects: read the form, call the rules of
+  // play, refresh.
+  void RollCharacteristics();
+  void RollSkills();
+  void ApplyEquipmentEffects();
+
+  // Commands of the dispatch table.
+  void OnUseArchetype2();
+  void OnUseArchetype3();
+  void OnKillFocusName();
+  void OnSave();
+  void OnRightHanded();
+  void OnLeftHanded();
+  void OnMale();
+  void OnFemale();
+  void OnSelChangeRightItem();
+  void OnSelChangeLeftItem();
+  void OnSelChangeWornItem();
+  void OnSelChangePocket();
+  void OnSelChangePocketItem();
+  void OnRerollRace();
+  void OnRerollSkills();
+  void OnSaveRules();
+
+  // Runs the entry of the dispatch table for `id` and `code`; false when the
+  // table has none.
+  bool OnCommand(int id, Notification code);
+
+ protected:
+  // Fills the form from the rules and rolls the first character; runs once,
+  // before the dialog first becomes visible.
+  virtual bool OnInitDialog();
+  void DoDataExchange(bool bSaveAndValidate);
+  void OnOK();
+  void OnCancel();
+
+  void setVisible(bool visible) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct TextExchange {
+    int id;
+    std::string* text;
+    int maxChars;  // 0: no limit
+  };
+
+  void BindDispatchTable();
+  // Buys the item chosen in `list` into `place` (the selected pocket for
+  // EquipmentPlace::Pocket); a refused purchase puts the list back.
+  void BuyFromList(CComboBox& list, EquipmentPlace place);
+  // The pocket selected in IDC_POCKET, or -1.
+  int SelectedPocket() const;
+  int PocketsInUse() const;
+
+  CDialogForm m_form;
+
+  // Control objects, bound to their controls by the data exchange.
+  CComboBox m_cbWornItem;
+  CComboBox m_cbRightItem;
+  CComboBox m_cbLeftItem;
+  CComboBox m_cbPocketItem;
+  CComboBox m_cbPocket;
+  CButton m_btnMale;
+  CButton m_btnFemale;
+  CButton m_btnLeftHanded;
+  CButton m_btnRightHanded;
+  CButton m_btnUseArchetype3;
+  CButton m_btnUseArchetype2;
+  CComboBox m_cbArchetype1;
+  CComboBox m_cbArchetype2;
+  CComboBox m_cbArchetype3;
+  CComboBox m_cbRace;
+
+  // The 46 texts of the form, Windows-1252 bytes.
+  std::string m_strStatValue[FORM_CHARACTERISTICS];
+  std::string m_strSkillValue[FORM_SKILLS];
+  std::string m_strName;
+  std::string m_strMoney;
+  std::string m_strHonour;
+  std::string m_strProtection;
+  std::string m_strCdB;
+  std::string m_strPM;
+  std::string m_strPF;
+  std::string m_strStatus;
+  std::string m_strStatLabel[FORM_CHARACTERISTICS];
+  std::string m_strSkillLabel[FORM_SKILLS];
+
+  // Characteristic or skill index -> its text on the form; the entries past
+  // the form's rows stay null, so those indices are not shown.
+  std::string* statValueText[MAX_CHARACTERISTICS] = {};
+  std::string* skillValueText[MAX_SKILLS] = {};
+  std::string* statLabelText[MAX_CHARACTERISTICS] = {};
+  std::string* skillLabelText[MAX_SKILLS] = {};
+
+  TextExchange m_exchange[46] = {};
+
+  std::string m_strRulesPath;
+  CRules m_rules;
+  CCharacter m_character;
+  QIcon m_hIcon;
+
+  std::unique_ptr<CPrompts> m_ownPrompts;
+  CPrompts* m_prompts = nullptr;
+  bool m_bInitialized = false;
+};

@@ -1,0 +1,34 @@
+#include "ui/Prompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+#include "res/GeneratorDialog.h"
+
+void ConfigureSheetDialog(QFileDialog& dialog, const QString& folder) {
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  // Qt's own dialog speaks the language of the translation loaded at start.
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+  dialog.setDefaultSuffix(QStringLiteral("pg"));
+  const QStringList filters = {QStringLiteral("PG File (*.pg)"), QStringLiteral("All File (*)")};
+  dialog.setNameFilters(filters);
+  dialog.selectNameFilter(filters.front());
+  dialog.setDirectory(folder);
+}
+
+QString CQtPrompts::AskSheetPath(QWidget* parent, const QString& folder) {
+  QFileDialog dialog(parent);
+  ConfigureSheetDialog(dialog, folder);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  const QStringList files = dialog.selectedFiles();
+  return files.isEmpty() ? QString() : files.front();
+}
+
+void CQtPrompts::ShowError(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::Critical, QString::fromUtf8(GeneratorDialogTemplate().caption), text,
+                  QMessageBox::Ok, parent);
+  box.exec();
+}
