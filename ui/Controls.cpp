@@ -1,6 +1,7 @@
 #include "ui/Controls.h"
 
 #include <QAbstractButton>
+#include <QCollator>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,8 +10,21 @@
 #include "ui/Win1252.h"
 
 namespace {
+
 constexpr int kItemDataRole = Qt::UserRole;
+
+// Alphabetical order as an Italian reader expects it, without regard to case:
+// "Élmo" comes between "Corda" and "Pugnale".
+int CompareEntries(const QString& a, const QString& b) {
+  static const QCollator collator = [] {
+    QCollator italian(QLocale(QLocale::Italian, QLocale::Italy));
+    italian.setCaseSensitivity(Qt::CaseInsensitive);
+    return italian;
+  }();
+  return collator.compare(a, b);
 }
+
+}  // namespace
 
 void CComboBox::Attach(QComboBox* box, bool sorted) {
   m_box = box;
@@ -24,8 +38,7 @@ int CComboBox::AddString(const std::string& text) {
   int index = m_box->count();
   if (m_bSorted) {
     index = 0;
-    while (index < m_box->count() &&
-           QString::compare(m_box->itemText(index), entry, Qt::CaseInsensitive) <= 0) {
+    while (index < m_box->count() && CompareEntries(m_box->itemText(index), entry) <= 0) {
       ++index;
     }
   }

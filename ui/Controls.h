@@ -15,8 +15,8 @@ class QWidget;
 inline constexpr int CB_ERR = -1;
 
 // A drop-down list with one integer of item data per entry. Texts are
-// Windows-1252 bytes. A sorted list keeps its entries in case-insensitive
-// alphabetical order; an entry equal to others lands after them.
+// Windows-1252 bytes. A sorted list keeps its entries in alphabetical order
+// without regard to case; an entry equal to others lands after them.
 class CComboBox {
  public:
   CComboBox() = default;

@@ -1,0 +1,157 @@
+// Whole sessions: saving the sheet, writing the rules back, failures shown to
+// the user, and the program's start.
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "tests/ui/UiTest.h"
+#include "ui/GeneratorApp.h"
+
+namespace {
+
+class SessionTest : public DialogTest {
+ protected:
+  QString PathIn(const char* name) const { return m_folder.filePath(QString::fromUtf8(name)); }
+
+  QTemporaryDir m_folder;
+};
+
+TEST_F(SessionTest, AWholeSessionSavesTheSheetOfItsDraws) {
+  Open();
+  m_draws.Rolls({112, 114, 116, 109}, 100);
+  Choose(IDC_RACE, "Elfo");
+  Click(IDC_USE_ARCHETYPE2);
+  Choose(IDC_ARCHETYPE2, "Guerriero");
+  // The last roll, Ladro and Guerriero: skill i rolls i + 1 and 2i + 11,
+  // the money 100 and 60.
+  for (int i = 0; i < 15; ++i) {
+    m_draws.Rolls({i + 1});
+    m_draws.Rolls({2 * i + 11}, 10);
+  }
+  m_draws.Rolls({100});
+  m_draws.Rolls({60}, 10);
+  Choose(IDC_ARCHETYPE1, "Ladro");
+  EXPECT_EQ(m_draws.Left(), 0);
+
+  Choose(IDC_RIGHT_ITEM, "Pugnale");
+  Choose(IDC_LEFT_ITEM, "Scudo");
+  Choose(IDC_WORN_ITEM, "Cuoio");
+  Choose(IDC_POCKET_ITEM, "Corda");
+  Choose(IDC_POCKET, "Tasca 9");
+  Choose(IDC_POCKET_ITEM, "Anello");
+  Click(IDC_FEMALE);
+  Click(IDC_LEFT_HANDED);
+  TypeName(QStringLiteral("Zoë l'Ardita"));
+
+  m_prompts.m_paths.push_back(PathIn("zoe.pg"));
+  Click(IDC_SAVE);
+  EXPECT_EQ(m_prompts.m_folders, QStringList({QDir::currentPath()}));
+  EXPECT_EQ(ReadBytes(PathIn("zoe.pg").toStdString()), ReadBytes(DataPath("session.pg")));
+  EXPECT_TRUE(m_prompts.m_errors.isEmpty()) << m_prompts.m_errors.join('\n').toStdString();
+}
+
+TEST_F(SessionTest, EnterInTheNameFieldSavesWithTheTypedName) {
+  Open();
+  TypeName(QStringLiteral("Aldo"));
+  m_prompts.m_paths.push_back(PathIn("aldo.pg"));
+  QTest::keyClick(Item<QLineEdit>(IDC_NAME), Qt::Key_Return);
+  ASSERT_EQ(m_prompts.m_folders.size(), 1);
+  const std::string sheet = ReadBytes(PathIn("aldo.pg").toStdString());
+  EXPECT_NE(sheet.find("\r\nNOME Aldo\r\n"), std::string::npos) << sheet;
+  EXPECT_NE(sheet.find("\r\nARCHETIPO Bardo\r\nRAZZA Umano\r\nSESSO Maschile\r\n"),
+            std::string::npos);
+  EXPECT_NE(sheet.find("\r\nDominante Mandestro\r\n"), std::string::npos);
+}
+
+TEST_F(SessionTest, ACancelledSaveWritesNothing) {
+  Open();
+  m_prompts.m_paths.push_back(QString());
+  Click(IDC_SAVE);
+  EXPECT_TRUE(QDir(m_folder.path()).isEmpty());
+  EXPECT_TRUE(m_prompts.m_errors.isEmpty());
+}
+
+TEST_F(SessionTest, ASheetThatCannotBeWrittenIsReportedAndTheOldFileKept) {
+  Open();
+  QFile old(PathIn("old.pg"));
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.write("old sheet");
+  old.close();
+  ASSERT_TRUE(old.setPermissions(QFile::ReadOwner));
+
+  m_prompts.m_paths.push_back(PathIn("old.pg"));
+  m_prompts.m_paths.push_back(PathIn("missing/new.pg"));
+  Click(IDC_SAVE);
+  Click(IDC_SAVE);
+  ASSERT_EQ(m_prompts.m_errors.size(), 2);
+  EXPECT_TRUE(m_prompts.m_errors[0].contains("old.pg")) << m_prompts.m_errors[0].toStdString();
+  EXPECT_TRUE(m_prompts.m_errors[1].contains("new.pg")) << m_prompts.m_errors[1].toStdString();
+  EXPECT_EQ(ReadBytes(PathIn("old.pg").toStdString()), "old sheet");
+  EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::Files), QStringList({"old.pg"}));
+}
+
+TEST_F(SessionTest, SalvaRegoleWritesTheRulesBackAndReportsAFailure) {
+  const QString rules = PathIn("tarvo.rul");
+  ASSERT_TRUE(QFile::copy(QString::fromStdString(DataPath("form.rul")), rules));
+  m_dlg = std::make_unique<CGeneratorDlg>(rules.toLocal8Bit().constData(), &m_prompts);
+  m_dlg->show();
+  Button(IDC_SAVE_RULES)->click();
+  EXPECT_TRUE(m_prompts.m_errors.isEmpty());
+  EXPECT_EQ(ReadBytes(rules.toStdString()), m_dlg->GetRules().ToText());
+
+  ASSERT_TRUE(QFile::setPermissions(rules, QFile::ReadOwner));
+  const std::string before = ReadBytes(rules.toStdString());
+  Button(IDC_SAVE_RULES)->click();
+  ASSERT_EQ(m_prompts.m_errors.size(), 1);
+  EXPECT_TRUE(m_prompts.m_errors[0].contains("tarvo.rul")) << m_prompts.m_errors[0].toStdString();
+  EXPECT_EQ(ReadBytes(rules.toStdString()), before);
+}
+
+TEST_F(SessionTest, RulesThatCannotBeLoadedAreReportedAndTheProgramFails) {
+  QFile rejected(PathIn("tarvo.rul"));
+  ASSERT_TRUE(rejected.open(QIODevice::WriteOnly));
+  rejected.write("9\n");  // more characteristics than a rules file may have
+  rejected.close();
+  for (const QString& path : {PathIn("missing/tarvo.rul"), PathIn("tarvo.rul")}) {
+    CGeneratorApp app(&m_prompts);
+    EXPECT_EQ(app.InitInstance(path.toLocal8Bit().constData()), 1);
+  }
+  ASSERT_EQ(m_prompts.m_errors.size(), 2);
+  for (const QString& error : m_prompts.m_errors) {
+    EXPECT_TRUE(error.contains("tarvo.rul")) << error.toStdString();
+    EXPECT_TRUE(error.contains(QDir(m_folder.path()).dirName())) << error.toStdString();
+  }
+}
+
+TEST_F(SessionTest, TheProgramEndsWithTheDialog) {
+  QTimer::singleShot(0, [] {
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  });
+  CGeneratorApp app(&m_prompts);
+  EXPECT_EQ(app.InitInstance(DataPath("form.rul").c_str()), 0);
+  EXPECT_TRUE(m_prompts.m_errors.isEmpty());
+}
+
+TEST(SheetDialog, AsksForAPgFileInTheGivenFolder) {
+  QFileDialog dialog;
+  ConfigureSheetDialog(dialog, QDir::tempPath());
+  EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+  EXPECT_EQ(dialog.defaultSuffix(), "pg");
+  EXPECT_EQ(dialog.nameFilters(), QStringList({"PG File (*.pg)", "All File (*)"}));
+  EXPECT_EQ(dialog.selectedNameFilter(), "PG File (*.pg)");
+  EXPECT_EQ(dialog.directory().absolutePath(), QDir(QDir::tempPath()).absolutePath());
+  EXPECT_FALSE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
+}
+
+TEST(Translation, QtSpeaksItalian) {
+  ASSERT_TRUE(InstallItalianTranslation(*QCoreApplication::instance()));
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Annulla");
+  EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Save As"), "Salva come");
+}
+
+}  // namespace
