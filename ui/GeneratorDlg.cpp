@@ -418,12 +418,13 @@ void CGeneratorDlg::OnSave() {
   if (path.isEmpty()) return;
 
   m_character.m_strName = m_strName;
+  // Appended piece by piece: GCC 12 misreads "/" + string at -O3.
   std::string archetypes = m_cbArchetype1.GetLBText(m_cbArchetype1.GetCurSel());
   if (m_btnUseArchetype2.GetCheck()) {
-    archetypes += "/" + m_cbArchetype2.GetLBText(m_cbArchetype2.GetCurSel());
+    archetypes.append("/").append(m_cbArchetype2.GetLBText(m_cbArchetype2.GetCurSel()));
   }
   if (m_btnUseArchetype3.GetCheck()) {
-    archetypes += "/" + m_cbArchetype3.GetLBText(m_cbArchetype3.GetCurSel());
+    archetypes.append("/").append(m_cbArchetype3.GetLBText(m_cbArchetype3.GetCurSel()));
   }
   m_character.m_strArchetype = archetypes;
   m_character.m_strRace = m_cbRace.GetLBText(m_cbRace.GetCurSel());
