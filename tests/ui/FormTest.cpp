@@ -174,18 +174,6 @@ TEST_F(FormTest, StartState) {
   }
 }
 
-TEST_F(FormTest, TheChosenEntrysItemDataPicksTheArchetype) {
-  Open();
-  m_draws.Draws(15, 0);
-  m_draws.Rolls({40}, 10);  // money of Guerriero, index 1, third in the list
-  Choose(IDC_ARCHETYPE1, "Guerriero");
-  EXPECT_EQ(Text(IDC_MONEY), "40");
-  EXPECT_EQ(Text(IDC_HONOUR), "4");
-  EXPECT_EQ(Text(IDC_SKILL1).left(2), "11");
-  EXPECT_EQ(SelectedData(IDC_ARCHETYPE2), 1);
-  EXPECT_EQ(SelectedData(IDC_ARCHETYPE3), 1);
-}
-
 TEST_F(FormTest, RulesWithThreeCharacteristicsAndTwelveSkills) {
   Open("small.rul");
   EXPECT_EQ(Text(IDC_STAT_LABEL3), QStringLiteral("Agilità"));
