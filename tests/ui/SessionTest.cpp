@@ -76,25 +76,6 @@ TEST_F(SessionTest, ACancelledSaveWritesNothing) {
   EXPECT_TRUE(m_prompts.m_errors.isEmpty());
 }
 
-TEST_F(SessionTest, ASheetThatCannotBeWrittenIsReportedAndTheOldFileKept) {
-  Open();
-  QFile old(PathIn("old.pg"));
-  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-  old.write("old sheet");
-  old.close();
-  ASSERT_TRUE(old.setPermissions(QFile::ReadOwner));
-
-  m_prompts.m_paths.push_back(PathIn("old.pg"));
-  m_prompts.m_paths.push_back(PathIn("missing/new.pg"));
-  Click(IDC_SAVE);
-  Click(IDC_SAVE);
-  ASSERT_EQ(m_prompts.m_errors.size(), 2);
-  EXPECT_TRUE(m_prompts.m_errors[0].contains("old.pg")) << m_prompts.m_errors[0].toStdString();
-  EXPECT_TRUE(m_prompts.m_errors[1].contains("new.pg")) << m_prompts.m_errors[1].toStdString();
-  EXPECT_EQ(ReadBytes(PathIn("old.pg").toStdString()), "old sheet");
-  EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::Files), QStringList({"old.pg"}));
-}
-
 TEST_F(SessionTest, SalvaRegoleWritesTheRulesBackAndReportsAFailure) {
   const QString rules = PathIn("tarvo.rul");
   ASSERT_TRUE(QFile::copy(QString::fromStdString(DataPath("form.rul")), rules));

@@ -49,8 +49,10 @@ QString CAnsweringPrompts::AskSheetPath(QWidget*, const QString& folder) {
 
 void CAnsweringPrompts::ShowError(QWidget*, const QString& text) { m_errors << text; }
 
-void DialogTest::Open(const char* rulesFile) {
-  m_dlg = std::make_unique<CGeneratorDlg>(DataPath(rulesFile).c_str(), &m_prompts);
+void DialogTest::Open(const char* rulesFile) { OpenPath(DataPath(rulesFile)); }
+
+void DialogTest::OpenPath(const std::string& path) {
+  m_dlg = std::make_unique<CGeneratorDlg>(path.c_str(), &m_prompts);
   ASSERT_TRUE(m_dlg->GetRules().IsLoaded()) << m_dlg->GetRules().GetLoadError().m_strMessage;
   m_dlg->show();
   m_dlg->activateWindow();

@@ -62,6 +62,8 @@ class CAnsweringPrompts : public CPrompts {
 class DialogTest : public ::testing::Test {
  protected:
   void Open(const char* rulesFile = "form.rul");
+  // Opens the dialog on the rules file at `path`.
+  void OpenPath(const std::string& path);
   void TearDown() override;
 
   template <class T>

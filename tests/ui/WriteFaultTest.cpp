@@ -1,0 +1,239 @@
+// Every write the generator makes, the sheet and the rules, made to fail the
+// ways folders and disks fail: the user reads why in Italian, every file is
+// left as it was, nothing is left beside it, and once the cause is gone the
+// same write works.
+#include <linux/capability.h>
+#include <sys/mount.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <QAbstractButton>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/ui/UiTest.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum class Write { Sheet, Rules };
+enum class Fault { MissingFolder, LockedFolder, PathIsFolder, FullDisk, ReadOnlyFile };
+
+struct FaultCase {
+  Write write;
+  Fault fault;
+  const char* name;
+  const char* reason;  // what the message says of the cause
+};
+
+// Root may write into any folder. While alive, this takes that power out of
+// the calling thread's effective capabilities (it stays permitted and comes
+// back afterwards), so folder permissions bind as they do for any user.
+class CFolderPermissionsBind {
+ public:
+  CFolderPermissionsBind() {
+    if (geteuid() != 0) {
+      m_bBinding = true;
+      return;
+    }
+    if (syscall(SYS_capget, &m_header, m_saved) != 0) return;
+    __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+    reduced[0].effective &= ~(1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH);
+    m_bRestore = m_bBinding = syscall(SYS_capset, &m_header, reduced) == 0;
+  }
+  CFolderPermissionsBind(const CFolderPermissionsBind&) = delete;
+  CFolderPermissionsBind& operator=(const CFolderPermissionsBind&) = delete;
+  ~CFolderPermissionsBind() {
+    if (m_bRestore) syscall(SYS_capset, &m_header, m_saved);
+  }
+  bool Binding() const { return m_bBinding; }
+
+ private:
+  __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct m_saved[2] = {};
+  bool m_bBinding = false;
+  bool m_bRestore = false;
+};
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Every file and folder under `root`, with the bytes of each file.
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+  std::map<std::string, std::string> entries;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    const std::string name = fs::relative(entry.path(), root).string();
+    entries[name] = entry.is_directory() ? "<cartella>" : ReadBytes(entry.path().string());
+  }
+  return entries;
+}
+
+class WriteFaultTest : public DialogTest, public ::testing::WithParamInterface<FaultCase> {
+ protected:
+  void SetUp() override {
+    m_root = fs::temp_directory_path() /
+             ("tarvo-faults-" + std::to_string(getpid()) + "-" + GetParam().name);
+    fs::remove_all(m_root);
+    fs::create_directories(m_folder = m_root / "folder");
+  }
+
+  void TearDown() override {
+    m_bind.reset();
+    if (m_bMounted) umount2(m_folder.c_str(), MNT_DETACH);
+    std::error_code ec;
+    if (fs::exists(m_folder, ec)) fs::permissions(m_folder, fs::perms::owner_all, ec);
+    fs::remove_all(m_root, ec);
+    DialogTest::TearDown();
+  }
+
+  // A file system of 64 KiB in the folder; false where mounting is not allowed.
+  bool MountTinyDisk() {
+    m_bMounted = mount("tmpfs", m_folder.c_str(), "tmpfs", 0, "size=64k") == 0;
+    return m_bMounted;
+  }
+
+  // Fills the folder's file system until not one more block fits.
+  void FillDisk() const {
+    std::FILE* filler = std::fopen((m_folder / "filler").c_str(), "wb");
+    ASSERT_NE(filler, nullptr);
+    const std::vector<char> block(4096, 'f');
+    for (int i = 0; i < 1000; ++i) {
+      if (std::fwrite(block.data(), 1, block.size(), filler) != block.size()) break;
+      if (std::fflush(filler) != 0) break;
+    }
+    std::fclose(filler);
+  }
+
+  void AttemptWrite(const fs::path& target) {
+    if (GetParam().write == Write::Sheet) {
+      m_prompts.m_paths.push_back(QString::fromStdString(target.string()));
+      Click(IDC_SAVE);
+    } else {
+      // The hidden Salva Regole button has no click a user could make.
+      Button(IDC_SAVE_RULES)->click();
+    }
+  }
+
+  fs::path m_root;
+  fs::path m_folder;
+  bool m_bMounted = false;
+  std::optional<CFolderPermissionsBind> m_bind;
+};
+
+TEST_P(WriteFaultTest, IsReportedKeepsEveryFileAndTheNextWriteWorks) {
+  const FaultCase& fault = GetParam();
+  if (fault.fault == Fault::FullDisk && !MountTinyDisk()) {
+    GTEST_SKIP() << "cannot mount a small file system here";
+  }
+  const bool rules = fault.write == Write::Rules;
+  const fs::path target = m_folder / (rules ? "tarvo.rul" : "eroe.pg");
+  const fs::path aside = m_root / "aside";
+  if (rules) {
+    fs::copy_file(DataPath("form.rul"), target);
+    OpenPath(target.string());
+  } else {
+    WriteFile(target, "earlier sheet\r\n");
+    Open();
+  }
+  ASSERT_FALSE(HasFatalFailure());
+
+  switch (fault.fault) {
+    case Fault::MissingFolder:
+      fs::rename(m_folder, aside);
+      break;
+    case Fault::LockedFolder:
+      fs::permissions(m_folder, fs::perms::owner_read | fs::perms::owner_exec);
+      m_bind.emplace();
+      if (!m_bind->Binding()) GTEST_SKIP() << "cannot give up the power to write anywhere";
+      break;
+    case Fault::PathIsFolder:
+      fs::rename(target, aside);
+      fs::create_directory(target);
+      WriteFile(target / "inside.txt", "kept");
+      break;
+    case Fault::FullDisk:
+      FillDisk();
+      break;
+    case Fault::ReadOnlyFile:
+      fs::permissions(target, fs::perms::owner_read | fs::perms::group_read);
+      break;
+  }
+  const auto faulted = Snapshot(m_root);
+
+  AttemptWrite(target);
+  ASSERT_EQ(m_prompts.m_errors.size(), 1);
+  const QString message = m_prompts.m_errors.front();
+  EXPECT_TRUE(message.startsWith("Impossibile scrivere il file")) << message.toStdString();
+  EXPECT_TRUE(message.contains(QString::fromStdString(target.filename().string())))
+      << message.toStdString();
+  EXPECT_TRUE(message.contains(QString::fromUtf8(fault.reason))) << message.toStdString();
+  EXPECT_EQ(Snapshot(m_root), faulted);
+
+  switch (fault.fault) {
+    case Fault::MissingFolder:
+      fs::rename(aside, m_folder);
+      break;
+    case Fault::LockedFolder:
+      m_bind.reset();
+      fs::permissions(m_folder, fs::perms::owner_all);
+      break;
+    case Fault::PathIsFolder:
+      fs::remove_all(target);
+      fs::rename(aside, target);
+      break;
+    case Fault::FullDisk:
+      fs::remove(m_folder / "filler");
+      break;
+    case Fault::ReadOnlyFile:
+      fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+      break;
+  }
+  AttemptWrite(target);
+  EXPECT_EQ(m_prompts.m_errors.size(), 1) << m_prompts.m_errors.join('\n').toStdString();
+  const CGeneratorDlg& dlg = *m_dlg;
+  EXPECT_EQ(ReadBytes(target.string()),
+            rules ? dlg.GetRules().ToText() : dlg.GetCharacter().SheetText(dlg.GetRules()));
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(m_folder)) {
+    left.push_back(entry.path().filename().string());
+  }
+  EXPECT_EQ(left, std::vector<std::string>{target.filename().string()});
+}
+
+constexpr FaultCase FAULTS[] = {
+    {Write::Sheet, Fault::MissingFolder, "SheetMissingFolder", "non esiste"},
+    {Write::Sheet, Fault::LockedFolder, "SheetLockedFolder", "permesso negato"},
+    {Write::Sheet, Fault::PathIsFolder, "SheetPathIsFolder", "il percorso è una cartella"},
+    {Write::Sheet, Fault::FullDisk, "SheetFullDisk", "spazio su disco esaurito"},
+    {Write::Sheet, Fault::ReadOnlyFile, "SheetReadOnlyFile", "il file è in sola lettura"},
+    {Write::Rules, Fault::MissingFolder, "RulesMissingFolder", "non esiste"},
+    {Write::Rules, Fault::LockedFolder, "RulesLockedFolder", "permesso negato"},
+    {Write::Rules, Fault::PathIsFolder, "RulesPathIsFolder", "il percorso è una cartella"},
+    {Write::Rules, Fault::FullDisk, "RulesFullDisk", "spazio su disco esaurito"},
+    {Write::Rules, Fault::ReadOnlyFile, "RulesReadOnlyFile", "il file è in sola lettura"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Writes, WriteFaultTest, ::testing::ValuesIn(FAULTS),
+                         [](const ::testing::TestParamInfo<FaultCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// A device named as the sheet is never replaced by a plain file.
+TEST_F(DialogTest, ASheetNamedAfterADeviceIsRefused) {
+  Open();
+  m_prompts.m_paths.push_back(QStringLiteral("/dev/full"));
+  Click(IDC_SAVE);
+  ASSERT_EQ(m_prompts.m_errors.size(), 1);
+  EXPECT_TRUE(m_prompts.m_errors.front().contains("non è un file normale"))
+      << m_prompts.m_errors.front().toStdString();
+  EXPECT_TRUE(fs::is_character_file("/dev/full"));
+}
+
+}  // namespace
