@@ -1,0 +1,275 @@
+// A long session of random user actions on the real form over the bundled
+// Velmor rules, from a fixed seed: after every action the control rules hold,
+// and every sheet saved is well formed and says what the form shows.
+// TARVO_SESSION_ACTIONS (default 2000) and TARVO_SESSION_SEED change its
+// length and its course.
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "character/Dice.h"
+#include "tests/ui/UiTest.h"
+#include "ui/Win1252.h"
+
+namespace {
+
+constexpr int LISTS[] = {IDC_RACE,       IDC_ARCHETYPE1, IDC_ARCHETYPE2,
+                         IDC_ARCHETYPE3, IDC_RIGHT_ITEM, IDC_LEFT_ITEM,
+                         IDC_WORN_ITEM,  IDC_POCKET,     IDC_POCKET_ITEM};
+constexpr int EQUIPMENT_LISTS[] = {IDC_RIGHT_ITEM, IDC_LEFT_ITEM, IDC_WORN_ITEM, IDC_POCKET_ITEM};
+// Every button a user can press but "&Esci"; Salva Regole is hidden.
+constexpr int BUTTONS[] = {IDC_USE_ARCHETYPE2, IDC_USE_ARCHETYPE3, IDC_MALE,
+                           IDC_FEMALE,         IDC_RIGHT_HANDED,   IDC_LEFT_HANDED,
+                           IDC_REROLL_RACE,    IDC_REROLL_SKILLS,  IDC_SAVE};
+const char* const NAMES[] = {"Aldo",
+                             "Zoë l'Ardita",
+                             "Ægir Ødegård",
+                             "Łucja",
+                             "",
+                             "Brunilde dalle Sette Torri di Velmor",
+                             "  spazi  ",
+                             "€uro"};
+
+int EnvironmentNumber(const char* name, int fallback) {
+  bool ok = false;
+  const int value = qEnvironmentVariableIntValue(name, &ok);
+  return ok && value > 0 ? value : fallback;
+}
+
+class RandomSessionTest : public DialogTest {
+ protected:
+  int Pick(int count) { return static_cast<int>(m_random() % static_cast<unsigned>(count)); }
+  bool Checked(int id) const { return Button(id)->isChecked(); }
+
+  // One random thing a user does; `what` says which, for a failure report.
+  // Returns the list it was done to, or 0.
+  int Act(std::string& what);
+  void ChooseAnyEntry(int id, std::string& what);
+  void PressKeyInList(int id, std::string& what);
+  void TurnWheelOver(int id, std::string& what);
+
+  // The control rules that hold between any two actions.
+  void CheckForm(int moneyBefore, bool purchase);
+  // The sheet at `path` is well formed and agrees with the form.
+  void CheckSheet(const QString& path);
+
+  std::mt19937 m_random;
+  QTemporaryDir m_folder;
+  int m_nSaves = 0;
+  int m_nCancels = 0;
+  int m_nLines = 0;    // lines of every sheet, from the first one saved
+  QString m_strTyped;  // what the name field holds since the last typing
+};
+
+void RandomSessionTest::ChooseAnyEntry(int id, std::string& what) {
+  QComboBox* box = List(id);
+  QTest::mouseClick(box, Qt::LeftButton);
+  QAbstractItemView* view = box->view();
+  if (!box->isEnabled() || box->count() == 0) {
+    what += "click on closed list";
+    ASSERT_FALSE(view->isVisible());
+    return;
+  }
+  ASSERT_TRUE(QTest::qWaitFor([view] { return view->isVisible(); }));
+  const int row = Pick(box->count());
+  view->setCurrentIndex(box->model()->index(row, box->modelColumn()));
+  // Now and then the user thinks better of it.
+  const bool cancel = Pick(8) == 0;
+  what += (cancel ? "escape over " : "choose ") + box->itemText(row).toStdString();
+  QTest::keyClick(view, cancel ? Qt::Key_Escape : Qt::Key_Return);
+  ASSERT_TRUE(QTest::qWaitFor([view] { return !view->isVisible(); }));
+}
+
+void RandomSessionTest::PressKeyInList(int id, std::string& what) {
+  QComboBox* box = List(id);
+  if (!box->isEnabled()) return ChooseAnyEntry(id, what);
+  // The list takes the focus with a click that opens it and Escape that
+  // closes it; then the keys move through it.
+  QTest::mouseClick(box, Qt::LeftButton);
+  QAbstractItemView* view = box->view();
+  ASSERT_TRUE(QTest::qWaitFor([view] { return view->isVisible(); }));
+  QTest::keyClick(view, Qt::Key_Escape);
+  ASSERT_TRUE(QTest::qWaitFor([view] { return !view->isVisible(); }));
+  static constexpr Qt::Key KEYS[] = {Qt::Key_Up,  Qt::Key_Down,   Qt::Key_Home,
+                                     Qt::Key_End, Qt::Key_PageUp, Qt::Key_PageDown};
+  const Qt::Key key = KEYS[Pick(std::size(KEYS))];
+  what += "key " + std::to_string(key);
+  QTest::keyClick(box, key);
+}
+
+void RandomSessionTest::TurnWheelOver(int id, std::string& what) {
+  QComboBox* box = List(id);
+  const QPoint centre = box->rect().center();
+  const int delta = Pick(2) ? 120 : -120;
+  what += box->hasFocus() ? "wheel on focused list" : "wheel on unfocused list";
+  QWheelEvent wheel(centre, box->mapToGlobal(centre), QPoint(), QPoint(0, delta), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(box, &wheel);
+}
+
+int RandomSessionTest::Act(std::string& what) {
+  const int kind = Pick(10);
+  if (kind < 6) {
+    const int id = LISTS[Pick(std::size(LISTS))];
+    what = "list " + std::to_string(id) + ": ";
+    if (kind < 4) {
+      ChooseAnyEntry(id, what);
+    } else if (kind == 4) {
+      PressKeyInList(id, what);
+    } else {
+      TurnWheelOver(id, what);
+    }
+    return id;
+  }
+  if (kind < 8) {
+    const int id = BUTTONS[Pick(std::size(BUTTONS))];
+    what = "click " + std::to_string(id);
+    Click(id);
+  } else if (kind == 8) {
+    const QString name = QString::fromUtf8(NAMES[Pick(std::size(NAMES))]);
+    what = "type " + name.toStdString();
+    TypeName(name);
+    m_strTyped = name.left(NAME_MAX_CHARS);
+  } else {
+    what = "Enter in the name field";
+    QTest::mouseClick(Item<QLineEdit>(IDC_NAME), Qt::LeftButton);
+    QTest::keyClick(Item<QLineEdit>(IDC_NAME), Qt::Key_Return);
+  }
+  return 0;
+}
+
+void RandomSessionTest::CheckForm(int moneyBefore, bool purchase) {
+  const CCharacter& ch = m_dlg->GetCharacter();
+  const CRules& rules = m_dlg->GetRules();
+
+  EXPECT_NE(Checked(IDC_MALE), Checked(IDC_FEMALE)) << "exactly one sex";
+  EXPECT_TRUE(Checked(IDC_RIGHT_HANDED) || Checked(IDC_LEFT_HANDED)) << "at least one hand";
+  if (Checked(IDC_RIGHT_HANDED) && Checked(IDC_LEFT_HANDED)) {
+    EXPECT_GE(ch.m_aStats[2].m_nValue, AMBIDEXTERITY_MIN) << "ambidexterity";
+  }
+
+  const bool use2 = Checked(IDC_USE_ARCHETYPE2);
+  const bool use3 = Checked(IDC_USE_ARCHETYPE3);
+  EXPECT_EQ(List(IDC_ARCHETYPE2)->isEnabled(), use2);
+  EXPECT_EQ(Button(IDC_USE_ARCHETYPE3)->isEnabled(), use2);
+  EXPECT_EQ(List(IDC_ARCHETYPE3)->isEnabled(), use3);
+  EXPECT_TRUE(use2 || !use3);
+  // A list not in use mirrors the one before it.
+  if (!use2) {
+    EXPECT_EQ(SelectedData(IDC_ARCHETYPE2), SelectedData(IDC_ARCHETYPE1));
+  }
+  if (!use3) {
+    EXPECT_EQ(SelectedData(IDC_ARCHETYPE3), SelectedData(IDC_ARCHETYPE2));
+  }
+
+  const int pocket = SelectedData(IDC_POCKET);
+  ASSERT_GE(pocket, 0);
+  ASSERT_LT(pocket, POCKET_COUNT);
+  const int held[] = {ch.m_itemRight.m_nId, ch.m_itemLeft.m_nId, ch.m_itemWorn.m_nId,
+                      ch.m_aPockets[pocket].m_nId};
+  for (int place = 0; place < 4; ++place) {
+    const int id = EQUIPMENT_LISTS[place];
+    EXPECT_EQ(SelectedData(id), held[place]) << "list " << id << " shows its held item";
+    const QComboBox* box = List(id);
+    for (int row = 0; row < box->count(); ++row) {
+      const int item = box->itemData(row).toInt();
+      if (item == held[place]) continue;
+      ASSERT_GE(item, 0);
+      ASSERT_LT(item, rules.ItemsInUse());
+      EXPECT_LE(rules.m_aItems[item].m_nPrice, ch.m_nMoney)
+          << box->itemText(row).toStdString() << " offered in list " << id;
+    }
+  }
+  if (purchase && ch.m_nMoney < moneyBefore) {
+    EXPECT_GE(ch.m_nMoney, 0) << "a purchase made the money negative";
+  }
+  EXPECT_EQ(Text(IDC_MONEY), QString::number(ch.m_nMoney));
+  // The typed name is never lost: the field shows it as typed or, after a
+  // refresh, as the sheet will hold it.
+  const QString name = Text(IDC_NAME);
+  EXPECT_TRUE(name == m_strTyped || name == FromWindows1252(ToWindows1252(m_strTyped)))
+      << name.toStdString() << " where " << m_strTyped.toStdString() << " was typed";
+}
+
+void RandomSessionTest::CheckSheet(const QString& path) {
+  const std::string sheet = ReadBytes(path.toStdString());
+  ASSERT_GE(sheet.size(), 2u);
+  ASSERT_EQ(sheet.substr(sheet.size() - 2), "\r\n");
+  std::vector<std::string> lines;
+  for (size_t start = 0; start < sheet.size();) {
+    const size_t end = sheet.find("\r\n", start);
+    lines.push_back(sheet.substr(start, end - start));
+    start = end + 2;
+  }
+  for (const std::string& line : lines) {
+    ASSERT_EQ(line.find_first_of("\r\n"), std::string::npos) << "a lone line break in the sheet";
+  }
+  if (m_nLines == 0) m_nLines = static_cast<int>(lines.size());
+  EXPECT_EQ(static_cast<int>(lines.size()), m_nLines);
+
+  // What the sheet says against what the form shows.
+  const auto value = [&lines](const std::string& key) -> std::string {
+    for (const std::string& line : lines) {
+      if (line.rfind(key + " ", 0) == 0) return line.substr(key.size() + 1);
+    }
+    ADD_FAILURE() << "no line " << key;
+    return {};
+  };
+  EXPECT_EQ(value("NOME"), ToWindows1252(m_strTyped));
+  EXPECT_EQ(value("SESSO"), Checked(IDC_MALE) ? "Maschile" : "Femminile");
+  const bool right = Checked(IDC_RIGHT_HANDED);
+  const bool left = Checked(IDC_LEFT_HANDED);
+  EXPECT_EQ(value("Dominante"), right && left ? "Ambidestro" : (right ? "Mandestro" : "Mancino"));
+  EXPECT_EQ(QString::fromStdString(value("Monete")), Text(IDC_MONEY));
+  EXPECT_EQ(sheet, m_dlg->GetCharacter().SheetText(m_dlg->GetRules()));
+}
+
+TEST_F(RandomSessionTest, ThousandsOfActionsKeepTheFormConsistent) {
+  const int actions = EnvironmentNumber("TARVO_SESSION_ACTIONS", 2000);
+  const unsigned seed = static_cast<unsigned>(EnvironmentNumber("TARVO_SESSION_SEED", 1207));
+  m_random.seed(seed);
+  std::mt19937 dice(seed);
+  SetRandomDraws([&dice] { return static_cast<int>(dice() % 32768); });
+  OpenPath(TARVO_BUNDLED_RULES);
+  ASSERT_FALSE(HasFatalFailure());
+  CheckForm(m_dlg->GetCharacter().m_nMoney, false);
+
+  int step = 0;
+  for (; step < actions && !HasFailure(); ++step) {
+    // Whatever the action, a save dialog finds an answer: a file name, now
+    // and then reused, or a cancel.
+    const bool cancel = Pick(5) == 0;
+    const QString path = cancel ? QString() : m_folder.filePath(QString("eroe%1.pg").arg(Pick(4)));
+    m_prompts.m_paths.assign(1, path);
+
+    std::string what;
+    const int moneyBefore = m_dlg->GetCharacter().m_nMoney;
+    const int list = Act(what);
+    SCOPED_TRACE("action " + std::to_string(step) + ": " + what);
+    ASSERT_TRUE(m_dlg->isVisible());
+    CheckForm(moneyBefore, std::find(std::begin(EQUIPMENT_LISTS), std::end(EQUIPMENT_LISTS),
+                                     list) != std::end(EQUIPMENT_LISTS));
+    if (m_prompts.m_paths.empty() && !cancel) {
+      ++m_nSaves;
+      CheckSheet(path);
+    } else if (m_prompts.m_paths.empty()) {
+      ++m_nCancels;
+    }
+  }
+  m_prompts.m_paths.clear();
+  EXPECT_TRUE(m_prompts.m_errors.isEmpty()) << m_prompts.m_errors.join('\n').toStdString();
+  RecordProperty("saves", m_nSaves);
+  std::printf("%d actions, %d sheets saved, %d saves cancelled\n", step, m_nSaves, m_nCancels);
+}
+
+}  // namespace
