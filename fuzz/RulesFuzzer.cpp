@@ -3,8 +3,8 @@
 // and save to the same bytes.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# How much of the rules reader and writer the fuzz corpus reaches: builds the
+# fuzz target with source coverage in build/fuzz-coverage, replays every input
+# of build/fuzz/corpus (grown by scripts/fuzz.sh) once, and prints the line,
+# function and branch coverage of rules/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+corpus=build/fuzz/corpus
+if [ ! -d "$corpus" ]; then
+  echo "No corpus yet: run scripts/fuzz.sh first." >&2
+  exit 2
+fi
+cmake --preset fuzz -B build/fuzz-coverage -DTARVO_FUZZ_COVERAGE=ON >/dev/null
+cmake --build build/fuzz-coverage --target rules_fuzzer
+
+cd build/fuzz-coverage
+rm -f ./*.profraw
+LLVM_PROFILE_FILE=rules.profraw ./fuzz/rules_fuzzer -runs=0 ../../"$corpus" >replay.log 2>&1
+echo "== $(grep -Eo 'INITED.*' replay.log | head -n 1)"
+llvm-profdata merge -sparse rules.profraw -o rules.profdata
+llvm-cov report ./fuzz/rules_fuzzer -instr-profile=rules.profdata ../../rules/
