@@ -48,11 +48,13 @@ bool Fail(std::string* error, const std::string& path, const std::string& reason
 }
 
 // A name beside `target` that no file has yet; the file is created exclusively.
+// The name is short, so that a target whose name is as long as the system
+// allows can still be written.
 std::FILE* CreateTemporary(const fs::path& target, fs::path& tempPath, int& err) {
-  static std::minstd_rand suffixes(std::random_device{}());
+  std::random_device suffixes;
   for (int attempt = 0; attempt < 100; ++attempt) {
     tempPath = target;
-    tempPath += ".tmp" + std::to_string(suffixes() % 1000000);
+    tempPath.replace_filename(".tarvo-" + std::to_string(suffixes() % 1000000) + ".tmp");
     errno = 0;
     if (std::FILE* file = std::fopen(tempPath.c_str(), "wbx")) return file;
     err = errno;
@@ -82,6 +84,12 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
         fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     if ((status.permissions() & anyWrite) == fs::perms::none)
       return Fail(error, path, "il file è in sola lettura");
+    // Nor is a file that others may write but this user may not: opening it
+    // for update, without changing a byte, asks the system.
+    errno = 0;
+    std::FILE* probe = std::fopen(target.c_str(), "r+b");
+    if (!probe) return Fail(error, path, DescribeErrno(errno ? errno : EACCES));
+    std::fclose(probe);
   }
 
   fs::path tempPath;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes the rules reader with libFuzzer (clang) for the given number of seconds
-# (default 60). The corpus grows in build/fuzz/corpus and starts from the rules
-# files kept with the tests and the bundled Velmor rules. Exits non-zero when the
+# (default 60). The corpus grows in build/fuzz/corpus and starts from the small
+# rules files in fuzz/seeds and the bundled Velmor rules. Exits non-zero when the
 # fuzzer finds a crash, a sanitizer report or a broken round trip; the failing
 # input is left in build/fuzz/.
 set -euo pipefail
@@ -14,7 +14,7 @@ cmake --build --preset fuzz --target rules_fuzzer
 
 corpus=build/fuzz/corpus
 mkdir -p "$corpus"
-cp -n tests/data/rules/*.rul tarvo.rul "$corpus"/ 2>/dev/null || true
+cp -n fuzz/seeds/*.rul tarvo.rul "$corpus"/ 2>/dev/null || true
 echo "== fuzzing the rules reader for ${seconds}s"
 cd build/fuzz
 status=0

@@ -8,6 +8,7 @@
 
 #include "rules/AtomicFile.h"
 #include "rules/Rules.h"
+#include "tests/PermissionsBind.h"
 
 namespace fs = std::filesystem;
 
@@ -86,6 +87,28 @@ TEST_F(AtomicFileTest, FailuresLeaveThePreviousFileAndNoTemporary) {
   // A device is not replaced by a plain file.
   EXPECT_FALSE(WriteFileAtomically("/dev/null", "a", &error));
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}
+
+TEST_F(AtomicFileTest, AFileOthersMayWriteButThisUserMayNotIsRefused) {
+  const fs::path target = m_dir / "shared.pg";
+  Write(target, "theirs");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::group_write);
+  CPermissionsBind bind;
+  if (!bind.Binding()) GTEST_SKIP() << "cannot give up the power to write anywhere";
+  std::string error;
+  EXPECT_FALSE(WriteFileAtomically(target.string(), "mine", &error));
+  EXPECT_NE(error.find("permesso negato"), std::string::npos) << error;
+  EXPECT_EQ(Read(target), "theirs");
+  ExpectOnly({"shared.pg"});
+}
+
+TEST_F(AtomicFileTest, NamesAsLongAsTheSystemAllowsAreWritten) {
+  const fs::path target = m_dir / (std::string(250, 'a') + ".pg");
+  std::string error;
+  ASSERT_TRUE(WriteFileAtomically(target.string(), "first", &error)) << error;
+  ASSERT_TRUE(WriteFileAtomically(target.string(), "second", &error)) << error;
+  EXPECT_EQ(Read(target), "second");
+  ExpectOnly({target.filename().string()});
 }
 
 TEST_F(AtomicFileTest, RulesSaveReportsFailureAndWritesNothing) {

@@ -2,9 +2,7 @@
 // ways folders and disks fail: the user reads why in Italian, every file is
 // left as it was, nothing is left beside it, and once the cause is gone the
 // same write works.
-#include <linux/capability.h>
 #include <sys/mount.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <QAbstractButton>
@@ -16,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/PermissionsBind.h"
 #include "tests/ui/UiTest.h"
 
 namespace fs = std::filesystem;
@@ -30,35 +29,6 @@ struct FaultCase {
   Fault fault;
   const char* name;
   const char* reason;  // what the message says of the cause
-};
-
-// Root may write into any folder. While alive, this takes that power out of
-// the calling thread's effective capabilities (it stays permitted and comes
-// back afterwards), so folder permissions bind as they do for any user.
-class CFolderPermissionsBind {
- public:
-  CFolderPermissionsBind() {
-    if (geteuid() != 0) {
-      m_bBinding = true;
-      return;
-    }
-    if (syscall(SYS_capget, &m_header, m_saved) != 0) return;
-    __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
-    reduced[0].effective &= ~(1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH);
-    m_bRestore = m_bBinding = syscall(SYS_capset, &m_header, reduced) == 0;
-  }
-  CFolderPermissionsBind(const CFolderPermissionsBind&) = delete;
-  CFolderPermissionsBind& operator=(const CFolderPermissionsBind&) = delete;
-  ~CFolderPermissionsBind() {
-    if (m_bRestore) syscall(SYS_capset, &m_header, m_saved);
-  }
-  bool Binding() const { return m_bBinding; }
-
- private:
-  __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
-  __user_cap_data_struct m_saved[2] = {};
-  bool m_bBinding = false;
-  bool m_bRestore = false;
 };
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
@@ -124,7 +94,7 @@ class WriteFaultTest : public DialogTest, public ::testing::WithParamInterface<F
   fs::path m_root;
   fs::path m_folder;
   bool m_bMounted = false;
-  std::optional<CFolderPermissionsBind> m_bind;
+  std::optional<CPermissionsBind> m_bind;
 };
 
 TEST_P(WriteFaultTest, IsReportedKeepsEveryFileAndTheNextWriteWorks) {
