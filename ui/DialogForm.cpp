@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QValidator>
 #include <QVariant>
 #include <cmath>
 
@@ -31,6 +32,32 @@ QWidget* CreateStatic(const ControlTemplate& control, QWidget* parent) {
   return label;
 }
 
+// A single-line field keeps one line: text pasted or dropped into it ends at
+// its first line break, as the rest of the line would not reach the sheet
+// intact.
+class CSingleLineValidator : public QValidator {
+ public:
+  using QValidator::QValidator;
+
+  State validate(QString& text, int& pos) const override {
+    for (int brk; (brk = FirstBreak(text)) >= 0;) {
+      // The inserted text ends at the cursor; what was there before stays.
+      const int end = pos > brk ? pos : static_cast<int>(text.size());
+      text.remove(brk, end - brk);
+      pos = brk;
+    }
+    return Acceptable;
+  }
+
+ private:
+  static int FirstBreak(const QString& text) {
+    for (int i = 0; i < text.size(); ++i) {
+      if (text[i] == u'\r' || text[i] == u'\n') return i;
+    }
+    return -1;
+  }
+};
+
 QWidget* CreateEdit(const ControlTemplate& control, QWidget* parent) {
   if (control.style & kMultiLine) {
     auto* area = new QPlainTextEdit(parent);
@@ -51,6 +78,7 @@ QWidget* CreateEdit(const ControlTemplate& control, QWidget* parent) {
   auto* line = new QLineEdit(parent);
   line->setReadOnly((control.style & kReadOnly) != 0);
   line->setFrame((control.style & kBorder) != 0);
+  line->setValidator(new CSingleLineValidator(line));
   return line;
 }
 

@@ -1,6 +1,8 @@
 #include "ui/Prompts.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -19,9 +21,28 @@ void ConfigureSheetDialog(QFileDialog& dialog, const QString& folder) {
   dialog.setDirectory(folder);
 }
 
+CSheetDialog::CSheetDialog(QWidget* parent, const QString& folder) : QFileDialog(parent) {
+  ConfigureSheetDialog(*this, folder);
+}
+
+void CSheetDialog::accept() {
+  const QStringList files = selectedFiles();
+  if (!files.isEmpty()) {
+    const QFileInfo file(files.front());
+    if (!file.absoluteDir().exists()) {
+      const QString text = QStringLiteral(
+          "%1\nPercorso non trovato.\n"
+          "Verificare che il percorso sia corretto.");
+      QMessageBox::warning(this, windowTitle(),
+                           text.arg(QDir::toNativeSeparators(file.absoluteFilePath())));
+      return;
+    }
+  }
+  QFileDialog::accept();
+}
+
 QString CQtPrompts::AskSheetPath(QWidget* parent, const QString& folder) {
-  QFileDialog dialog(parent);
-  ConfigureSheetDialog(dialog, folder);
+  CSheetDialog dialog(parent, folder);
   if (dialog.exec() != QDialog::Accepted) return {};
   const QStringList files = dialog.selectedFiles();
   return files.isEmpty() ? QString() : files.front();

@@ -2,9 +2,9 @@
 // tests answer them instead of a person.
 #pragma once
 
+#include <QFileDialog>
 #include <QString>
 
-class QFileDialog;
 class QWidget;
 
 class CPrompts {
@@ -26,6 +26,15 @@ class CQtPrompts : public CPrompts {
  public:
   QString AskSheetPath(QWidget* parent, const QString& folder) override;
   void ShowError(QWidget* parent, const QString& text) override;
+};
+
+// The save dialog of a character sheet. It does not accept a name in a
+// folder that does not exist: it says so and stays open.
+class CSheetDialog : public QFileDialog {
+ public:
+  CSheetDialog(QWidget* parent, const QString& folder);
+
+  void accept() override;
 };
 
 // Sets up the save dialog of a character sheet: default suffix "pg", the

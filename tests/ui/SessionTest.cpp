@@ -1,10 +1,14 @@
 // Whole sessions: saving the sheet, writing the rules back, failures shown to
 // the user, and the program's start.
 #include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -127,6 +131,51 @@ TEST(SheetDialog, AsksForAPgFileInTheGivenFolder) {
   EXPECT_EQ(dialog.selectedNameFilter(), "PG File (*.pg)");
   EXPECT_EQ(dialog.directory().absolutePath(), QDir(QDir::tempPath()).absolutePath());
   EXPECT_FALSE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
+}
+
+TEST(SheetDialog, RefusesANameInAFolderThatDoesNotExistAndStaysOpen) {
+  QTemporaryDir folder;
+  CSheetDialog dialog(nullptr, folder.path());
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+  auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
+  ASSERT_NE(name, nullptr);
+
+  // The warning is read and closed as soon as it shows.
+  QString warning;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&warning] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      warning = box->text();
+      box->close();
+    }
+  });
+  answer.start(10);
+  QTest::keyClicks(name, "assente/eroe.pg");
+  QTest::keyClick(name, Qt::Key_Return);
+  EXPECT_TRUE(warning.contains("Percorso non trovato")) << warning.toStdString();
+  EXPECT_TRUE(dialog.isVisible());
+
+  name->clear();
+  QTest::keyClicks(name, "eroe");
+  QTest::keyClick(name, Qt::Key_Return);
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(dialog.selectedFiles(), QStringList({folder.filePath("eroe.pg")}));
+}
+
+TEST_F(DialogTest, PastedLineBreaksDoNotReachTheName) {
+  Open();
+  QLineEdit* field = Item<QLineEdit>(IDC_NAME);
+  TypeName("Ao");
+  field->setCursorPosition(1);
+  QGuiApplication::clipboard()->setText("ld\r\nBis");
+  QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(field->text(), "Aldo");
+  QTest::keyClick(field, Qt::Key_End);
+  QGuiApplication::clipboard()->setText("\nZ");
+  QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(field->text(), "Aldo");
 }
 
 TEST(Translation, QtSpeaksItalian) {
