@@ -148,17 +148,20 @@ bool CRules::Load(const char* path) {
   const std::string name = path ? path : "";
   std::error_code ec;
   const fs::file_status status = fs::status(name, ec);
-  int err = 0;
+  std::string reason;
   if (fs::is_directory(status)) {
-    err = EISDIR;
+    reason = DescribeErrno(EISDIR);
+  } else if (fs::exists(status) && !fs::is_regular_file(status)) {
+    // A pipe could keep the program waiting and a device could be endless.
+    reason = "non è un file normale";
   } else {
     errno = 0;
     std::ifstream in(name, std::ios::binary);
     if (in.is_open()) return Load(in, name);
-    err = errno ? errno : (fs::exists(status) ? EACCES : ENOENT);
+    reason = DescribeErrno(errno ? errno : (fs::exists(status) ? EACCES : ENOENT));
   }
   *this = CRules(nullptr);
-  m_loadError = MakeError(CRulesError::Kind::CannotOpen, name, 0, DescribeErrno(err));
+  m_loadError = MakeError(CRulesError::Kind::CannotOpen, name, 0, reason);
   return false;
 }
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <climits>
@@ -346,7 +347,9 @@ TEST(RulesErrors, MissingFileOrFolderNamesFileFolderAndReason) {
   const fs::path dir = fs::temp_directory_path() / "tarvo-rules-missing";
   fs::remove_all(dir);
   fs::create_directories(dir / "tarvo.rul");  // a folder where the file should be
-  for (const fs::path& path : {dir / "nothere.rul", dir / "tarvo.rul"}) {
+  // A pipe nobody writes to would keep the reader waiting for ever.
+  ASSERT_EQ(mkfifo((dir / "pipe.rul").c_str(), 0600), 0);
+  for (const fs::path& path : {dir / "nothere.rul", dir / "tarvo.rul", dir / "pipe.rul"}) {
     CRules rules(path.c_str());
     EXPECT_FALSE(rules.IsLoaded());
     const CRulesError& error = rules.GetLoadError();
