@@ -2,7 +2,8 @@
 // Velmor rules and over rules that strain the form, from a fixed seed: after
 // every action the control rules hold, and every sheet saved is well formed
 // and says what the form shows. TARVO_SESSION_ACTIONS (default 2000 for each
-// rules file) and TARVO_SESSION_SEED change their length and their course.
+// rules file), TARVO_RANDOM_RULES (default 20 random rules files) and
+// TARVO_SESSION_SEED change their length and their course.
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
@@ -11,6 +12,7 @@
 #include <QTest>
 #include <QWheelEvent>
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <iterator>
 #include <random>
@@ -46,8 +48,11 @@ int EnvironmentNumber(const char* name, int fallback) {
   return ok && value > 0 ? value : fallback;
 }
 
-class RandomSessionTest : public DialogTest, public ::testing::WithParamInterface<const char*> {
+class RandomSession : public DialogTest {
  protected:
+  // Plays `actions` random actions on the open dialog, checking after each.
+  // Returns how many were played before a failure stopped the session.
+  int Play(int actions);
   int Pick(int count) { return static_cast<int>(m_random() % static_cast<unsigned>(count)); }
   bool Checked(int id) const { return Button(id)->isChecked(); }
 
@@ -71,7 +76,10 @@ class RandomSessionTest : public DialogTest, public ::testing::WithParamInterfac
   QString m_strTyped;  // what the name field holds since the last typing
 };
 
-void RandomSessionTest::ChooseAnyEntry(int id, std::string& what) {
+class RandomSessionTest : public RandomSession,
+                          public ::testing::WithParamInterface<const char*> {};
+
+void RandomSession::ChooseAnyEntry(int id, std::string& what) {
   QComboBox* box = List(id);
   QTest::mouseClick(box, Qt::LeftButton);
   QAbstractItemView* view = box->view();
@@ -90,7 +98,7 @@ void RandomSessionTest::ChooseAnyEntry(int id, std::string& what) {
   ASSERT_TRUE(QTest::qWaitFor([view] { return !view->isVisible(); }));
 }
 
-void RandomSessionTest::PressKeyInList(int id, std::string& what) {
+void RandomSession::PressKeyInList(int id, std::string& what) {
   QComboBox* box = List(id);
   if (!box->isEnabled() || box->count() == 0) return ChooseAnyEntry(id, what);
   // The list takes the focus with a click that opens it and Escape that
@@ -107,7 +115,7 @@ void RandomSessionTest::PressKeyInList(int id, std::string& what) {
   QTest::keyClick(box, key);
 }
 
-void RandomSessionTest::TurnWheelOver(int id, std::string& what) {
+void RandomSession::TurnWheelOver(int id, std::string& what) {
   QComboBox* box = List(id);
   const QPoint centre = box->rect().center();
   const int delta = Pick(2) ? 120 : -120;
@@ -117,7 +125,7 @@ void RandomSessionTest::TurnWheelOver(int id, std::string& what) {
   QApplication::sendEvent(box, &wheel);
 }
 
-int RandomSessionTest::Act(std::string& what) {
+int RandomSession::Act(std::string& what) {
   const int kind = Pick(10);
   if (kind < 6) {
     const int id = LISTS[Pick(std::size(LISTS))];
@@ -148,7 +156,7 @@ int RandomSessionTest::Act(std::string& what) {
   return 0;
 }
 
-void RandomSessionTest::CheckForm(int moneyBefore, bool purchase) {
+void RandomSession::CheckForm(int moneyBefore, bool purchase) {
   const CCharacter& ch = m_dlg->GetCharacter();
   const CRules& rules = m_dlg->GetRules();
 
@@ -179,7 +187,10 @@ void RandomSessionTest::CheckForm(int moneyBefore, bool purchase) {
                       ch.m_aPockets[pocket].m_nId};
   for (int place = 0; place < 4; ++place) {
     const int id = EQUIPMENT_LISTS[place];
-    EXPECT_EQ(SelectedData(id), held[place]) << "list " << id << " shows its held item";
+    // Rules without items have nothing to show, not even the empty item.
+    const bool listed = held[place] >= 0 && held[place] < rules.ItemsInUse();
+    EXPECT_EQ(SelectedData(id), listed ? held[place] : -1)
+        << "list " << id << " shows its held item";
     const QComboBox* box = List(id);
     for (int row = 0; row < box->count(); ++row) {
       const int item = box->itemData(row).toInt();
@@ -201,7 +212,7 @@ void RandomSessionTest::CheckForm(int moneyBefore, bool purchase) {
       << name.toStdString() << " where " << m_strTyped.toStdString() << " was typed";
 }
 
-void RandomSessionTest::CheckSheet(const QString& path) {
+void RandomSession::CheckSheet(const QString& path) {
   const std::string sheet = ReadBytes(path.toStdString());
   ASSERT_GE(sheet.size(), 2u);
   ASSERT_EQ(sheet.substr(sheet.size() - 2), "\r\n");
@@ -234,17 +245,8 @@ void RandomSessionTest::CheckSheet(const QString& path) {
   EXPECT_EQ(sheet, m_dlg->GetCharacter().SheetText(m_dlg->GetRules()));
 }
 
-TEST_P(RandomSessionTest, ThousandsOfActionsKeepTheFormConsistent) {
-  const int actions = EnvironmentNumber("TARVO_SESSION_ACTIONS", 2000);
-  const unsigned seed = static_cast<unsigned>(EnvironmentNumber("TARVO_SESSION_SEED", 1207));
-  m_random.seed(seed);
-  std::mt19937 dice(seed);
-  SetRandomDraws([&dice] { return static_cast<int>(dice() % 32768); });
-  const std::string rules = GetParam();
-  OpenPath(rules == "tarvo.rul" ? std::string(TARVO_BUNDLED_RULES) : DataPath(rules.c_str()));
-  ASSERT_FALSE(HasFatalFailure());
+int RandomSession::Play(int actions) {
   CheckForm(m_dlg->GetCharacter().m_nMoney, false);
-
   int step = 0;
   for (; step < actions && !HasFailure(); ++step) {
     // Whatever the action, a save dialog finds an answer: a file name, now
@@ -257,7 +259,10 @@ TEST_P(RandomSessionTest, ThousandsOfActionsKeepTheFormConsistent) {
     const int moneyBefore = m_dlg->GetCharacter().m_nMoney;
     const int list = Act(what);
     SCOPED_TRACE("action " + std::to_string(step) + ": " + what);
-    ASSERT_TRUE(m_dlg->isVisible());
+    if (!m_dlg->isVisible()) {
+      ADD_FAILURE() << "the form closed";
+      break;
+    }
     CheckForm(moneyBefore, std::find(std::begin(EQUIPMENT_LISTS), std::end(EQUIPMENT_LISTS),
                                      list) != std::end(EQUIPMENT_LISTS));
     if (m_prompts.m_paths.empty() && !cancel) {
@@ -269,9 +274,107 @@ TEST_P(RandomSessionTest, ThousandsOfActionsKeepTheFormConsistent) {
   }
   m_prompts.m_paths.clear();
   EXPECT_TRUE(m_prompts.m_errors.isEmpty()) << m_prompts.m_errors.join('\n').toStdString();
-  RecordProperty("saves", m_nSaves);
-  std::printf("%s: %d actions, %d sheets saved, %d saves cancelled\n", rules.c_str(), step,
+  return step;
+}
+
+TEST_P(RandomSessionTest, ThousandsOfActionsKeepTheFormConsistent) {
+  const int actions = EnvironmentNumber("TARVO_SESSION_ACTIONS", 2000);
+  const unsigned seed = static_cast<unsigned>(EnvironmentNumber("TARVO_SESSION_SEED", 1207));
+  m_random.seed(seed);
+  std::mt19937 dice(seed);
+  SetRandomDraws([&dice] { return static_cast<int>(dice() % 32768); });
+  const std::string rules = GetParam();
+  OpenPath(rules == "tarvo.rul" ? std::string(TARVO_BUNDLED_RULES) : DataPath(rules.c_str()));
+  ASSERT_FALSE(HasFatalFailure());
+  const int played = Play(actions);
+  std::printf("%s: %d actions, %d sheets saved, %d saves cancelled\n", rules.c_str(), played,
               m_nSaves, m_nCancels);
+}
+
+// Rules as a careless or hostile author might write them: any count the
+// reader takes, texts with odd bytes, dice, prices and bonuses at the 32-bit
+// limits, bases and item types that name nothing.
+CRules RandomRules(std::mt19937& random) {
+  const auto pick = [&random](int count) {
+    return static_cast<int>(random() % static_cast<unsigned>(count));
+  };
+  static const int NUMBERS[] = {0, 1, -1, 6, 100, -100, 32768, INT_MAX, INT_MIN};
+  static const std::string TEXTS[] = {
+      "", " ", "Spada", "T\xe8", "\x81\x9d", "\xff\xfe", std::string(300, 'W'), "<Nulla>"};
+  static const std::string KEYS[] = {"shield", "music", "light", "craft", "acrobat", "sneack",
+                                     "range",  "armor", "empty", "FOR",   "des",     "nulla"};
+  const auto number = [&] { return pick(3) ? pick(20) : NUMBERS[pick(std::size(NUMBERS))]; };
+  const auto text = [&] { return TEXTS[pick(std::size(TEXTS))]; };
+  const auto key = [&] { return pick(4) ? KEYS[pick(std::size(KEYS))] : text(); };
+  const auto dice = [&] {
+    static const int COUNTS[] = {0, -1, 999, MAX_DICE_COUNT};
+    static const int SIDES[] = {6, 1, 0, -6, 32768, INT_MAX, INT_MIN};
+    CDice d;
+    d.m_nCount = pick(5) ? pick(4) : COUNTS[pick(std::size(COUNTS))];
+    d.m_nSides = SIDES[pick(std::size(SIDES))];
+    d.m_nBonus = number();
+    return d;
+  };
+
+  CRules rules(nullptr);
+  rules.m_nCharacteristics = pick(MAX_CHARACTERISTICS + 2) - 1;
+  for (int c = 0; c < MAX_CHARACTERISTICS; ++c) {
+    rules.m_aCharLabel[c] = text();
+    rules.m_aCharKey[c] = key();
+    rules.m_aCharExtra[c] = text();
+  }
+  rules.m_nSkills = pick(MAX_SKILLS + 2) - 1;
+  for (int s = 0; s < MAX_SKILLS; ++s) {
+    rules.m_aSkillLabel[s] = text();
+    rules.m_aSkillSheetName[s] = text();
+    rules.m_aSkillKey[s] = key();
+    rules.m_aSkillBase[s] = pick(4) ? pick(7) - 1 : NUMBERS[pick(std::size(NUMBERS))];
+  }
+  rules.m_nRaces = pick(MAX_RACES + 2) - 1;
+  for (CRace& race : rules.m_aRaces) {
+    race.m_strName = text();
+    for (CDice& d : race.m_aDice) d = dice();
+  }
+  rules.m_nArchetypes = pick(MAX_ARCHETYPES + 2) - 1;
+  for (CArchetype& archetype : rules.m_aArchetypes) {
+    archetype.m_strName = text();
+    for (CDice& d : archetype.m_aSkillDice) d = dice();
+    archetype.m_diceMoney = dice();
+    archetype.m_nHonour = number();
+  }
+  rules.m_nItems = pick(MAX_ITEMS + 2) - 1;
+  for (CItem& item : rules.m_aItems) {
+    item.m_strName = text();
+    item.m_strType = key();
+    item.m_nPotenza = number();
+    item.m_nBonus = number();
+    item.m_nMod = number();
+    item.m_nPrice = number();
+  }
+  return rules;
+}
+
+class RandomRulesTest : public RandomSession {};
+
+TEST_F(RandomRulesTest, HostileRulesNeverBreakTheForm) {
+  const int sets = EnvironmentNumber("TARVO_RANDOM_RULES", 20);
+  const unsigned seed = static_cast<unsigned>(EnvironmentNumber("TARVO_SESSION_SEED", 1207));
+  m_random.seed(seed);
+  std::mt19937 dice(seed);
+  SetRandomDraws([&dice] { return static_cast<int>(dice() % 32768); });
+  std::mt19937 authors(seed);
+  for (int set = 0; set < sets && !HasFailure(); ++set) {
+    SCOPED_TRACE("rules " + std::to_string(set) + " of seed " + std::to_string(seed));
+    const std::string path = m_folder.filePath("tarvo.rul").toStdString();
+    std::string error;
+    ASSERT_TRUE(RandomRules(authors).Save(path.c_str(), &error)) << error;
+    m_dlg.reset();
+    m_nLines = 0;
+    m_strTyped.clear();
+    OpenPath(path);
+    ASSERT_FALSE(HasFatalFailure());
+    Play(150);
+  }
 }
 
 // The bundled rules, and rules that strain the form: three characteristics
