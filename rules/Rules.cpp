@@ -109,7 +109,9 @@ CRulesError MakeError(CRulesError::Kind kind, std::string_view path, int line, s
   error.m_strFolder = FolderOf(path);
   error.m_nLine = line;
   error.m_strReason = std::move(reason);
-  std::string where = "\"";  // appended piece by piece: GCC 12 misreads "x" + string at -O3
+  // Appended piece by piece: at -O3, GCC 12 gives a false -Wrestrict warning on
+  // const char* + std::string&&.
+  std::string where = "\"";
   where.append(FileNameOf(path)).append("\" nella cartella \"").append(error.m_strFolder) += '"';
   switch (kind) {
     case CRulesError::Kind::CannotOpen:
@@ -120,7 +122,8 @@ CRulesError MakeError(CRulesError::Kind kind, std::string_view path, int line, s
       error.m_strMessage = "Impossibile leggere il file delle regole " + where + " (riga " +
                            std::to_string(line) + "): " + error.m_strReason + ".";
       break;
-    default:
+    case CRulesError::Kind::Malformed:
+    case CRulesError::Kind::None:
       error.m_strMessage = "Il file delle regole " + where + " non è valido: riga " +
                            std::to_string(line) + ": " + error.m_strReason + ".";
       break;

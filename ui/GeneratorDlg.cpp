@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <algorithm>
+#include <cstdint>
 
 #include "character/Dice.h"
 #include "res/GeneratorDialog.h"
@@ -66,10 +67,9 @@ constexpr DispatchEntry kDispatchTable[] = {
     {IDC_SAVE_RULES, Notification::Clicked, &CGeneratorDlg::OnSaveRules},
 };
 
-// Sums as the 32-bit arithmetic of the form does: wrapping, never undefined.
-int AddWrapping(int a, int b) {
-  return static_cast<int>(static_cast<unsigned>(a) + static_cast<unsigned>(b));
-}
+// A total shown on the form: beyond the 32-bit range it stops at the nearest
+// 32-bit value, as every other sum of the game does.
+int AddSaturating(int a, int b) { return SaturateToInt(std::int64_t{a} + b); }
 
 // Whether the template makes list `id` a sorted one.
 bool IsSorted(int id) {
@@ -92,7 +92,7 @@ void BindList(CComboBox& list, QWidget* control, int id) {
 CGeneratorDlg::CGeneratorDlg(const char* rulesPath, CPrompts* prompts, QWidget* parent)
     : QDialog(parent),
       m_strRulesPath(rulesPath != nullptr ? rulesPath : RULES_FILE_NAME),
-      m_rules(rulesPath),
+      m_rules(m_strRulesPath.c_str()),
       m_prompts(prompts) {
   if (m_prompts == nullptr) {
     m_ownPrompts = std::make_unique<CQtPrompts>();
@@ -273,7 +273,7 @@ bool CGeneratorDlg::OnInitDialog() {
   m_cbArchetype3.EnableWindow(false);
 
   m_cbPocket.ResetContent();
-  for (int p = 0; p < PocketsInUse(); ++p) {
+  for (int p = 0; p < PocketsInUse(m_rules); ++p) {
     m_cbPocket.SetItemData(m_cbPocket.AddString("Tasca " + FormatNumber(p)), p);
   }
   m_cbPocket.SetCurSel(0);
@@ -299,11 +299,9 @@ void CGeneratorDlg::OnOK() {
 
 void CGeneratorDlg::OnCancel() { reject(); }
 
-int CGeneratorDlg::PocketsInUse() const { return std::clamp(m_rules.m_nPockets, 0, MAX_POCKETS); }
-
 int CGeneratorDlg::SelectedPocket() const {
   const int pocket = m_cbPocket.GetItemData(m_cbPocket.GetCurSel());
-  return pocket >= 0 && pocket < PocketsInUse() ? pocket : -1;
+  return pocket >= 0 && pocket < PocketsInUse(m_rules) ? pocket : -1;
 }
 
 void CGeneratorDlg::RollCharacteristics() {
@@ -418,7 +416,8 @@ void CGeneratorDlg::OnSave() {
   if (path.isEmpty()) return;
 
   m_character.m_strName = m_strName;
-  // Appended piece by piece: GCC 12 misreads "/" + string at -O3.
+  // Appended piece by piece: at -O3, GCC 12 gives a false -Wrestrict warning
+  // on const char* + std::string&&.
   std::string archetypes = m_cbArchetype1.GetLBText(m_cbArchetype1.GetCurSel());
   if (m_btnUseArchetype2.GetCheck()) {
     archetypes.append("/").append(m_cbArchetype2.GetLBText(m_cbArchetype2.GetCurSel()));
@@ -491,12 +490,10 @@ void CGeneratorDlg::RefreshDisplay() {
     if (skillValueText[s] == nullptr) continue;
     const int v = ch.m_aSkills[s].m_nValue;
     const int m = ch.m_aSkills[s].m_nModifier;
-    // A base outside the characteristics adds nothing.
-    const int base = m_rules.m_aSkillBase[s];
-    const int b = base >= 0 && base < characteristics ? ch.m_aStats[base].m_nValue : 0;
-    const int total = AddWrapping(v, m);
+    const int total = AddSaturating(v, m);
+    const int withBase = AddSaturating(total, SkillBaseValue(ch, m_rules, s));
     *skillValueText[s] = FormatNumber(v) + " + " + FormatNumber(m) + " = " + FormatNumber(total) +
-                         " (" + FormatNumber(AddWrapping(total, b)) + ")";
+                         " (" + FormatNumber(withBase) + ")";
   }
   m_strHonour = FormatNumber(ch.m_nHonour);
   m_strMoney = FormatNumber(ch.m_nMoney);

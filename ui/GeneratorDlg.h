@@ -110,7 +110,6 @@ class CGeneratorDlg : public QDialog {
   void BuyFromList(CComboBox& list, EquipmentPlace place);
   // The pocket selected in IDC_POCKET, or -1.
   int SelectedPocket() const;
-  int PocketsInUse() const;
 
   CDialogForm m_form;
 

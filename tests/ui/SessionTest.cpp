@@ -113,10 +113,22 @@ TEST_F(SessionTest, RulesThatCannotBeLoadedAreReportedAndTheProgramFails) {
   }
 }
 
+TEST_F(SessionTest, WithoutAPathTheRulesComeFromTarvoRulInTheWorkingFolder) {
+  ASSERT_TRUE(QFile::copy(QString::fromStdString(DataPath("form.rul")), PathIn("tarvo.rul")));
+  const QString before = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(m_folder.path()));
+  m_dlg = std::make_unique<CGeneratorDlg>(nullptr, &m_prompts);
+  QDir::setCurrent(before);
+  EXPECT_EQ(m_dlg->GetRules().ToText(), CRules(DataPath("form.rul").c_str()).ToText());
+}
+
 TEST_F(SessionTest, TheProgramEndsWithTheDialog) {
-  QTimer::singleShot(0, [] {
+  // The form is closed as soon as it shows.
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [] {
     if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
   });
+  closer.start(10);
   CGeneratorApp app(&m_prompts);
   EXPECT_EQ(app.InitInstance(DataPath("form.rul").c_str()), 0);
   EXPECT_TRUE(m_prompts.m_errors.isEmpty());
