@@ -7,6 +7,7 @@
 #include <string>
 
 #include "character/Character.h"
+#include "tests/TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -62,14 +63,7 @@ class SheetTest : public ::testing::Test {
     aldo.m_aPockets[10] = MakeItem("Fuori", "empty", 1, 1, 1);  // beyond the ten pockets
   }
 
-  fs::path TempFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    fs::path folder = fs::temp_directory_path() / (std::string("tarvo_sheet_") + info->name());
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    return folder;
-  }
-
+  CTempFolder m_folder;
   CRules rules{nullptr};
   CCharacter aldo;
 };
@@ -82,13 +76,12 @@ std::string ReadBytes(const fs::path& file) {
 const fs::path ALDO_SHEET = fs::path(TARVO_CHARACTER_TEST_DATA) / "aldo.pg";
 
 TEST_F(SheetTest, WorkedExampleIsWrittenByteForByte) {
-  const fs::path file = TempFolder() / "aldo.pg";
+  const fs::path file = m_folder / "aldo.pg";
   std::string error;
   ASSERT_TRUE(aldo.WriteSheet(file.c_str(), rules, &error)) << error;
   const std::string expected = ReadBytes(ALDO_SHEET);
   ASSERT_EQ(expected.size(), 1547u) << "golden sheet missing or altered: " << ALDO_SHEET;
   EXPECT_EQ(ReadBytes(file), expected);
-  fs::remove_all(file.parent_path());
 }
 
 TEST_F(SheetTest, EveryChangeOfBaseStartsABlockAndBasesAreNeverIndexes) {
@@ -138,7 +131,7 @@ TEST_F(SheetTest, CountsBeyondTheCapacitiesStopAtTheArrays) {
 }
 
 TEST_F(SheetTest, FailedWriteIsReportedAndLeavesNoFile) {
-  const fs::path folder = TempFolder();
+  const fs::path& folder = m_folder.Path();
   const fs::path missing = folder / "gone" / "aldo.pg";
   std::string error;
   EXPECT_FALSE(aldo.WriteSheet(missing.c_str(), rules, &error));
@@ -152,7 +145,6 @@ TEST_F(SheetTest, FailedWriteIsReportedAndLeavesNoFile) {
   ASSERT_TRUE(aldo.WriteSheet(file.c_str(), rules, &error)) << error;
   EXPECT_EQ(ReadBytes(file), ReadBytes(ALDO_SHEET));
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
-  fs::remove_all(folder);
 }
 
 }  // namespace

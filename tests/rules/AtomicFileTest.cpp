@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -9,6 +9,7 @@
 #include "rules/AtomicFile.h"
 #include "rules/Rules.h"
 #include "tests/PermissionsBind.h"
+#include "tests/TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -16,19 +17,6 @@ namespace {
 
 class AtomicFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    m_dir = fs::temp_directory_path() /
-            ("tarvo-atomic-" +
-             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(m_dir);
-    fs::create_directories(m_dir);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(m_dir, ec);
-  }
-
   static std::string Read(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -45,7 +33,8 @@ class AtomicFileTest : public ::testing::Test {
     EXPECT_EQ(found, std::set<std::string>(names));
   }
 
-  fs::path m_dir;
+  CTempFolder m_folder;
+  const fs::path& m_dir = m_folder.Path();
 };
 
 }  // namespace
@@ -125,9 +114,9 @@ TEST_F(AtomicFileTest, RulesSaveReportsFailureAndWritesNothing) {
 TEST_F(AtomicFileTest, FullDiskLeavesThePreviousFileAndNoTemporary) {
   const fs::path mountPoint = m_dir / "tiny";
   fs::create_directories(mountPoint);
-  const std::string mount =
-      "mount -t tmpfs -o size=64k tmpfs '" + mountPoint.string() + "' 2>/dev/null";
-  if (std::system(mount.c_str()) != 0) GTEST_SKIP() << "cannot mount a small file system here";
+  if (mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0) {
+    GTEST_SKIP() << "cannot mount a small file system here";
+  }
   const fs::path target = mountPoint / "tarvo.rul";
   Write(target, "previous rules");
   std::string error;
@@ -137,7 +126,7 @@ TEST_F(AtomicFileTest, FullDiskLeavesThePreviousFileAndNoTemporary) {
     left.insert(entry.path().filename().string());
   }
   const std::string previous = Read(target);
-  std::system(("umount '" + mountPoint.string() + "'").c_str());
+  umount2(mountPoint.c_str(), MNT_DETACH);
   EXPECT_FALSE(written);
   EXPECT_NE(error.find("spazio su disco esaurito"), std::string::npos) << error;
   EXPECT_EQ(previous, "previous rules");

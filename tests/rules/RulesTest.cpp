@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "rules/Rules.h"
+#include "tests/TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -124,6 +125,11 @@ TEST(RulesLoad, LineEndsBlanksAndBytesAreKept) {
   EXPECT_EQ(rules.m_aRaces[0].m_strName, "Hu\rman");
   EXPECT_EQ(rules.m_aItems[0].m_nPrice, 0);
   EXPECT_EQ(rules.ToText(), Lines(kExample).replace(Lines(kExample).find("Human"), 5, "Hu\rman"));
+
+  // Only a CR before an LF ends a line: a file that stops after a CR keeps it.
+  const std::vector<std::string> upToRace(kExample.begin(), kExample.begin() + 11);
+  const std::string early = Lines(upToRace, "\r\n");
+  EXPECT_EQ(LoadText(early.substr(0, early.size() - 1)).m_aRaces[0].m_strName, "Human\r");
 }
 
 TEST(RulesLoad, ItemIdsFollowFileOrder) {
@@ -344,8 +350,8 @@ TEST(RulesErrors, CountsAtCapacityLoad) {
 }
 
 TEST(RulesErrors, MissingFileOrFolderNamesFileFolderAndReason) {
-  const fs::path dir = fs::temp_directory_path() / "tarvo-rules-missing";
-  fs::remove_all(dir);
+  const CTempFolder folder;
+  const fs::path& dir = folder.Path();
   fs::create_directories(dir / "tarvo.rul");  // a folder where the file should be
   // A pipe nobody writes to would keep the reader waiting for ever.
   ASSERT_EQ(mkfifo((dir / "pipe.rul").c_str(), 0600), 0);
@@ -360,7 +366,6 @@ TEST(RulesErrors, MissingFileOrFolderNamesFileFolderAndReason) {
     EXPECT_FALSE(error.m_strReason.empty());
     EXPECT_EQ(rules.m_nItems, 0);
   }
-  fs::remove_all(dir);
 }
 
 // A stream whose device fails after the first lines: a read error, not an end.

@@ -68,7 +68,16 @@ class RandomSession : public DialogTest {
   // The sheet at `path` is well formed and agrees with the form.
   void CheckSheet(const QString& path);
 
+  // Draws the dice from `m_dice`, seeded with `seed`, and the actions from
+  // `m_random`, seeded the same.
+  void Seed(unsigned seed) {
+    m_random.seed(seed);
+    m_dice.seed(seed);
+    SetRandomDraws([this] { return static_cast<int>(m_dice() % 32768); });
+  }
+
   std::mt19937 m_random;
+  std::mt19937 m_dice;
   QTemporaryDir m_folder;
   int m_nSaves = 0;
   int m_nCancels = 0;
@@ -280,9 +289,7 @@ int RandomSession::Play(int actions) {
 TEST_P(RandomSessionTest, ThousandsOfActionsKeepTheFormConsistent) {
   const int actions = EnvironmentNumber("TARVO_SESSION_ACTIONS", 2000);
   const unsigned seed = static_cast<unsigned>(EnvironmentNumber("TARVO_SESSION_SEED", 1207));
-  m_random.seed(seed);
-  std::mt19937 dice(seed);
-  SetRandomDraws([&dice] { return static_cast<int>(dice() % 32768); });
+  Seed(seed);
   const std::string rules = GetParam();
   OpenPath(rules == "tarvo.rul" ? std::string(TARVO_BUNDLED_RULES) : DataPath(rules.c_str()));
   ASSERT_FALSE(HasFatalFailure());
@@ -359,9 +366,7 @@ class RandomRulesTest : public RandomSession {};
 TEST_F(RandomRulesTest, HostileRulesNeverBreakTheForm) {
   const int sets = EnvironmentNumber("TARVO_RANDOM_RULES", 20);
   const unsigned seed = static_cast<unsigned>(EnvironmentNumber("TARVO_SESSION_SEED", 1207));
-  m_random.seed(seed);
-  std::mt19937 dice(seed);
-  SetRandomDraws([&dice] { return static_cast<int>(dice() % 32768); });
+  Seed(seed);
   std::mt19937 authors(seed);
   for (int set = 0; set < sets && !HasFailure(); ++set) {
     SCOPED_TRACE("rules " + std::to_string(set) + " of seed " + std::to_string(seed));
