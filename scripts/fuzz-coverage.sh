@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/setup.sh
+scripts/setup.sh llvm
 corpus=build/fuzz/corpus
 if [ ! -d "$corpus" ]; then
   echo "No corpus yet: run scripts/fuzz.sh first." >&2

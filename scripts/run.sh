@@ -6,6 +6,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # The generator is a window: without a screen there is nothing to open it on.
+# Qt's offscreen and minimal platforms draw nowhere a person could see.
+case "${QT_QPA_PLATFORM:-}" in
+  offscreen* | minimal*) unset QT_QPA_PLATFORM ;;
+esac
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   cat >&2 <<'MESSAGE'
 Nessuno schermo: il generatore è una finestra, ma qui non c'è un display
