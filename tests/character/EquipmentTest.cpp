@@ -112,6 +112,14 @@ TEST_F(EquipmentTest, LaterArmourReplacesEarlierAndCharacteristicKeysApply) {
   EXPECT_EQ(character.m_nArmour, 2);
   EXPECT_EQ(character.m_aStats[1].m_nModifier, 6);
   EXPECT_EQ(character.m_aStats[0].m_nModifier, 0);
+
+  // A type that is both a skill key and a characteristic key moves the skill only.
+  rules.m_aCharKey[0] = "sword";
+  character.m_itemLeft.SetType("Sword");
+  ApplyEquipmentEffects(character, rules);
+  EXPECT_EQ(character.m_aSkills[SWORD].m_nModifier, 6);
+  EXPECT_EQ(character.m_aStats[0].m_nModifier, 0);
+  EXPECT_EQ(character.m_aStats[1].m_nModifier, 0);
 }
 
 TEST_F(EquipmentTest, SkillBaseValueIgnoresBasesOutsideTheCharacteristics) {

@@ -116,6 +116,25 @@ TEST_F(GenerationTest, ThreeArchetypesRoundSkillsUpAndTruncateMoney) {
   EXPECT_FALSE(RollSkills(character, rules, archetypes, 0));
 }
 
+TEST_F(GenerationTest, AveragesOfSumsBeyondTheIntegerRangeComeBackIntoIt) {
+  const auto fixed = [](int bonus) {
+    CDice dice;  // no dice, only the bonus
+    dice.m_nBonus = bonus;
+    return dice;
+  };
+  const int archetypes[3] = {0, 1, 3};
+  for (const int a : archetypes) {
+    for (CDice& dice : rules.m_aArchetypes[a].m_aSkillDice) dice = fixed(INT_MAX);
+    rules.m_aArchetypes[a].m_diceMoney = fixed(INT_MIN);
+  }
+  rules.m_aArchetypes[3].m_aSkillDice[1] = fixed(INT_MIN);
+  CScriptedDraws draws{};
+  ASSERT_TRUE(RollSkills(character, rules, archetypes, 3));
+  EXPECT_EQ(character.m_aSkills[0].m_nValue, INT_MAX);
+  EXPECT_EQ(character.m_aSkills[1].m_nValue, 715827882);  // (2 * INT_MAX + INT_MIN) / 3
+  EXPECT_EQ(character.m_nMoney, INT_MIN);
+}
+
 TEST_F(GenerationTest, SettlingGivesUpTheLastPocketFirstWhileShort) {
   const int archetype[3] = {1, 1, 1};
   character.m_itemRight = PricedItem(5, 15);
