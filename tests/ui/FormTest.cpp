@@ -6,7 +6,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <string>
 
 #include "res/GeneratorDialog.h"
 #include "tests/ui/UiTest.h"
@@ -172,6 +174,16 @@ TEST_F(FormTest, StartState) {
     EXPECT_EQ(Entries(id), offered);
     EXPECT_EQ(SelectedData(id), 0);
   }
+}
+
+TEST_F(FormTest, ANegativeValueShowsItsFifthTruncatedTowardZero) {
+  CRules rules(DataPath("form.rul").c_str());
+  for (CRace& race : rules.m_aRaces) race.m_aDice[0].m_nBonus = -8;  // a die of 1, then -8
+  QTemporaryDir folder;
+  const std::string path = folder.filePath("tarvo.rul").toStdString();
+  ASSERT_TRUE(rules.Save(path.c_str()));
+  OpenPath(path);
+  EXPECT_EQ(Text(IDC_STAT1), "-7 (-1)");
 }
 
 TEST_F(FormTest, RulesWithThreeCharacteristicsAndTwelveSkills) {
