@@ -84,15 +84,11 @@ std::string CComboBox::GetLBText(int index) const {
 
 void CComboBox::EnableWindow(bool enable) { m_box->setEnabled(enable); }
 
-bool CComboBox::IsWindowEnabled() const { return m_box->isEnabled(); }
-
 bool CButton::GetCheck() const { return m_button->isChecked(); }
 
 void CButton::SetCheck(bool check) { m_button->setChecked(check); }
 
 void CButton::EnableWindow(bool enable) { m_button->setEnabled(enable); }
-
-bool CButton::IsWindowEnabled() const { return m_button->isEnabled(); }
 
 QString GetControlText(const QWidget* control) {
   if (const auto* label = qobject_cast<const QLabel*>(control)) return label->text();

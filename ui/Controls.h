@@ -25,7 +25,6 @@ class CComboBox {
   virtual ~CComboBox() = default;
 
   void Attach(QComboBox* box, bool sorted);
-  QComboBox* Widget() const { return m_box; }
 
   void ResetContent();
   // Adds `text` and returns the position where it landed.
@@ -42,7 +41,6 @@ class CComboBox {
   // The text at `index`, empty outside the list.
   std::string GetLBText(int index) const;
   void EnableWindow(bool enable);
-  bool IsWindowEnabled() const;
 
  private:
   QComboBox* m_box = nullptr;
@@ -58,12 +56,10 @@ class CButton {
   virtual ~CButton() = default;
 
   void Attach(QAbstractButton* button) { m_button = button; }
-  QAbstractButton* Widget() const { return m_button; }
 
   bool GetCheck() const;
   void SetCheck(bool check);
   void EnableWindow(bool enable);
-  bool IsWindowEnabled() const;
 
  private:
   QAbstractButton* m_button = nullptr;

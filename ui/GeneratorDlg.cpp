@@ -125,6 +125,7 @@ CGeneratorDlg::CGeneratorDlg(const char* rulesPath, CPrompts* prompts, QWidget* 
     m_exchange[n++] = {kStatLabelIds[c], &m_strStatLabel[c], 0};
   for (int s = 0; s < FORM_SKILLS; ++s)
     m_exchange[n++] = {kSkillLabelIds[s], &m_strSkillLabel[s], 0};
+  Q_ASSERT(n == TEXT_COUNT);
 
   InitGeneratorResources();
   m_hIcon.addFile(QStringLiteral(":/tarvo/generator32.png"), QSize(32, 32));
@@ -364,25 +365,19 @@ void CGeneratorDlg::OnKillFocusName() {
   m_character.m_strName = m_strName;
 }
 
-void CGeneratorDlg::OnRightHanded() {
+void CGeneratorDlg::SettleHands(CButton& other) {
   UpdateData(false);
-  if (!m_btnRightHanded.GetCheck() && !m_btnLeftHanded.GetCheck()) m_btnLeftHanded.SetCheck(true);
+  if (!m_btnRightHanded.GetCheck() && !m_btnLeftHanded.GetCheck()) other.SetCheck(true);
   if (m_btnRightHanded.GetCheck() && m_btnLeftHanded.GetCheck() &&
       m_character.m_aStats[2].m_nValue < AMBIDEXTERITY_MIN) {
-    m_btnLeftHanded.SetCheck(false);
+    other.SetCheck(false);
   }
   UpdateData(true);
 }
 
-void CGeneratorDlg::OnLeftHanded() {
-  UpdateData(false);
-  if (!m_btnRightHanded.GetCheck() && !m_btnLeftHanded.GetCheck()) m_btnRightHanded.SetCheck(true);
-  if (m_btnRightHanded.GetCheck() && m_btnLeftHanded.GetCheck() &&
-      m_character.m_aStats[2].m_nValue < AMBIDEXTERITY_MIN) {
-    m_btnRightHanded.SetCheck(false);
-  }
-  UpdateData(true);
-}
+void CGeneratorDlg::OnRightHanded() { SettleHands(m_btnLeftHanded); }
+
+void CGeneratorDlg::OnLeftHanded() { SettleHands(m_btnRightHanded); }
 
 void CGeneratorDlg::OnMale() {
   UpdateData(false);

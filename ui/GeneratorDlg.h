@@ -110,6 +110,9 @@ class CGeneratorDlg : public QDialog {
   void BuyFromList(CComboBox& list, EquipmentPlace place);
   // The pocket selected in IDC_POCKET, or -1.
   int SelectedPocket() const;
+  // The handedness rule after a click on one hand box: at least one hand, and
+  // both only at AMBIDEXTERITY_MIN or more; `other` is the box it may change.
+  void SettleHands(CButton& other);
 
   CDialogForm m_form;
 
@@ -130,7 +133,7 @@ class CGeneratorDlg : public QDialog {
   CComboBox m_cbArchetype3;
   CComboBox m_cbRace;
 
-  // The 46 texts of the form, Windows-1252 bytes.
+  // The 46 texts of the form (TEXT_COUNT), Windows-1252 bytes.
   std::string m_strStatValue[FORM_CHARACTERISTICS];
   std::string m_strSkillValue[FORM_SKILLS];
   std::string m_strName;
@@ -151,7 +154,9 @@ class CGeneratorDlg : public QDialog {
   std::string* statLabelText[MAX_CHARACTERISTICS] = {};
   std::string* skillLabelText[MAX_SKILLS] = {};
 
-  TextExchange m_exchange[46] = {};
+  // Values and labels of both blocks, and the eight other texts.
+  static constexpr int TEXT_COUNT = 2 * FORM_CHARACTERISTICS + 2 * FORM_SKILLS + 8;
+  TextExchange m_exchange[TEXT_COUNT] = {};
 
   std::string m_strRulesPath;
   CRules m_rules;
