@@ -6,8 +6,10 @@
 #include "rules/Records.h"
 #include "rules/Rules.h"
 
+// The capacity of the pocket array; a character uses the first POCKET_COUNT.
 inline constexpr int MAX_POCKETS = 15;
-// Both hands need at least this rolled value of characteristic 2.
+// Both hands need at least this rolled value of characteristic index 2 (the
+// third).
 inline constexpr int AMBIDEXTERITY_MIN = 16;
 
 // The pockets a character uses: the rules' pocket count, kept within 0 and the
