@@ -2,11 +2,11 @@
 
 #include <climits>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 
 #include "character/Character.h"
+#include "tests/FileBytes.h"
 #include "tests/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -67,11 +67,6 @@ class SheetTest : public ::testing::Test {
   CRules rules{nullptr};
   CCharacter aldo;
 };
-
-std::string ReadBytes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 const fs::path ALDO_SHEET = fs::path(TARVO_CHARACTER_TEST_DATA) / "aldo.pg";
 
@@ -141,7 +136,7 @@ TEST_F(SheetTest, FailedWriteIsReportedAndLeavesNoFile) {
 
   // A successful write replaces the old sheet and leaves nothing beside it.
   const fs::path file = folder / "aldo.pg";
-  std::ofstream(file) << "old";
+  WriteBytes(file, "old");
   ASSERT_TRUE(aldo.WriteSheet(file.c_str(), rules, &error)) << error;
   EXPECT_EQ(ReadBytes(file), ReadBytes(ALDO_SHEET));
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);

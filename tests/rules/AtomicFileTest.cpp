@@ -2,12 +2,12 @@
 #include <sys/mount.h>
 
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <string>
 
 #include "rules/AtomicFile.h"
 #include "rules/Rules.h"
+#include "tests/FileBytes.h"
 #include "tests/PermissionsBind.h"
 #include "tests/TempFolder.h"
 
@@ -17,13 +17,6 @@ namespace {
 
 class AtomicFileTest : public ::testing::Test {
  protected:
-  static std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-  static void Write(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
   // Only the files named remain in the folder: no temporary is left behind.
   void ExpectOnly(std::initializer_list<std::string> names) const {
     std::set<std::string> found;
@@ -41,11 +34,11 @@ class AtomicFileTest : public ::testing::Test {
 
 TEST_F(AtomicFileTest, ReplacesTheFileAndKeepsItsPermissions) {
   const fs::path target = m_dir / "tarvo.rul";
-  Write(target, "old");
+  WriteBytes(target, "old");
   fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
   std::string error;
   ASSERT_TRUE(WriteFileAtomically(target.string(), "new\r\n", &error)) << error;
-  EXPECT_EQ(Read(target), "new\r\n");
+  EXPECT_EQ(ReadBytes(target), "new\r\n");
   EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write);
   ExpectOnly({"tarvo.rul"});
@@ -64,11 +57,11 @@ TEST_F(AtomicFileTest, FailuresLeaveThePreviousFileAndNoTemporary) {
 
   // A read-only target stays as it was.
   const fs::path readOnly = m_dir / "locked.pg";
-  Write(readOnly, "keep");
+  WriteBytes(readOnly, "keep");
   fs::permissions(readOnly, fs::perms::owner_read);
   EXPECT_FALSE(WriteFileAtomically(readOnly.string(), "new", &error));
   EXPECT_NE(error.find("sola lettura"), std::string::npos) << error;
-  EXPECT_EQ(Read(readOnly), "keep");
+  EXPECT_EQ(ReadBytes(readOnly), "keep");
   EXPECT_NE(error.find(readOnly.string()), std::string::npos) << error;
 
   ExpectOnly({"folder.pg", "locked.pg"});
@@ -80,14 +73,14 @@ TEST_F(AtomicFileTest, FailuresLeaveThePreviousFileAndNoTemporary) {
 
 TEST_F(AtomicFileTest, AFileOthersMayWriteButThisUserMayNotIsRefused) {
   const fs::path target = m_dir / "shared.pg";
-  Write(target, "theirs");
+  WriteBytes(target, "theirs");
   fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::group_write);
   CPermissionsBind bind;
   if (!bind.Binding()) GTEST_SKIP() << "cannot give up the power to write anywhere";
   std::string error;
   EXPECT_FALSE(WriteFileAtomically(target.string(), "mine", &error));
   EXPECT_NE(error.find("permesso negato"), std::string::npos) << error;
-  EXPECT_EQ(Read(target), "theirs");
+  EXPECT_EQ(ReadBytes(target), "theirs");
   ExpectOnly({"shared.pg"});
 }
 
@@ -96,7 +89,7 @@ TEST_F(AtomicFileTest, NamesAsLongAsTheSystemAllowsAreWritten) {
   std::string error;
   ASSERT_TRUE(WriteFileAtomically(target.string(), "first", &error)) << error;
   ASSERT_TRUE(WriteFileAtomically(target.string(), "second", &error)) << error;
-  EXPECT_EQ(Read(target), "second");
+  EXPECT_EQ(ReadBytes(target), "second");
   ExpectOnly({target.filename().string()});
 }
 
@@ -106,7 +99,7 @@ TEST_F(AtomicFileTest, RulesSaveReportsFailureAndWritesNothing) {
   EXPECT_FALSE(rules.Save((m_dir / "no" / "tarvo.rul").c_str(), &error));
   EXPECT_FALSE(error.empty());
   ASSERT_TRUE(rules.Save((m_dir / "tarvo.rul").c_str(), &error)) << error;
-  EXPECT_EQ(Read(m_dir / "tarvo.rul"), "0\r\n0\r\n0\r\n0\r\n0\r\n");
+  EXPECT_EQ(ReadBytes(m_dir / "tarvo.rul"), "0\r\n0\r\n0\r\n0\r\n0\r\n");
   ExpectOnly({"tarvo.rul"});
 }
 
@@ -118,14 +111,14 @@ TEST_F(AtomicFileTest, FullDiskLeavesThePreviousFileAndNoTemporary) {
     GTEST_SKIP() << "cannot mount a small file system here";
   }
   const fs::path target = mountPoint / "tarvo.rul";
-  Write(target, "previous rules");
+  WriteBytes(target, "previous rules");
   std::string error;
   const bool written = WriteFileAtomically(target.string(), std::string(1 << 20, 'x'), &error);
   std::set<std::string> left;
   for (const auto& entry : fs::directory_iterator(mountPoint)) {
     left.insert(entry.path().filename().string());
   }
-  const std::string previous = Read(target);
+  const std::string previous = ReadBytes(target);
   umount2(mountPoint.c_str(), MNT_DETACH);
   EXPECT_FALSE(written);
   EXPECT_NE(error.find("spazio su disco esaurito"), std::string::npos) << error;

@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <climits>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "rules/Rules.h"
+#include "tests/FileBytes.h"
 #include "tests/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -28,11 +28,6 @@ CRules LoadText(const std::string& text, bool expectOk = true) {
   std::istringstream in(text);
   EXPECT_EQ(rules.Load(in, "tarvo.rul"), expectOk) << rules.GetLoadError().m_strMessage;
   return rules;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // The complete one-record file: one characteristic, skill, race, archetype, item.
@@ -196,7 +191,7 @@ TEST(RulesSave, LoadThenSaveNormalisesOnlyNumbersLineEndsAndTail) {
 }
 
 TEST(RulesSave, BundledRulesSaveToTheSameBytesTwice) {
-  const std::string original = ReadFile(kBundled);
+  const std::string original = ReadBytes(kBundled);
   ASSERT_FALSE(original.empty()) << kBundled;
   const CRules first = LoadText(original);
   EXPECT_EQ(first.ToText(), original);  // the bundled file is already in plain form
@@ -395,7 +390,7 @@ TEST(RulesErrors, ReadFailureIsToldApartFromAnEarlyEnd) {
 
 TEST(RulesErrors, GarbageNeverBreaksTheReader) {
   std::mt19937 random(2026);
-  const std::string bundled = ReadFile(kBundled);
+  const std::string bundled = ReadBytes(kBundled);
   for (int round = 0; round < 300; ++round) {
     std::string text;
     if (round % 2 == 0) {

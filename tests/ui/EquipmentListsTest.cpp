@@ -1,9 +1,7 @@
 // The equipment lists: what they offer, purchases through them, refusals and
 // the pocket selector.
-#include <QTemporaryDir>
 #include <QTest>
 #include <climits>
-#include <string>
 
 #include "tests/ui/UiTest.h"
 
@@ -87,14 +85,9 @@ TEST_F(EquipmentListsTest, EachPocketHoldsItsOwnItem) {
 }
 
 TEST_F(EquipmentListsTest, TotalsBeyondTheIntegerRangeStopAtItsEdge) {
-  CRules rules(DataPath("form.rul").c_str());
-  rules.m_aItems[8].m_nMod = INT_MAX;  // the dearer Spada
-  QTemporaryDir folder;
-  const std::string path = folder.filePath("tarvo.rul").toStdString();
-  ASSERT_TRUE(rules.Save(path.c_str()));
   m_draws.Draws(4 + 15, 0);
   m_draws.Rolls({100}, 5);
-  OpenPath(path);
+  OpenEdited([](CRules& rules) { rules.m_aItems[8].m_nMod = INT_MAX; });  // the dearer Spada
   Choose(IDC_RIGHT_ITEM, "Spada", 1);
   EXPECT_EQ(Text(IDC_SKILL1), "31 + 2147483647 = 2147483647 (2147483647)");
 }

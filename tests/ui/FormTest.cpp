@@ -6,7 +6,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <string>
 
@@ -177,12 +176,9 @@ TEST_F(FormTest, StartState) {
 }
 
 TEST_F(FormTest, ANegativeValueShowsItsFifthTruncatedTowardZero) {
-  CRules rules(DataPath("form.rul").c_str());
-  for (CRace& race : rules.m_aRaces) race.m_aDice[0].m_nBonus = -8;  // a die of 1, then -8
-  QTemporaryDir folder;
-  const std::string path = folder.filePath("tarvo.rul").toStdString();
-  ASSERT_TRUE(rules.Save(path.c_str()));
-  OpenPath(path);
+  OpenEdited([](CRules& rules) {
+    for (CRace& race : rules.m_aRaces) race.m_aDice[0].m_nBonus = -8;  // a die of 1, then -8
+  });
   EXPECT_EQ(Text(IDC_STAT1), "-7 (-1)");
 }
 

@@ -3,18 +3,11 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QTest>
-#include <fstream>
-#include <iterator>
 
 #include "character/Dice.h"
 #include "ui/Controls.h"
 
 std::string DataPath(const char* name) { return std::string(TARVO_UI_TEST_DATA_DIR "/") + name; }
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 CDrawScript::CDrawScript(int fallback) : m_nFallback(fallback) {
   SetRandomDraws([this] {
@@ -57,6 +50,16 @@ void DialogTest::OpenPath(const std::string& path) {
   m_dlg->show();
   m_dlg->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(m_dlg.get()));
+}
+
+void DialogTest::OpenEdited(const std::function<void(CRules&)>& edit, const char* rulesFile) {
+  CRules rules(DataPath(rulesFile).c_str());
+  edit(rules);
+  m_editedRules = std::make_unique<QTemporaryDir>();
+  const std::string path = m_editedRules->filePath("tarvo.rul").toStdString();
+  std::string error;
+  ASSERT_TRUE(rules.Save(path.c_str(), &error)) << error;
+  OpenPath(path);
 }
 
 void DialogTest::TearDown() {

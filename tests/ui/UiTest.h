@@ -8,12 +8,15 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
 
 #include "res/resource.h"
+#include "tests/FileBytes.h"
 #include "ui/GeneratorDlg.h"
 #include "ui/Prompts.h"
 
@@ -23,7 +26,6 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 }
 
 std::string DataPath(const char* name);
-std::string ReadBytes(const std::string& path);
 
 // While alive, every draw comes from the queue; once it is empty the draws
 // are `fallback`. The test rules use dice of 32768 sides, which count the
@@ -64,6 +66,9 @@ class DialogTest : public ::testing::Test {
   void Open(const char* rulesFile = "form.rul");
   // Opens the dialog on the rules file at `path`.
   void OpenPath(const std::string& path);
+  // Opens the dialog on the rules of `rulesFile` as `edit` changes them,
+  // written to a file of the test's own.
+  void OpenEdited(const std::function<void(CRules&)>& edit, const char* rulesFile = "form.rul");
   void TearDown() override;
 
   template <class T>
@@ -86,4 +91,7 @@ class DialogTest : public ::testing::Test {
   CDrawScript m_draws;
   CAnsweringPrompts m_prompts;
   std::unique_ptr<CGeneratorDlg> m_dlg;
+
+ private:
+  std::unique_ptr<QTemporaryDir> m_editedRules;
 };

@@ -8,7 +8,6 @@
 #include <QAbstractButton>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <string>
@@ -30,10 +29,6 @@ struct FaultCase {
   const char* name;
   const char* reason;  // what the message says of the cause
 };
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // Every file and folder under `root`, with the bytes of each file.
 std::map<std::string, std::string> Snapshot(const fs::path& root) {
@@ -109,7 +104,7 @@ TEST_P(WriteFaultTest, IsReportedKeepsEveryFileAndTheNextWriteWorks) {
     fs::copy_file(DataPath("form.rul"), target);
     OpenPath(target.string());
   } else {
-    WriteFile(target, "earlier sheet\r\n");
+    WriteBytes(target, "earlier sheet\r\n");
     Open();
   }
   ASSERT_FALSE(HasFatalFailure());
@@ -126,7 +121,7 @@ TEST_P(WriteFaultTest, IsReportedKeepsEveryFileAndTheNextWriteWorks) {
     case Fault::PathIsFolder:
       fs::rename(target, aside);
       fs::create_directory(target);
-      WriteFile(target / "inside.txt", "kept");
+      WriteBytes(target / "inside.txt", "kept");
       break;
     case Fault::FullDisk:
       FillDisk();
