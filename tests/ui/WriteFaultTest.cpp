@@ -3,7 +3,6 @@
 // left as it was, nothing is left beside it, and once the cause is gone the
 // same write works.
 #include <sys/mount.h>
-#include <unistd.h>
 
 #include <QAbstractButton>
 #include <cstdio>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "tests/PermissionsBind.h"
+#include "tests/TempFolder.h"
 #include "tests/ui/UiTest.h"
 
 namespace fs = std::filesystem;
@@ -42,19 +42,11 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
 
 class WriteFaultTest : public DialogTest, public ::testing::WithParamInterface<FaultCase> {
  protected:
-  void SetUp() override {
-    m_root = fs::temp_directory_path() /
-             ("tarvo-faults-" + std::to_string(getpid()) + "-" + GetParam().name);
-    fs::remove_all(m_root);
-    fs::create_directories(m_folder = m_root / "folder");
-  }
+  void SetUp() override { fs::create_directory(m_folder); }
 
   void TearDown() override {
     m_bind.reset();
     if (m_bMounted) umount2(m_folder.c_str(), MNT_DETACH);
-    std::error_code ec;
-    if (fs::exists(m_folder, ec)) fs::permissions(m_folder, fs::perms::owner_all, ec);
-    fs::remove_all(m_root, ec);
     DialogTest::TearDown();
   }
 
@@ -86,8 +78,9 @@ class WriteFaultTest : public DialogTest, public ::testing::WithParamInterface<F
     }
   }
 
-  fs::path m_root;
-  fs::path m_folder;
+  CTempFolder m_temp;  // removed after TearDown, with everything in it
+  const fs::path& m_root = m_temp.Path();
+  const fs::path m_folder = m_root / "folder";
   bool m_bMounted = false;
   std::optional<CPermissionsBind> m_bind;
 };
