@@ -8,6 +8,10 @@
 
 #include "res/GeneratorDialog.h"
 
+QString SheetFilter(const QString& name, const QString& patterns) {
+  return name + QStringLiteral(" (") + patterns + QLatin1Char(')');
+}
+
 void ConfigureSheetDialog(QFileDialog& dialog, const QString& folder) {
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
@@ -15,7 +19,10 @@ void ConfigureSheetDialog(QFileDialog& dialog, const QString& folder) {
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
   dialog.setDefaultSuffix(QStringLiteral("pg"));
-  const QStringList filters = {QStringLiteral("PG File (*.pg)"), QStringLiteral("All File (*)")};
+  // The entries show their names only; the patterns stay out of sight.
+  dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+  const QStringList filters = {SheetFilter(QStringLiteral("PG File"), QStringLiteral("*.pg")),
+                               SheetFilter(QStringLiteral("All File"), QStringLiteral("*"))};
   dialog.setNameFilters(filters);
   dialog.selectNameFilter(filters.front());
   dialog.setDirectory(folder);

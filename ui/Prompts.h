@@ -37,6 +37,11 @@ class CSheetDialog : public QFileDialog {
   void accept() override;
 };
 
+// A filter entry of a file dialog: the entry shows `name`, and the files it
+// lists match `patterns` (blank-separated). The dialog hides the patterns, so
+// a name may carry a pattern of its own, "Scheda (*.pdf)", and show it.
+QString SheetFilter(const QString& name, const QString& patterns);
+
 // Sets up the save dialog of a character sheet: default suffix "pg", the
 // filters "PG File" and "All File", the first selected, start in `folder`,
 // and an existing file is replaced only after the user confirms it.

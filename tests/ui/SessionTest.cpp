@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -135,14 +136,39 @@ TEST_F(SessionTest, TheProgramEndsWithTheDialog) {
 }
 
 TEST(SheetDialog, AsksForAPgFileInTheGivenFolder) {
-  QFileDialog dialog;
-  ConfigureSheetDialog(dialog, QDir::tempPath());
+  QTemporaryDir folder;
+  WriteBytes(folder.filePath("eroe.pg").toStdString(), "");
+  WriteBytes(folder.filePath("note.txt").toStdString(), "");
+  CSheetDialog dialog(nullptr, folder.path());
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
   EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
   EXPECT_EQ(dialog.defaultSuffix(), "pg");
-  EXPECT_EQ(dialog.nameFilters(), QStringList({"PG File (*.pg)", "All File (*)"}));
-  EXPECT_EQ(dialog.selectedNameFilter(), "PG File (*.pg)");
-  EXPECT_EQ(dialog.directory().absolutePath(), QDir(QDir::tempPath()).absolutePath());
+  EXPECT_EQ(dialog.directory().absolutePath(), QDir(folder.path()).absolutePath());
   EXPECT_FALSE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
+
+  // The entries read as named; the first is chosen and lists the sheets only.
+  auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
+  ASSERT_NE(types, nullptr);
+  QStringList shown;
+  for (int i = 0; i < types->count(); ++i) shown << types->itemText(i);
+  EXPECT_EQ(shown, QStringList({"PG File", "All File"}));
+  EXPECT_EQ(types->currentIndex(), 0);
+  auto* view = dialog.findChild<QListView*>("listView");
+  ASSERT_NE(view, nullptr);
+  const auto listed = [view] {
+    QStringList names;
+    for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
+      names << view->model()->index(row, 0, view->rootIndex()).data().toString();
+    names.sort();
+    return names;
+  };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !listed().isEmpty(); }));
+  EXPECT_EQ(listed(), QStringList({"eroe.pg"}));
+  types->setFocus();
+  QTest::keyClick(types, Qt::Key_Down);  // "All File"
+  ASSERT_TRUE(QTest::qWaitFor([&] { return listed().size() == 2; }));
+  EXPECT_EQ(listed(), QStringList({"eroe.pg", "note.txt"}));
 }
 
 TEST(SheetDialog, RefusesANameInAFolderThatDoesNotExistAndStaysOpen) {
