@@ -30,12 +30,15 @@ int* SkillModifier(CCharacter& character, int skill) {
 }
 
 // Gives up a held item of positive price while the money is negative: its
-// price comes back and the place takes the catalogue's empty item.
-void GiveUpIfShort(CItem& held, std::int64_t& money, const CRules& rules) {
+// price comes back and the place takes the catalogue's empty item. Returns
+// whether it gave the item up.
+bool GiveUpIfShort(CItem& held, std::int64_t& money, const CRules& rules) {
   if (money < 0 && held.m_nPrice > 0) {
     money += held.m_nPrice;
     held.CopyFrom(rules.m_aItems[0]);
+    return true;
   }
+  return false;
 }
 
 }  // namespace
@@ -82,18 +85,20 @@ bool RollSkills(CCharacter& character, const CRules& rules, const int archetypes
 
   // The held items are paid for again out of the new money; while it is
   // short, items are given up from the last pocket to the first, then the
-  // worn item, the left hand and the right hand last. The effects of items
-  // given up stay until the next purchase into a hand or the body.
+  // worn item, the left hand and the right hand last.
   const int pockets = PocketsInUse(rules);
   for (int p = 0; p < pockets; ++p) money -= character.m_aPockets[p].m_nPrice;
   money -= character.m_itemWorn.m_nPrice;
   money -= character.m_itemLeft.m_nPrice;
   money -= character.m_itemRight.m_nPrice;
   for (int p = pockets - 1; p >= 0; --p) GiveUpIfShort(character.m_aPockets[p], money, rules);
-  GiveUpIfShort(character.m_itemWorn, money, rules);
-  GiveUpIfShort(character.m_itemLeft, money, rules);
-  GiveUpIfShort(character.m_itemRight, money, rules);
+  bool gaveUpHeld = GiveUpIfShort(character.m_itemWorn, money, rules);
+  gaveUpHeld = GiveUpIfShort(character.m_itemLeft, money, rules) || gaveUpHeld;
+  gaveUpHeld = GiveUpIfShort(character.m_itemRight, money, rules) || gaveUpHeld;
   character.m_nMoney = SaturateToInt(money);
+  // An item given up from a hand or the body takes its effects with it;
+  // pocket items have none to take.
+  if (gaveUpHeld) ApplyEquipmentEffects(character, rules);
   return true;
 }
 

@@ -13,8 +13,10 @@ enum class EquipmentPlace { Right, Left, Worn, Pocket };
 bool RollCharacteristics(CCharacter& character, const CRules& rules, int race);
 
 // Rolls skills, money and honour from the first `inUse` (1..3) of
-// `archetypes`, averaged, then settles the held items against the new money.
-// Does nothing and returns false when an archetype in use is not valid.
+// `archetypes`, averaged, then settles the held items against the new money;
+// when a hand or the worn item is given up, the equipment effects are
+// recomputed from what is still held. Does nothing and returns false when an
+// archetype in use is not valid.
 bool RollSkills(CCharacter& character, const CRules& rules, const int archetypes[3], int inUse);
 
 // The item held at `place` (`pocket` is used for EquipmentPlace::Pocket only).

@@ -156,7 +156,51 @@ TEST_F(GenerationTest, SettlingGivesUpTheLastPocketFirstWhileShort) {
   EXPECT_EQ(character.m_aPockets[3].GetName(), "Niente");
   EXPECT_EQ(character.m_itemRight.GetName(), "Niente");
   EXPECT_EQ(character.m_itemRight.m_nPrice, 0);
-  EXPECT_EQ(character.m_aSkills[0].m_nModifier, 3);  // until the next purchase
+}
+
+TEST_F(GenerationTest, ItemsGivenUpTakeTheirEffectsWithThem) {
+  rules.m_aSkillKey[0] = "shield";
+  rules.m_aSkillKey[1] = "light";
+  rules.m_nItems = 5;
+  const auto define = [this](int i, const char* type, int potenza, int mod, int price) {
+    rules.m_aItems[i].SetType(type);
+    rules.m_aItems[i].m_nPotenza = potenza;
+    rules.m_aItems[i].m_nMod = mod;
+    rules.m_aItems[i].m_nPrice = price;
+    rules.m_aItems[i].m_nId = i;
+  };
+  define(1, "armor", 2, 0, 5);
+  define(2, "shield", 1, 3, 5);
+  define(3, "light", 0, 4, 5);
+  define(4, "light", 0, 9, 1);
+  character.m_nMoney = 16;
+  ASSERT_TRUE(Purchase(character, rules, EquipmentPlace::Worn, 0, 1));
+  ASSERT_TRUE(Purchase(character, rules, EquipmentPlace::Left, 0, 2));
+  ASSERT_TRUE(Purchase(character, rules, EquipmentPlace::Right, 0, 3));
+  ASSERT_TRUE(Purchase(character, rules, EquipmentPlace::Pocket, 9, 4));
+  ASSERT_EQ(character.m_nArmour, 2);
+  ASSERT_EQ(character.m_aSkills[0].m_nModifier, 3);
+  ASSERT_EQ(character.m_aSkills[1].m_nModifier, 3);  // 4 from the hand, -1 from the shield
+
+  // Short by 1: only the pocket goes, and a pocket item had no effect.
+  const int archetype[3] = {1, 1, 1};
+  CScriptedDraws draws{D(0), D(0), D(15)};
+  ASSERT_TRUE(RollSkills(character, rules, archetype, 1));
+  EXPECT_EQ(character.m_aPockets[9].m_nId, 0);
+  EXPECT_EQ(character.m_nArmour, 2);
+  EXPECT_EQ(character.m_aSkills[1].m_nModifier, 3);
+
+  // Short by 10: the worn armour and the shield go, the right hand stays.
+  draws.Add({D(0), D(0), D(5)});
+  ASSERT_TRUE(RollSkills(character, rules, archetype, 1));
+  EXPECT_EQ(character.m_nMoney, 0);
+  EXPECT_EQ(character.m_itemWorn.m_nId, 0);
+  EXPECT_EQ(character.m_itemLeft.m_nId, 0);
+  EXPECT_EQ(character.m_itemRight.m_nId, 3);
+  EXPECT_EQ(character.m_nArmour, 0);
+  EXPECT_EQ(character.m_aSkills[0].m_nModifier, 0);
+  EXPECT_EQ(character.m_aSkills[1].m_nModifier, 4);
+  EXPECT_EQ(draws.Left(), 0);
 }
 
 TEST_F(GenerationTest, SettlingKeepsFreeItemsAndStaysWithinTheIntegerRange) {

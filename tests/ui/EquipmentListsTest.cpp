@@ -1,5 +1,6 @@
 // The equipment lists: what they offer, purchases through them, refusals and
 // the pocket selector.
+#include <QTemporaryDir>
 #include <QTest>
 #include <climits>
 
@@ -32,16 +33,27 @@ TEST_F(EquipmentListsTest, ListsOfferWhatTheMoneyPaysAndTheHeldItem) {
   EXPECT_EQ(Text(IDC_SKILL4), "31 + 3 = 34 (35)");   // shield
   EXPECT_EQ(Text(IDC_SKILL6), "31 + -1 = 30 (31)");  // acrobat
 
-  // New money 70 pays for the 85 held again: 70 - 25 - 40 - 20 = -15, so the
-  // worn item goes, the first of the three; the hands keep theirs. Giving an
-  // item up leaves its effects until the next purchase.
+  // New money 50 pays for the 85 held again: 50 - 25 - 40 - 20 = -35, so the
+  // worn item goes, then the shield; the right hand keeps its Spada. What is
+  // given up takes its effects with it, on the form and on the sheet.
   m_draws.Draws(15, 0);
-  m_draws.Rolls({70}, 5);
+  m_draws.Rolls({50}, 5);
   Click(IDC_REROLL_SKILLS);
   EXPECT_EQ(Text(IDC_MONEY), "10");
-  EXPECT_EQ(Text(IDC_PROTECTION), "2");
+  EXPECT_EQ(Text(IDC_PROTECTION), "0");
   EXPECT_EQ(SelectedData(IDC_WORN_ITEM), 0);
-  EXPECT_EQ(SelectedData(IDC_LEFT_ITEM), 2);
+  EXPECT_EQ(SelectedData(IDC_LEFT_ITEM), 0);
+  EXPECT_EQ(Text(IDC_SKILL1), "31 + 3 = 34 (35)");
+  EXPECT_EQ(Text(IDC_SKILL4), "31 + 0 = 31 (32)");
+  EXPECT_EQ(Text(IDC_SKILL6), "31 + 0 = 31 (32)");
+  QTemporaryDir folder;
+  m_prompts.m_paths.push_back(folder.filePath("eroe.pg"));
+  Click(IDC_SAVE);
+  const std::string sheet = ReadBytes(folder.filePath("eroe.pg").toStdString());
+  EXPECT_NE(sheet.find("\r\nArmatura 0\r\n"), std::string::npos) << sheet;
+  EXPECT_NE(sheet.find("\r\nSinistra.NOME <Nulla>\r\n"), std::string::npos);
+  EXPECT_NE(sheet.find("\r\nAddosso.NOME <Nulla>\r\n"), std::string::npos);
+
   // The held Spada costs more than the money and is offered all the same;
   // the Élmo costs exactly the money.
   EXPECT_EQ(Entries(IDC_RIGHT_ITEM),

@@ -214,6 +214,13 @@ void RandomSession::CheckForm(int moneyBefore, bool purchase) {
     EXPECT_GE(ch.m_nMoney, 0) << "a purchase made the money negative";
   }
   EXPECT_EQ(Text(IDC_MONEY), QString::number(ch.m_nMoney));
+  // The protection is always that of the armour still held, none once it is
+  // given up.
+  int armour = 0;
+  for (const CItem* item : {&ch.m_itemRight, &ch.m_itemLeft, &ch.m_itemWorn}) {
+    if (FoldCase(item->GetType()) == "armor") armour = item->m_nPotenza;
+  }
+  EXPECT_EQ(Text(IDC_PROTECTION), QString::number(armour));
   // The typed name is never lost: the field shows it as typed or, after a
   // refresh, as the sheet will hold it.
   const QString name = Text(IDC_NAME);
