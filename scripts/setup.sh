@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-translations-l10n libgl-dev fonts-dejavu-core
   clang libclang-rt-dev
+  xvfb x11-utils
 )
 packages+=("$@")
 

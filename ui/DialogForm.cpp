@@ -1,5 +1,7 @@
 #include "ui/DialogForm.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -119,6 +121,62 @@ QRect DialogUnitsToPixels(const DialogBaseUnits& units, int x, int y, int cx, in
           MulDiv(cy, units.y, 8)};
 }
 
+namespace {
+
+// The key a caption marks with "&", lower-cased; null when it marks none.
+// "&&" stands for an ampersand of its own.
+QChar MnemonicOf(const QString& caption) {
+  for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != u'&') continue;
+    if (caption[i + 1] != u'&') return caption[i + 1].toLower();
+    ++i;
+  }
+  return {};
+}
+
+// The control a mnemonic acts on: a button itself, a label's buddy.
+QWidget* MnemonicTarget(QWidget* control) {
+  if (auto* label = qobject_cast<QLabel*>(control)) return label->buddy();
+  return control;
+}
+
+}  // namespace
+
+bool CDialogForm::TriggerMnemonic(QChar key) const {
+  const QChar wanted = key.toLower();
+  std::vector<QWidget*> matches;
+  for (QWidget* control : m_controls) {
+    if (!control->isVisible() || !control->isEnabled()) continue;
+    QString caption;
+    if (const auto* label = qobject_cast<const QLabel*>(control)) {
+      caption = label->text();
+    } else if (const auto* button = qobject_cast<const QAbstractButton*>(control)) {
+      caption = button->text();
+    }
+    if (MnemonicOf(caption) == wanted && MnemonicTarget(control) != nullptr) {
+      matches.push_back(control);
+    }
+  }
+  if (matches.empty()) return false;
+
+  if (matches.size() == 1) {
+    if (auto* button = qobject_cast<QAbstractButton*>(matches.front())) {
+      if (!button->isDown()) button->animateClick();
+    } else {
+      MnemonicTarget(matches.front())->setFocus(Qt::ShortcutFocusReason);
+    }
+    return true;
+  }
+  // Ambiguous: the focus moves on to the next control with that mnemonic.
+  const QWidget* focus = QApplication::focusWidget();
+  size_t next = 0;
+  for (size_t i = 0; i < matches.size(); ++i) {
+    if (MnemonicTarget(matches[i]) == focus) next = (i + 1) % matches.size();
+  }
+  MnemonicTarget(matches[next])->setFocus(Qt::ShortcutFocusReason);
+  return true;
+}
+
 bool CWheelGuard::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Wheel) {
     const auto* widget = qobject_cast<QWidget*>(watched);
@@ -140,7 +198,9 @@ void CDialogForm::Create(QDialog* dialog, const DialogTemplate& dialogTemplate) 
   m_units = BaseUnitsOf(dialog->font());
 
   dialog->setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
-  dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+  // The form is the application's own window, with a title bar that offers
+  // closing only: no minimise or maximise box.
+  dialog->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   dialog->setFixedSize(
       DialogUnitsToPixels(m_units, 0, 0, dialogTemplate.cx, dialogTemplate.cy).size());

@@ -2,6 +2,7 @@
 // converted from the dialog font's metrics, styles, mnemonics and tab order.
 #pragma once
 
+#include <QChar>
 #include <QObject>
 #include <QRect>
 #include <vector>
@@ -35,10 +36,18 @@ class CWheelGuard : public QObject {
 // The widgets of one template, created on a dialog in template order.
 class CDialogForm {
  public:
-  // Sets the dialog's caption, font, fixed size and frame and creates every
+  // Makes the dialog a top-level window of its own (not a transient dialog),
+  // sets its caption, font, fixed size and frame and creates every
   // control. Each widget's object name is its identifier's name and its
   // property "controlId" the numeric id.
   void Create(QDialog* dialog, const DialogTemplate& dialogTemplate);
+
+  // Acts on the mnemonic `key` (a letter or digit, without regard to case) as
+  // Alt with that key does: the one visible, enabled control whose caption
+  // marks it is clicked if it is a button, or for a label the control after
+  // it takes the focus. Several such controls only take the focus in turn,
+  // the one after the focused control first. False when none has it.
+  bool TriggerMnemonic(QChar key) const;
 
   // The control with `id` (IDC_STATIC is ambiguous and gives the first).
   QWidget* Item(int id) const;

@@ -4,7 +4,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
+#include <QEventLoop>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <algorithm>
 #include <cstdint>
@@ -144,7 +146,17 @@ CGeneratorDlg::~CGeneratorDlg() {
   }
 }
 
-int CGeneratorDlg::DoModal() { return exec(); }
+int CGeneratorDlg::DoModal() {
+  // The form is the program's main window: shown as a window of its own,
+  // not as a dialog modal to an invisible owner, and waited for until it
+  // is closed.
+  QEventLoop loop;
+  connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+  setModal(false);
+  show();
+  if (isVisible()) loop.exec(QEventLoop::DialogExec);
+  return result();
+}
 
 void CGeneratorDlg::BindDispatchTable() {
   for (const DispatchEntry& entry : kDispatchTable) {
@@ -185,6 +197,21 @@ bool CGeneratorDlg::eventFilter(QObject* watched, QEvent* event) {
     OnCommand(watched->property("controlId").toInt(), Notification::KillFocus);
   }
   return QDialog::eventFilter(watched, event);
+}
+
+void CGeneratorDlg::keyPressEvent(QKeyEvent* event) {
+  // A button takes no typed characters: while one has the focus, a letter or
+  // digit pressed without Alt (Shift allowed) is a mnemonic, as with Alt. The
+  // name field types it and a list picks an entry by it; neither lets it
+  // through to here.
+  const QString text = event->text();
+  const bool bare = (event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == 0;
+  if (bare && text.size() == 1 && text[0].isLetterOrNumber() &&
+      qobject_cast<QAbstractButton*>(focusWidget()) != nullptr && m_form.TriggerMnemonic(text[0])) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void CGeneratorDlg::setVisible(bool visible) {

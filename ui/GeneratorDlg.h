@@ -39,7 +39,8 @@ class CGeneratorDlg : public QDialog {
                          QWidget* parent = nullptr);
   ~CGeneratorDlg() override;
 
-  // Shows the dialog modally and returns how it ended (Accepted or Rejected).
+  // Shows the form as the program's window and returns, once it is closed,
+  // how it ended (Accepted or Rejected).
   int DoModal();
 
   const CRules& GetRules() const { return m_rules; }
@@ -96,6 +97,7 @@ class CGeneratorDlg : public QDialog {
 
   void setVisible(bool visible) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   struct TextExchange {

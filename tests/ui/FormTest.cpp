@@ -107,6 +107,35 @@ TEST_F(FormTest, MnemonicsMoveTheFocusOrClick) {
   EXPECT_TRUE(List(IDC_ARCHETYPE2)->isEnabled());
 }
 
+TEST_F(FormTest, ABareLetterIsAMnemonicWhileAButtonHasTheFocus) {
+  Open();
+  Button(IDC_RIGHT_HANDED)->setFocus();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_O);  // "D&onna"
+  ASSERT_TRUE(QTest::qWaitFor([this] { return Button(IDC_FEMALE)->isChecked(); }));
+  EXPECT_FALSE(Button(IDC_MALE)->isChecked());
+  EXPECT_EQ(QApplication::focusWidget(), m_dlg->GetDlgItem(IDC_FEMALE));
+  // A disabled control's mnemonic does nothing; a label's moves the focus.
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_3);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::ShiftModifier);  // "&Razza"
+  EXPECT_EQ(QApplication::focusWidget(), m_dlg->GetDlgItem(IDC_RACE));
+  EXPECT_FALSE(Button(IDC_USE_ARCHETYPE3)->isChecked());
+
+  // A list picks its entry by the letter, the name field types it; neither
+  // saves on "s".
+  QTest::keyClick(List(IDC_RACE), Qt::Key_N);
+  EXPECT_EQ(List(IDC_RACE)->currentText(), "Nano");
+  QTest::keyClick(List(IDC_RACE), Qt::Key_S);
+  TypeName("Us");
+  EXPECT_EQ(Text(IDC_NAME), "Us");
+  EXPECT_TRUE(m_prompts.m_folders.isEmpty());
+  EXPECT_FALSE(Button(IDC_MALE)->isChecked());
+
+  Button(IDC_REROLL_RACE)->setFocus();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_E);  // "&Esci"
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !m_dlg->isVisible(); }));
+  EXPECT_EQ(m_dlg->result(), QDialog::Rejected);
+}
+
 TEST_F(FormTest, StartState) {
   m_draws.Rolls({12, 7, 16, 9});  // Umano, the first race
   // Bardo, alphabetically the first archetype: skills 31..45, money 6.

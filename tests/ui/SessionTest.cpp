@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include "tests/ui/UiTest.h"
 #include "ui/GeneratorApp.h"
@@ -124,15 +125,25 @@ TEST_F(SessionTest, WithoutAPathTheRulesComeFromTarvoRulInTheWorkingFolder) {
 }
 
 TEST_F(SessionTest, TheProgramEndsWithTheDialog) {
-  // The form is closed as soon as it shows.
+  // The form is closed by its close box as soon as it shows; it is a window
+  // of its own, modal to nothing.
   QTimer closer;
-  QObject::connect(&closer, &QTimer::timeout, [] {
-    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  Qt::WindowType type = Qt::Widget;
+  Qt::WindowModality modality = Qt::ApplicationModal;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      if (dynamic_cast<CGeneratorDlg*>(window) == nullptr || !window->isVisible()) continue;
+      type = window->windowType();
+      modality = window->windowHandle()->modality();
+      window->close();
+    }
   });
   closer.start(10);
   CGeneratorApp app(&m_prompts);
   EXPECT_EQ(app.InitInstance(DataPath("form.rul").c_str()), 0);
   EXPECT_TRUE(m_prompts.m_errors.isEmpty());
+  EXPECT_EQ(type, Qt::Window);
+  EXPECT_EQ(modality, Qt::NonModal);
 }
 
 TEST(SheetDialog, AsksForAPgFileInTheGivenFolder) {
