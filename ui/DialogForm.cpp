@@ -16,6 +16,7 @@
 #include <QVariant>
 #include <cmath>
 
+#include "ui/Accessible.h"
 #include "ui/Controls.h"
 
 namespace {
@@ -253,6 +254,20 @@ void CDialogForm::Create(QDialog* dialog, const DialogTemplate& dialogTemplate) 
         break;
       }
     }
+  }
+
+  // A list is announced by what it holds: the caption of the control before
+  // it, its label or the check box that puts it in use.
+  for (size_t i = 1; i < m_controls.size(); ++i) {
+    auto* box = qobject_cast<QComboBox*>(m_controls[i]);
+    if (box == nullptr) continue;
+    QString caption;
+    if (const auto* label = qobject_cast<const QLabel*>(m_controls[i - 1])) {
+      caption = label->text();
+    } else if (const auto* check = qobject_cast<const QCheckBox*>(m_controls[i - 1])) {
+      caption = check->text();
+    }
+    if (!caption.isEmpty()) box->setAccessibleName(WithoutMnemonic(caption));
   }
 
   // Template order is tab order.

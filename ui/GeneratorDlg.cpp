@@ -14,6 +14,7 @@
 #include "character/Dice.h"
 #include "res/GeneratorDialog.h"
 #include "res/resource.h"
+#include "ui/Accessible.h"
 #include "ui/Prompts.h"
 #include "ui/Win1252.h"
 
@@ -67,6 +68,22 @@ constexpr DispatchEntry kDispatchTable[] = {
     {IDC_REROLL_RACE, Notification::Clicked, &CGeneratorDlg::OnRerollRace},
     {IDC_REROLL_SKILLS, Notification::Clicked, &CGeneratorDlg::OnRerollSkills},
     {IDC_SAVE_RULES, Notification::Clicked, &CGeneratorDlg::OnSaveRules},
+};
+
+// What a screen reader says of the controls whose captions do not tell it:
+// the pocket lists have no label, the status line none, and "R!" says only
+// that it rolls.
+struct AccessibleText {
+  int id;
+  const char* name;         // nullptr: the control's own
+  const char* description;  // nullptr: none
+};
+constexpr AccessibleText kAccessibleTexts[] = {
+    {IDC_POCKET, "Tasca", nullptr},
+    {IDC_POCKET_ITEM, "Oggetto in tasca", nullptr},
+    {IDC_STATUS, "Stato", nullptr},
+    {IDC_REROLL_RACE, nullptr, "Tira di nuovo le caratteristiche"},
+    {IDC_REROLL_SKILLS, nullptr, "Tira di nuovo abilità, monete e onore"},
 };
 
 // A total shown on the form: beyond the 32-bit range it stops at the nearest
@@ -133,7 +150,15 @@ CGeneratorDlg::CGeneratorDlg(const char* rulesPath, CPrompts* prompts, QWidget* 
   m_hIcon.addFile(QStringLiteral(":/tarvo/generator32.png"), QSize(32, 32));
   m_hIcon.addFile(QStringLiteral(":/tarvo/generator16.png"), QSize(16, 16));
 
+  InstallFormAccessibility();
   m_form.Create(this, GeneratorDialogTemplate());
+  for (const AccessibleText& text : kAccessibleTexts) {
+    QWidget* control = m_form.Item(text.id);
+    if (text.name != nullptr) control->setAccessibleName(QString::fromUtf8(text.name));
+    if (text.description != nullptr)
+      control->setAccessibleDescription(QString::fromUtf8(text.description));
+  }
+  for (int i = 0; i < m_form.Count(); ++i) ForgetAccessible(m_form.ControlAt(i));
   BindDispatchTable();
 }
 
