@@ -5,9 +5,10 @@
 #include <charconv>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <memory>
 #include <system_error>
 
 #include "rules/AtomicFile.h"
@@ -22,50 +23,104 @@ std::string FoldCase(std::string_view text) {
   return folded;
 }
 
-int ParseNumber(std::string_view text) {
-  size_t i = 0;
-  // The C locale's white space, as atoi skips it.
-  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+namespace {
+
+// The C locale's white space, as atoi skips it; `newline` says whether LF
+// counts (within one line it cannot occur).
+bool IsBlank(char ch, bool newline) {
+  return ch == ' ' || ch == '\t' || ch == '\v' || ch == '\f' || ch == '\r' ||
+         (newline && ch == '\n');
+}
+
+// Reads an optional sign and the digits after it from `at`, stopping at the
+// first other character; returns where it stopped. A value beyond the 32-bit
+// range reads as the nearest 32-bit value.
+const char* ParseSignedDigits(const char* at, const char* end, int& value) {
   bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
+  if (at < end && (*at == '+' || *at == '-')) {
+    negative = *at == '-';
+    ++at;
   }
   // Accumulate the magnitude, stopping growth once it is beyond any int.
   constexpr std::int64_t limit = std::int64_t{INT_MAX} + 1;
   std::int64_t magnitude = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    if (magnitude <= limit) magnitude = magnitude * 10 + (text[i] - '0');
+  for (; at < end && *at >= '0' && *at <= '9'; ++at) {
+    if (magnitude <= limit) magnitude = magnitude * 10 + (*at - '0');
   }
-  const std::int64_t value = negative ? -magnitude : magnitude;
-  return static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
+  const std::int64_t signedValue = negative ? -magnitude : magnitude;
+  value = static_cast<int>(std::clamp<std::int64_t>(signedValue, INT_MIN, INT_MAX));
+  return at;
+}
+
+}  // namespace
+
+int ParseNumber(std::string_view text) {
+  const char* at = text.data();
+  const char* end = at + text.size();
+  while (at < end && IsBlank(*at, true)) ++at;
+  int value = 0;
+  ParseSignedDigits(at, end, value);
+  return value;
 }
 
 std::string FormatNumber(int value) { return std::to_string(value); }
 
 namespace {
 
-// Delivers the lines of a rules file: a line ends at LF, a CR right before the
-// LF is dropped, and after the last line every read gives an empty text.
+// Delivers the lines of a rules file held in memory: a line ends at LF, a CR
+// right before the LF is dropped, and after the last line every read gives an
+// empty text.
 class LineReader {
  public:
-  explicit LineReader(std::istream& in) : m_in(in) {}
+  // `complete` is false when reading the file failed after `text`: a line
+  // wanted beyond it is a read failure, not the end of the file.
+  LineReader(std::string_view text, bool complete) : m_text(text), m_complete(complete) {}
 
-  std::string Next() {
+  std::string_view Next() {
     ++m_line;
-    std::string line;
-    if (m_atEnd) return line;
-    if (!std::getline(m_in, line)) {
-      m_atEnd = true;
-      if (m_in.bad()) m_failedLine = m_line;
+    if (m_pos >= m_text.size()) {
+      if (!m_complete && m_failedLine == 0) m_failedLine = m_line;
       return {};
     }
-    if (!line.empty() && line.back() == '\r' && !m_in.eof()) line.pop_back();
-    if (m_in.eof()) m_atEnd = true;
-    return line;
+    const char* begin = m_text.data() + m_pos;
+    const size_t left = m_text.size() - m_pos;
+    const auto* end = static_cast<const char*>(std::memchr(begin, '\n', left));
+    if (end == nullptr) {
+      // The last line may lack its line end; a CR there is part of it.
+      m_pos = m_text.size();
+      return {begin, left};
+    }
+    m_pos += static_cast<size_t>(end - begin) + 1;
+    if (end != begin && end[-1] == '\r') --end;
+    return {begin, static_cast<size_t>(end - begin)};
   }
 
-  int Number() { return ParseNumber(Next()); }
+  // The next line read as a number: ParseNumber(Next()). Most number lines
+  // are a few plain digits and the line end, and those are read in place.
+  int Number() {
+    const char* at = m_text.data() + m_pos;
+    const char* end = m_text.data() + m_text.size();
+    int value = 0;
+    // Nine digits at most: the value stays far within an int.
+    for (int digits = 0; digits < 9 && at < end && *at >= '0' && *at <= '9'; ++digits, ++at)
+      value = value * 10 + (*at - '0');
+    if (at > m_text.data() + m_pos) {
+      const char* next = nullptr;
+      if (at == end) {
+        next = end;
+      } else if (*at == '\n') {
+        next = at + 1;
+      } else if (at + 1 < end && at[0] == '\r' && at[1] == '\n') {
+        next = at + 2;
+      }
+      if (next != nullptr) {
+        ++m_line;
+        m_pos = static_cast<size_t>(next - m_text.data());
+        return value;
+      }
+    }
+    return ParseNumber(Next());
+  }
 
   // The 1-based number of the line last delivered.
   int Line() const { return m_line; }
@@ -73,10 +128,71 @@ class LineReader {
   int FailedLine() const { return m_failedLine; }
 
  private:
-  std::istream& m_in;
+  std::string_view m_text;
+  size_t m_pos = 0;
+  bool m_complete;
   int m_line = 0;
   int m_failedLine = 0;
-  bool m_atEnd = false;
+};
+
+// The whole lines of `text` when reading failed after it: a line cut short
+// by the failure is not a line of the file.
+std::string_view WholeLines(std::string_view text) {
+  const size_t lastEnd = text.rfind('\n');
+  return text.substr(0, lastEnd == std::string_view::npos ? 0 : lastEnd + 1);
+}
+
+// The bytes of `in` up to its end or up to a failure of its device (then
+// `complete` is false).
+std::string ReadAll(std::istream& in, bool& complete) {
+  std::string bytes;
+  complete = true;
+  std::streambuf* buffer = in.rdbuf();
+  if (buffer == nullptr) return bytes;
+  char chunk[1 << 16];
+  try {
+    for (;;) {
+      // What the buffer holds is taken without asking the device for more;
+      // then the device is asked, which may fail.
+      const std::streamsize held = buffer->in_avail();
+      if (held > 0) {
+        const std::streamsize got =
+            buffer->sgetn(chunk, std::min<std::streamsize>(held, sizeof chunk));
+        bytes.append(chunk, static_cast<size_t>(got));
+      } else if (held < 0 || buffer->sgetc() == std::streambuf::traits_type::eof()) {
+        break;
+      }
+    }
+  } catch (...) {
+    complete = false;
+  }
+  return bytes;
+}
+
+// The bytes of an open file, read straight into one buffer that grows while
+// the file fills it; `complete` is false when reading failed.
+struct FileBytes {
+  std::unique_ptr<char[]> data;
+  size_t size = 0;
+  bool complete = true;
+
+  explicit FileBytes(std::FILE* file) {
+    // The file's own buffer would only copy the bytes once more.
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    // A full rules file takes about 15 KiB: one read of this size takes it all.
+    size_t capacity = 64 * 1024;
+    data = std::make_unique_for_overwrite<char[]>(capacity);
+    for (;;) {
+      size += std::fread(data.get() + size, 1, capacity - size, file);
+      if (size < capacity) break;
+      capacity *= 2;
+      auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+      std::memcpy(grown.get(), data.get(), size);
+      data = std::move(grown);
+    }
+    complete = std::ferror(file) == 0;
+  }
+  std::string_view View() const { return {data.get(), size}; }
 };
 
 struct Section {
@@ -138,7 +254,8 @@ int Bound(int count, int capacity) { return std::clamp(count, 0, capacity); }
 CRules::CRules() : CRules(RULES_FILE_NAME) {}
 
 CRules::CRules(const char* path) {
-  if (path) Load(path);
+  // Just built, the database holds every default already.
+  if (path) LoadFile(path, true);
 }
 
 int CRules::CharacteristicsInUse() const { return Bound(m_nCharacteristics, MAX_CHARACTERISTICS); }
@@ -147,7 +264,9 @@ int CRules::RacesInUse() const { return Bound(m_nRaces, MAX_RACES); }
 int CRules::ArchetypesInUse() const { return Bound(m_nArchetypes, MAX_ARCHETYPES); }
 int CRules::ItemsInUse() const { return Bound(m_nItems, MAX_ITEMS); }
 
-bool CRules::Load(const char* path) {
+bool CRules::Load(const char* path) { return LoadFile(path, false); }
+
+bool CRules::LoadFile(const char* path, bool fresh) {
   const std::string name = path ? path : "";
   std::error_code ec;
   const fs::file_status status = fs::status(name, ec);
@@ -159,8 +278,11 @@ bool CRules::Load(const char* path) {
     reason = "non è un file normale";
   } else {
     errno = 0;
-    std::ifstream in(name, std::ios::binary);
-    if (in.is_open()) return Load(in, name);
+    if (std::FILE* file = std::fopen(name.c_str(), "rb")) {
+      const FileBytes bytes(file);
+      std::fclose(file);
+      return Parse(bytes.View(), bytes.complete, name, fresh);
+    }
     reason = DescribeErrno(errno ? errno : (fs::exists(status) ? EACCES : ENOENT));
   }
   *this = CRules(nullptr);
@@ -168,9 +290,20 @@ bool CRules::Load(const char* path) {
   return false;
 }
 
+bool CRules::LoadText(std::string_view text, std::string_view name) {
+  return Parse(text, true, name, false);
+}
+
 bool CRules::Load(std::istream& in, std::string_view name) {
-  *this = CRules(nullptr);
-  LineReader reader(in);
+  bool complete = true;
+  const std::string bytes = ReadAll(in, complete);
+  return Parse(bytes, complete, name, false);
+}
+
+bool CRules::Parse(std::string_view text, bool complete, std::string_view name, bool fresh) {
+  // Records at and above the counts read keep their defaults.
+  if (!fresh) *this = CRules(nullptr);
+  LineReader reader(complete ? text : WholeLines(text), complete);
   // The first line that breaks a limit, and what was expected there.
   int problemLine = 0;
   std::string problem;
@@ -224,8 +357,8 @@ bool CRules::Load(std::istream& in, std::string_view name) {
   ok = ok && readCount(kItems, m_nItems);
   for (int i = 0; ok && i < m_nItems; ++i) {
     CItem& item = m_aItems[i];
-    item.SetName(reader.Next());
-    item.SetType(reader.Next());
+    item.SetName(std::string(reader.Next()));
+    item.SetType(std::string(reader.Next()));
     item.m_nPotenza = reader.Number();
     item.m_nBonus = reader.Number();
     item.m_nMod = reader.Number();

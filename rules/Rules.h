@@ -47,6 +47,8 @@ class CRules {
   bool Load(const char* path);
   // The same from a stream; `name` is used in error messages.
   bool Load(std::istream& in, std::string_view name);
+  // The same from the file's bytes in memory.
+  bool LoadText(std::string_view text, std::string_view name);
 
   // Writes the database as a rules file, replacing `path` atomically. On
   // failure the previous file is intact, no temporary file is left, and
@@ -93,6 +95,12 @@ class CRules {
   int m_aSkillBase[MAX_SKILLS] = {};
 
  private:
+  // Load; `fresh` says that the database holds nothing but its defaults yet.
+  bool LoadFile(const char* path, bool fresh);
+  // Fills the database from the lines of `text`; `complete` is false when
+  // reading the file failed after `text`.
+  bool Parse(std::string_view text, bool complete, std::string_view name, bool fresh);
+
   CRulesError m_loadError;
 };
 

@@ -179,6 +179,19 @@ TEST(RulesLoad, NumbersReadAsTheRuntimeReadsThem) {
   EXPECT_EQ(ParseNumber(std::string(10000, '9')), INT_MAX);
   EXPECT_EQ(FormatNumber(INT_MIN), "-2147483648");
   EXPECT_EQ(FormatNumber(-7), "-7");
+
+  // A number line of the file reads the same, whatever its line end: each
+  // honour below, as the last line or followed by another.
+  for (const char* honour : {"7", "123456789", "1234567890", "99999999999", "12abc", "+07", " 5",
+                             "5 ", "", "5\r", "\r5", "-0", "0009"}) {
+    for (const char* end : {"\n", "\r\n", ""}) {
+      std::vector<std::string> lines(kExample.begin(), kExample.begin() + 17);
+      lines[16] = honour;
+      const std::string text = Lines(lines, "\n").substr(0, Lines(lines, "\n").size() - 1) + end;
+      EXPECT_EQ(LoadText(text).m_aArchetypes[0].m_nHonour, ParseNumber(honour))
+          << '"' << honour << "\" then \"" << end << '"';
+    }
+  }
 }
 
 TEST(RulesSave, LoadThenSaveNormalisesOnlyNumbersLineEndsAndTail) {
