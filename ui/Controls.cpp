@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <algorithm>
+#include <numeric>
 
 #include "ui/Win1252.h"
 
@@ -13,52 +15,94 @@ namespace {
 
 constexpr int kItemDataRole = Qt::UserRole;
 
-// Alphabetical order as an Italian reader expects it, without regard to case:
-// "Élmo" comes between "Corda" and "Pugnale".
-int CompareEntries(const QString& a, const QString& b) {
+const QCollator& ItalianCollator() {
   static const QCollator collator = [] {
     QCollator italian(QLocale(QLocale::Italian, QLocale::Italy));
     italian.setCaseSensitivity(Qt::CaseInsensitive);
     return italian;
   }();
-  return collator.compare(a, b);
+  return collator;
 }
 
 }  // namespace
 
+std::vector<int> AlphabeticalOrder(const QString* texts, int count) {
+  // One sort key per text; comparing keys is a plain byte comparison.
+  std::vector<QCollatorSortKey> keys;
+  keys.reserve(static_cast<size_t>(std::max(count, 0)));
+  for (int i = 0; i < count; ++i) keys.push_back(ItalianCollator().sortKey(texts[i]));
+  std::vector<int> order(keys.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) {
+    return keys[static_cast<size_t>(a)].compare(keys[static_cast<size_t>(b)]) < 0;
+  });
+  return order;
+}
+
 void CComboBox::Attach(QComboBox* box, bool sorted) {
-  m_box = box;
+  if (box != m_box) {
+    m_box = box;
+    m_data.clear();
+    for (int i = 0; i < box->count(); ++i)
+      m_data.push_back(box->itemData(i, kItemDataRole).toInt());
+  }
   m_bSorted = sorted;
 }
 
-void CComboBox::ResetContent() { m_box->clear(); }
+void CComboBox::ResetContent() {
+  m_box->clear();
+  m_data.clear();
+}
 
 int CComboBox::AddString(const std::string& text) {
   const QString entry = FromWindows1252(text);
   int index = m_box->count();
   if (m_bSorted) {
-    index = 0;
-    while (index < m_box->count() && CompareEntries(m_box->itemText(index), entry) <= 0) {
-      ++index;
+    // After every entry that is not greater: the first greater one, found by
+    // halving.
+    int low = 0;
+    int high = m_box->count();
+    while (low < high) {
+      const int middle = low + (high - low) / 2;
+      if (ItalianCollator().compare(m_box->itemText(middle), entry) <= 0) {
+        low = middle + 1;
+      } else {
+        high = middle;
+      }
     }
+    index = low;
   }
+  return InsertString(index, entry);
+}
+
+int CComboBox::InsertString(int index, const QString& text) {
+  if (index < 0 || index > m_box->count()) index = m_box->count();
   const bool wasEmpty = m_box->count() == 0;
-  m_box->insertItem(index, entry, QVariant(0));
+  m_box->insertItem(index, text, QVariant(0));
+  m_data.insert(m_data.begin() + index, 0);
   // QComboBox selects the first entry of an empty list; a list selects
   // nothing until told to.
   if (wasEmpty) m_box->setCurrentIndex(-1);
   return index;
 }
 
+int CComboBox::DeleteString(int index) {
+  if (index < 0 || index >= m_box->count()) return CB_ERR;
+  m_box->removeItem(index);
+  m_data.erase(m_data.begin() + index);
+  return m_box->count();
+}
+
 int CComboBox::SetItemData(int index, int data) {
   if (index < 0 || index >= m_box->count()) return CB_ERR;
   m_box->setItemData(index, QVariant(data), kItemDataRole);
+  m_data[static_cast<size_t>(index)] = data;
   return 0;
 }
 
 int CComboBox::GetItemData(int index) const {
-  if (index < 0 || index >= m_box->count()) return CB_ERR;
-  return m_box->itemData(index, kItemDataRole).toInt();
+  if (index < 0 || index >= static_cast<int>(m_data.size())) return CB_ERR;
+  return m_data[static_cast<size_t>(index)];
 }
 
 int CComboBox::GetCount() const { return m_box->count(); }

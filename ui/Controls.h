@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QString>
 #include <string>
+#include <vector>
 
 class QComboBox;
 class QAbstractButton;
@@ -14,9 +15,14 @@ class QWidget;
 // The error value of the list operations: no entry, no selection.
 inline constexpr int CB_ERR = -1;
 
+// Alphabetical order as an Italian reader expects it, without regard to case:
+// "Élmo" comes between "Corda" and "Pugnale". Returns the positions of the
+// `count` texts of `texts` in that order; equal texts keep their order.
+std::vector<int> AlphabeticalOrder(const QString* texts, int count);
+
 // A drop-down list with one integer of item data per entry. Texts are
 // Windows-1252 bytes. A sorted list keeps its entries in alphabetical order
-// without regard to case; an entry equal to others lands after them.
+// (AlphabeticalOrder); an entry equal to others lands after them.
 class CComboBox {
  public:
   CComboBox() = default;
@@ -29,6 +35,11 @@ class CComboBox {
   void ResetContent();
   // Adds `text` and returns the position where it landed.
   int AddString(const std::string& text);
+  // Inserts `text` at `index` (at the end for -1) whether or not the list is
+  // sorted: the caller knows the place. Returns the position.
+  int InsertString(int index, const QString& text);
+  // Removes the entry at `index`; returns the entries left, or CB_ERR.
+  int DeleteString(int index);
   // Returns CB_ERR for a position outside the list.
   int SetItemData(int index, int data);
   int GetItemData(int index) const;
@@ -45,6 +56,8 @@ class CComboBox {
  private:
   QComboBox* m_box = nullptr;
   bool m_bSorted = false;
+  // The item data of every entry, in list order, so reading it costs nothing.
+  std::vector<int> m_data;
 };
 
 // A check box or radio button.

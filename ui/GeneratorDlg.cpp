@@ -128,22 +128,24 @@ CGeneratorDlg::CGeneratorDlg(const char* rulesPath, CPrompts* prompts, QWidget* 
   }
 
   int n = 0;
-  for (int c = 0; c < FORM_CHARACTERISTICS; ++c)
-    m_exchange[n++] = {kStatValueIds[c], &m_strStatValue[c], 0};
-  for (int s = 0; s < FORM_SKILLS; ++s)
-    m_exchange[n++] = {kSkillValueIds[s], &m_strSkillValue[s], 0};
-  m_exchange[n++] = {IDC_NAME, &m_strName, NAME_MAX_CHARS};
-  m_exchange[n++] = {IDC_MONEY, &m_strMoney, 0};
-  m_exchange[n++] = {IDC_HONOUR, &m_strHonour, 0};
-  m_exchange[n++] = {IDC_PROTECTION, &m_strProtection, 0};
-  m_exchange[n++] = {IDC_CDB, &m_strCdB, 0};
-  m_exchange[n++] = {IDC_PM, &m_strPM, 0};
-  m_exchange[n++] = {IDC_PF, &m_strPF, 0};
-  m_exchange[n++] = {IDC_STATUS, &m_strStatus, 0};
-  for (int c = 0; c < FORM_CHARACTERISTICS; ++c)
-    m_exchange[n++] = {kStatLabelIds[c], &m_strStatLabel[c], 0};
-  for (int s = 0; s < FORM_SKILLS; ++s)
-    m_exchange[n++] = {kSkillLabelIds[s], &m_strSkillLabel[s], 0};
+  const auto exchange = [this, &n](int id, std::string* text, int maxChars = 0) {
+    m_exchange[n].id = id;
+    m_exchange[n].text = text;
+    m_exchange[n].maxChars = maxChars;
+    ++n;
+  };
+  for (int c = 0; c < FORM_CHARACTERISTICS; ++c) exchange(kStatValueIds[c], &m_strStatValue[c]);
+  for (int s = 0; s < FORM_SKILLS; ++s) exchange(kSkillValueIds[s], &m_strSkillValue[s]);
+  exchange(IDC_NAME, &m_strName, NAME_MAX_CHARS);
+  exchange(IDC_MONEY, &m_strMoney);
+  exchange(IDC_HONOUR, &m_strHonour);
+  exchange(IDC_PROTECTION, &m_strProtection);
+  exchange(IDC_CDB, &m_strCdB);
+  exchange(IDC_PM, &m_strPM);
+  exchange(IDC_PF, &m_strPF);
+  exchange(IDC_STATUS, &m_strStatus);
+  for (int c = 0; c < FORM_CHARACTERISTICS; ++c) exchange(kStatLabelIds[c], &m_strStatLabel[c]);
+  for (int s = 0; s < FORM_SKILLS; ++s) exchange(kSkillLabelIds[s], &m_strSkillLabel[s]);
   Q_ASSERT(n == TEXT_COUNT);
 
   InitGeneratorResources();
@@ -258,33 +260,51 @@ void CGeneratorDlg::setVisible(bool visible) {
 }
 
 void CGeneratorDlg::DoDataExchange(bool bSaveAndValidate) {
-  BindList(m_cbWornItem, GetDlgItem(IDC_WORN_ITEM), IDC_WORN_ITEM);
-  BindList(m_cbRightItem, GetDlgItem(IDC_RIGHT_ITEM), IDC_RIGHT_ITEM);
-  BindList(m_cbLeftItem, GetDlgItem(IDC_LEFT_ITEM), IDC_LEFT_ITEM);
-  BindList(m_cbPocketItem, GetDlgItem(IDC_POCKET_ITEM), IDC_POCKET_ITEM);
-  BindList(m_cbPocket, GetDlgItem(IDC_POCKET), IDC_POCKET);
-  m_btnMale.Attach(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_MALE)));
-  m_btnFemale.Attach(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_FEMALE)));
-  m_btnLeftHanded.Attach(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_LEFT_HANDED)));
-  m_btnRightHanded.Attach(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_RIGHT_HANDED)));
-  m_btnUseArchetype3.Attach(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_USE_ARCHETYPE3)));
-  m_btnUseArchetype2.Attach(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_USE_ARCHETYPE2)));
-  BindList(m_cbArchetype1, GetDlgItem(IDC_ARCHETYPE1), IDC_ARCHETYPE1);
-  BindList(m_cbArchetype2, GetDlgItem(IDC_ARCHETYPE2), IDC_ARCHETYPE2);
-  BindList(m_cbArchetype3, GetDlgItem(IDC_ARCHETYPE3), IDC_ARCHETYPE3);
-  BindList(m_cbRace, GetDlgItem(IDC_RACE), IDC_RACE);
+  if (!m_bBound) {
+    m_bBound = true;
+    BindList(m_cbWornItem, GetDlgItem(IDC_WORN_ITEM), IDC_WORN_ITEM);
+    BindList(m_cbRightItem, GetDlgItem(IDC_RIGHT_ITEM), IDC_RIGHT_ITEM);
+    BindList(m_cbLeftItem, GetDlgItem(IDC_LEFT_ITEM), IDC_LEFT_ITEM);
+    BindList(m_cbPocketItem, GetDlgItem(IDC_POCKET_ITEM), IDC_POCKET_ITEM);
+    BindList(m_cbPocket, GetDlgItem(IDC_POCKET), IDC_POCKET);
+    m_btnMale.Attach(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_MALE)));
+    m_btnFemale.Attach(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_FEMALE)));
+    m_btnLeftHanded.Attach(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_LEFT_HANDED)));
+    m_btnRightHanded.Attach(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_RIGHT_HANDED)));
+    m_btnUseArchetype3.Attach(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_USE_ARCHETYPE3)));
+    m_btnUseArchetype2.Attach(qobject_cast<QAbstractButton*>(GetDlgItem(IDC_USE_ARCHETYPE2)));
+    BindList(m_cbArchetype1, GetDlgItem(IDC_ARCHETYPE1), IDC_ARCHETYPE1);
+    BindList(m_cbArchetype2, GetDlgItem(IDC_ARCHETYPE2), IDC_ARCHETYPE2);
+    BindList(m_cbArchetype3, GetDlgItem(IDC_ARCHETYPE3), IDC_ARCHETYPE3);
+    BindList(m_cbRace, GetDlgItem(IDC_RACE), IDC_RACE);
+    for (TextExchange& exchange : m_exchange) {
+      exchange.control = GetDlgItem(exchange.id);
+      const auto* line = qobject_cast<const QLineEdit*>(exchange.control);
+      exchange.editable = line != nullptr && !line->isReadOnly();
+    }
+  }
 
-  for (const TextExchange& exchange : m_exchange) {
-    QWidget* control = GetDlgItem(exchange.id);
+  for (TextExchange& exchange : m_exchange) {
     if (bSaveAndValidate) {
-      QString text = GetControlText(control);
+      if (exchange.known) {
+        *exchange.text = exchange.shown;
+        continue;
+      }
+      QString text = GetControlText(exchange.control);
       if (exchange.maxChars > 0 && text.size() > exchange.maxChars)
         text.truncate(exchange.maxChars);
       *exchange.text = ToWindows1252(text);
     } else {
-      SetControlText(control, FromWindows1252(*exchange.text));
+      if (exchange.known && exchange.shown == *exchange.text) continue;
+      SetControlText(exchange.control, FromWindows1252(*exchange.text));
       if (exchange.maxChars > 0) {
-        if (auto* field = qobject_cast<QLineEdit*>(control)) field->setMaxLength(exchange.maxChars);
+        auto* field = qobject_cast<QLineEdit*>(exchange.control);
+        if (field != nullptr && field->maxLength() != exchange.maxChars)
+          field->setMaxLength(exchange.maxChars);
+      }
+      if (!exchange.editable) {
+        exchange.known = true;
+        exchange.shown = *exchange.text;
       }
     }
   }
@@ -313,15 +333,25 @@ bool CGeneratorDlg::OnInitDialog() {
     m_cbRace.SetItemData(m_cbRace.AddString(m_rules.m_aRaces[r].GetName()), r);
   }
 
+  // The archetype lists are sorted: each archetype lands at its alphabetical
+  // place, found once for all three.
   m_cbArchetype1.ResetContent();
   m_cbArchetype2.ResetContent();
   m_cbArchetype3.ResetContent();
-  for (int a = 0; a < m_rules.ArchetypesInUse(); ++a) {
-    const std::string name = m_rules.m_aArchetypes[a].GetName();
-    m_cbArchetype1.SetItemData(m_cbArchetype1.AddString(name), a);
-    m_cbArchetype2.SetItemData(m_cbArchetype2.AddString(name), a);
-    m_cbArchetype3.SetItemData(m_cbArchetype3.AddString(name), a);
+  QString archetypeNames[MAX_ARCHETYPES];
+  for (int a = 0; a < m_rules.ArchetypesInUse(); ++a)
+    archetypeNames[a] = FromWindows1252(m_rules.m_aArchetypes[a].m_strName);
+  for (const int a : AlphabeticalOrder(archetypeNames, m_rules.ArchetypesInUse())) {
+    for (CComboBox* list : {&m_cbArchetype1, &m_cbArchetype2, &m_cbArchetype3})
+      list->SetItemData(list->InsertString(-1, archetypeNames[a]), a);
   }
+
+  // The catalogue as the equipment lists offer it, in alphabetical order.
+  m_nItemOrder = 0;
+  for (int i = 0; i < m_rules.ItemsInUse(); ++i)
+    m_itemNames[i] = FromWindows1252(m_rules.m_aItems[i].m_strName);
+  for (const int i : AlphabeticalOrder(m_itemNames, m_rules.ItemsInUse()))
+    m_itemOrder[m_nItemOrder++] = i;
   m_cbArchetype2.EnableWindow(false);
   m_cbArchetype3.EnableWindow(false);
 
@@ -518,6 +548,24 @@ void CGeneratorDlg::OnSelChangePocket() {
   RefreshDisplay();
 }
 
+void CGeneratorDlg::OfferItems(CComboBox& list, const bool (&offered)[MAX_ITEMS]) {
+  // The list holds catalogue items in alphabetical order; walking that order
+  // once, the entries that come or go are inserted or removed in place.
+  int row = 0;
+  for (int k = 0; k < m_nItemOrder; ++k) {
+    const int i = m_itemOrder[k];
+    const int id = m_rules.m_aItems[i].m_nId;
+    const bool listed = row < list.GetCount() && list.GetItemData(row) == id;
+    if (offered[i]) {
+      if (!listed) list.SetItemData(list.InsertString(row, m_itemNames[i]), id);
+      ++row;
+    } else if (listed) {
+      list.DeleteString(row);
+    }
+  }
+  while (list.GetCount() > row) list.DeleteString(row);
+}
+
 int CGeneratorDlg::FindItemData(const CComboBox& list, int data) const {
   for (int i = 0; i < list.GetCount(); ++i) {
     if (list.GetItemData(i) == data) return i;
@@ -549,24 +597,26 @@ void CGeneratorDlg::RefreshDisplay() {
   m_strPF = FormatNumber(ch.m_nPFAct) + "/" + FormatNumber(ch.m_nPFTot);
   m_strPM = FormatNumber(ch.m_nPMAct) + "/" + FormatNumber(ch.m_nPMTot);
 
-  m_cbLeftItem.ResetContent();
-  m_cbRightItem.ResetContent();
-  m_cbWornItem.ResetContent();
-  m_cbPocketItem.ResetContent();
+  // Each list offers the items the money pays for and, whatever it costs,
+  // the item held in its place.
   const int pocket = SelectedPocket();
   const int pocketId = pocket >= 0 ? ch.m_aPockets[pocket].m_nId : CB_ERR;
+  bool right[MAX_ITEMS] = {};
+  bool left[MAX_ITEMS] = {};
+  bool worn[MAX_ITEMS] = {};
+  bool inPocket[MAX_ITEMS] = {};
   for (int i = 0; i < m_rules.ItemsInUse(); ++i) {
     const CItem& item = m_rules.m_aItems[i];
     const bool affordable = item.m_nPrice <= ch.m_nMoney;
-    // The item held in a place is always offered there, whatever it costs.
-    const auto offer = [&item](CComboBox& list) {
-      list.SetItemData(list.AddString(item.m_strName), item.m_nId);
-    };
-    if (affordable || item.m_nId == ch.m_itemRight.m_nId) offer(m_cbRightItem);
-    if (affordable || item.m_nId == ch.m_itemLeft.m_nId) offer(m_cbLeftItem);
-    if (affordable || item.m_nId == ch.m_itemWorn.m_nId) offer(m_cbWornItem);
-    if (affordable || item.m_nId == pocketId) offer(m_cbPocketItem);
+    right[i] = affordable || item.m_nId == ch.m_itemRight.m_nId;
+    left[i] = affordable || item.m_nId == ch.m_itemLeft.m_nId;
+    worn[i] = affordable || item.m_nId == ch.m_itemWorn.m_nId;
+    inPocket[i] = affordable || item.m_nId == pocketId;
   }
+  OfferItems(m_cbLeftItem, left);
+  OfferItems(m_cbRightItem, right);
+  OfferItems(m_cbWornItem, worn);
+  OfferItems(m_cbPocketItem, inPocket);
   m_cbRightItem.SetCurSel(FindItemData(m_cbRightItem, ch.m_itemRight.m_nId));
   m_cbLeftItem.SetCurSel(FindItemData(m_cbLeftItem, ch.m_itemLeft.m_nId));
   m_cbWornItem.SetCurSel(FindItemData(m_cbWornItem, ch.m_itemWorn.m_nId));

@@ -101,15 +101,27 @@ class CGeneratorDlg : public QDialog {
 
  private:
   struct TextExchange {
-    int id;
-    std::string* text;
-    int maxChars;  // 0: no limit
+    int id = 0;
+    std::string* text = nullptr;
+    int maxChars = 0;  // 0: no limit
+    // Set when the controls are bound: the control, and whether the user can
+    // type into it.
+    QWidget* control = nullptr;
+    bool editable = false;
+    // The bytes a control the user cannot type into shows, once known: it is
+    // not written again with the same text, and reading it gives them back.
+    bool known = false;
+    std::string shown;
   };
 
   void BindDispatchTable();
   // Buys the item chosen in `list` into `place` (the selected pocket for
   // EquipmentPlace::Pocket); a refused purchase puts the list back.
   void BuyFromList(CComboBox& list, EquipmentPlace place);
+  // Makes equipment list `list` offer exactly the catalogue items marked in
+  // `offered` (by catalogue index), in alphabetical order; a list whose offer
+  // stays the same is not touched.
+  void OfferItems(CComboBox& list, const bool (&offered)[MAX_ITEMS]);
   // The pocket selected in IDC_POCKET, or -1.
   int SelectedPocket() const;
   // The handedness rule after a click on one hand box: at least one hand, and
@@ -162,10 +174,16 @@ class CGeneratorDlg : public QDialog {
 
   std::string m_strRulesPath;
   CRules m_rules;
+  // The catalogue in alphabetical order (catalogue indexes), sorted once when
+  // the form starts, and each item's name as the lists show it.
+  int m_itemOrder[MAX_ITEMS] = {};
+  int m_nItemOrder = 0;
+  QString m_itemNames[MAX_ITEMS];
   CCharacter m_character;
   QIcon m_hIcon;
 
   std::unique_ptr<CPrompts> m_ownPrompts;
   CPrompts* m_prompts = nullptr;
   bool m_bInitialized = false;
+  bool m_bBound = false;
 };

@@ -1,0 +1,136 @@
+// What each user action costs on a capacity-full rules file against the
+// smallest one, on the real form (offscreen): the handler with its refresh,
+// and the repaint that follows with the controls it repaints.
+//   tarvo_form_speed [samples]
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "bench/BenchRules.h"
+#include "bench/Timing.h"
+#include "character/Dice.h"
+#include "res/resource.h"
+#include "ui/GeneratorDlg.h"
+#include "ui/Prompts.h"
+
+namespace {
+
+// Answers every save with the same file.
+class CFixedPrompts : public CPrompts {
+ public:
+  explicit CFixedPrompts(QString path) : m_path(std::move(path)) {}
+  QString AskSheetPath(QWidget*, const QString&) override { return m_path; }
+  void ShowError(QWidget*, const QString& text) override {
+    std::fprintf(stderr, "error: %s\n", qPrintable(text));
+  }
+
+ private:
+  QString m_path;
+};
+
+// Counts the controls of a form that are painted.
+class CPaintCounter : public QObject {
+ public:
+  explicit CPaintCounter(const CDialogForm& form) {
+    for (int i = 0; i < form.Count(); ++i) form.ControlAt(i)->installEventFilter(this);
+  }
+  std::set<QObject*> m_painted;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) m_painted.insert(watched);
+    return false;
+  }
+};
+
+// One form on one rules file, and the actions a player takes on it.
+struct Form {
+  Form(const std::string& rulesPath, const QString& sheetPath)
+      : prompts(sheetPath), dlg(rulesPath.c_str(), &prompts) {
+    dlg.show();
+    QApplication::processEvents();
+    // Three archetypes in use, as a player with a full character has.
+    qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_USE_ARCHETYPE2))->click();
+    qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_USE_ARCHETYPE3))->click();
+    QApplication::processEvents();
+    counter = std::make_unique<CPaintCounter>(dlg.GetForm());
+  }
+
+  QComboBox* List(int id) const { return qobject_cast<QComboBox*>(dlg.GetDlgItem(id)); }
+
+  // Selects the next entry of list `id` as the user would and runs its handler.
+  void ChooseNext(int id) {
+    QComboBox* box = List(id);
+    box->setCurrentIndex((box->currentIndex() + 1) % box->count());
+    dlg.OnCommand(id, Notification::SelChange);
+  }
+
+  CFixedPrompts prompts;
+  CGeneratorDlg dlg;
+  std::unique_ptr<CPaintCounter> counter;
+};
+
+struct Action {
+  const char* name;
+  std::function<void(Form&)> act;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  const int samples = argc > 1 ? std::atoi(argv[1]) : 201;
+  SeedRandom(1207);
+
+  QTemporaryDir folder;
+  const std::string fullPath = folder.filePath("full.rul").toStdString();
+  const std::string minimalPath = folder.filePath("minimal.rul").toStdString();
+  std::ofstream(fullPath, std::ios::binary) << bench::FullRules();
+  std::ofstream(minimalPath, std::ios::binary) << bench::MinimalRules();
+  Form full(fullPath, folder.filePath("full.pg"));
+  Form minimal(minimalPath, folder.filePath("minimal.pg"));
+
+  const Action actions[] = {
+      {"race change", [](Form& f) { f.ChooseNext(IDC_RACE); }},
+      {"archetype change, three archetypes", [](Form& f) { f.ChooseNext(IDC_ARCHETYPE1); }},
+      {"purchase into the right hand", [](Form& f) { f.ChooseNext(IDC_RIGHT_ITEM); }},
+      {"pocket selector change", [](Form& f) { f.ChooseNext(IDC_POCKET); }},
+      {"R! (skills, money, honour)",
+       [](Form& f) { f.dlg.OnCommand(IDC_REROLL_SKILLS, Notification::Clicked); }},
+      {"Salva: the sheet written",
+       [](Form& f) { f.dlg.OnCommand(IDC_SAVE, Notification::Clicked); }},
+  };
+  std::printf("handler and refresh, full rules against minimal (goal: at most 2x)\n");
+  for (const Action& action : actions) {
+    const bench::Pair pair =
+        bench::TimePair([&] { action.act(full); }, [&] { action.act(minimal); }, 5, samples);
+    bench::Report(action.name, pair, "minimal rules", 2.0);
+  }
+
+  std::printf("\nthe repaint that follows (full rules): controls repainted\n");
+  for (const Action& action : actions) {
+    QApplication::processEvents();
+    full.counter->m_painted.clear();
+    action.act(full);
+    QElapsedTimer timer;
+    timer.start();
+    QApplication::processEvents();
+    const qint64 ns = timer.nsecsElapsed();
+    QStringList names;
+    for (QObject* painted : full.counter->m_painted) names << painted->objectName();
+    names.sort();
+    std::printf("%-36s %8.1f us  %2zu: %s\n", action.name, ns / 1000.0,
+                full.counter->m_painted.size(), qPrintable(names.join(' ')));
+  }
+  return 0;
+}
