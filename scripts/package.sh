@@ -3,7 +3,8 @@
 # from a copy of the tree so that the tree gets no build leftovers, then checks
 # it: lintian on the package and its source (errors and warnings fail),
 # desktop-file-validate on the desktop entry and appstreamcli validate --no-net
-# on the metainfo, both as the package installs them. Prints the package's
+# on the metainfo, both as the package installs them (any remark but a pedantic
+# one fails). Prints the package's
 # path as its last line. Installs what it needs with apt-get (as setup.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -62,8 +63,18 @@ lintian --fail-on error,warning --display-info "$deb" "$dsc"
 echo "== desktop-file-validate e appstreamcli validate --no-net"
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
-desktop-file-validate "$root"/usr/share/applications/*.desktop
-appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml
+# desktop-file-validate fails on errors only: a warning or a hint fails here too.
+report=$(desktop-file-validate "$root"/usr/share/applications/*.desktop 2>&1) || {
+  echo "$report" >&2
+  exit 1
+}
+if [ -n "$report" ]; then
+  echo "$report" >&2
+  echo "desktop-file-validate ha da ridire sulla voce del menu." >&2
+  exit 1
+fi
+# --strict: anything above a pedantic hint fails.
+appstreamcli validate --no-net --strict "$root"/usr/share/metainfo/*.metainfo.xml
 
 mkdir -p dist
 rm -f dist/tarvo_*.deb

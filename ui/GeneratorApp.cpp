@@ -85,9 +85,10 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
 
   const QStringList files = parser.values(rules) + parser.positionalArguments();
   if (files.size() > 1) {
-    line.error = QStringLiteral("troppi file delle regole (%1: \"%2\"); se ne indica uno solo")
-                     .arg(files.size())
-                     .arg(files.join(QStringLiteral("\", \"")));
+    line.error =
+        QStringLiteral("troppi file delle regole (%1: \"%2\"): se ne può indicare uno solo")
+            .arg(files.size())
+            .arg(files.join(QStringLiteral("\", \"")));
     return line;
   }
   if (files.size() == 1 && files.front().isEmpty()) {
