@@ -140,7 +140,9 @@ cp "$repo/tarvo.rul" "$copy"
 # so the desktop matches the window with its entry.
 mkdir "$work/bin"
 ln -s "$tarvo" "$work/bin/un-altro-nome"
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" 2>"$work/xvfb.log" &
+# -noreset: the window lister connecting and leaving must not reset the server
+# while the program connects.
+Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1280x1024x24 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb non parte: $(cat "$work/xvfb.log")"
