@@ -4,8 +4,8 @@
 # it: lintian on the package and its source (errors and warnings fail),
 # desktop-file-validate on the desktop entry and appstreamcli validate --no-net
 # on the metainfo, both as the package installs them (any remark but a pedantic
-# one fails). Prints the package's
-# path as its last line. Installs what it needs with apt-get (as setup.sh).
+# one fails). Prints the package's path as its last line. Installs what it
+# needs with apt-get (through setup.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
