@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Draws the generator's icon IDI_GENERATOR: a blue shield with a golden rim
 and a golden V, on a transparent ground. Writes generator32.png and
-generator16.png beside this script. Standard library only."""
+generator16.png beside this script (the window's icon), and the icons the
+desktop shows, data/icons/tarvo-N.png for N = 16, 32, 48, 64, 128, 256 and
+the scalable data/icons/tarvo.svg, drawn from the same shapes.
+Standard library only."""
 import os
 import struct
 import zlib
@@ -10,18 +13,35 @@ BLUE = (32, 64, 150)
 GOLD = (226, 178, 40)
 DARK = (20, 28, 60)
 
+# The rim's width as a share of the icon; small icons keep a rim of about two
+# pixels, so that it shows at all.
+RIM = 0.045
+DESKTOP_SIZES = (16, 32, 48, 64, 128, 256)
+SHIELD_TOP, SHIELD_LEFT, SHIELD_RIGHT, SHIELD_BOTTOM, SHIELD_WAIST = 0.08, 0.12, 0.88, 0.95, 0.55
+# The V: two strokes of half-width V_HALF_WIDTH from the upper corners to the
+# lower middle, with round ends.
+V_STROKES = ((0.30, 0.22, 0.50, 0.74), (0.70, 0.22, 0.50, 0.74))
+V_HALF_WIDTH = 0.075
+
+
+def rim_for(size):
+    if size < 24:
+        return 1.6 / size
+    return max(2.2 / size, RIM)
+
 
 def inside_shield(x, y, inset):
     """Unit square coordinates (0..1); the shield is a flat top, straight
     sides and a pointed base formed by two arcs."""
-    left, right, top = 0.12 + inset, 0.88 - inset, 0.08 + inset
+    left, right, top = SHIELD_LEFT + inset, SHIELD_RIGHT - inset, SHIELD_TOP + inset
     if y < top or x < left or x > right:
         return False
-    if y <= 0.55:
+    if y <= SHIELD_WAIST:
         return True
-    # Lower half: the sides curve in to the point at (0.5, 0.95 - inset).
-    bottom = 0.95 - inset
-    t = (y - 0.55) / (bottom - 0.55)
+    # Lower half: the sides curve in to the point at (0.5, bottom), along a
+    # quarter of an ellipse on each side.
+    bottom = SHIELD_BOTTOM - inset
+    t = (y - SHIELD_WAIST) / (bottom - SHIELD_WAIST)
     if t > 1:
         return False
     half = (right - left) / 2 * (1 - t * t) ** 0.5
@@ -35,11 +55,11 @@ def on_v(x, y):
         t = max(0.0, min(1.0, ((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy)))
         px, py = ax + t * dx, ay + t * dy
         return (x - px) ** 2 + (y - py) ** 2 <= width * width
-    return near(0.30, 0.22, 0.50, 0.74, 0.075) or near(0.70, 0.22, 0.50, 0.74, 0.075)
+    return any(near(*stroke, V_HALF_WIDTH) for stroke in V_STROKES)
 
 
 def colour_at(x, y, size):
-    rim = 1.6 / size if size < 24 else 2.2 / size
+    rim = rim_for(size)
     if not inside_shield(x, y, 0.0):
         return None
     if not inside_shield(x, y, rim):
@@ -83,7 +103,49 @@ def write_png(path, size, rows):
         out.write(chunk(b"IEND", b""))
 
 
+def shield_path(inset, scale):
+    """The outline inside_shield() fills, as SVG path data."""
+    left, right = SHIELD_LEFT + inset, SHIELD_RIGHT - inset
+    top, bottom = SHIELD_TOP + inset, SHIELD_BOTTOM - inset
+    rx, ry = (right - left) / 2, bottom - SHIELD_WAIST
+
+    def n(value):
+        return "%g" % round(value * scale, 3)
+    return ("M{l},{t}H{r}V{w}A{rx},{ry} 0 0 1 {m},{b}A{rx},{ry} 0 0 1 {l},{w}Z"
+            .format(l=n(left), t=n(top), r=n(right), w=n(SHIELD_WAIST), rx=n(rx), ry=n(ry),
+                    m=n(0.5), b=n(bottom)))
+
+
+def svg(scale=256):
+    def hexa(colour):
+        return "#%02x%02x%02x" % colour
+
+    def n(value):
+        return "%g" % round(value * scale, 3)
+    strokes = "".join('<line x1="%s" y1="%s" x2="%s" y2="%s"/>' % tuple(n(v) for v in stroke)
+                      for stroke in V_STROKES)
+    return ('<svg xmlns="http://www.w3.org/2000/svg" width="{s}" height="{s}" '
+            'viewBox="0 0 {s} {s}">\n'
+            '<path fill="{dark}" d="{outer}"/>\n'
+            '<path fill="{gold}" d="{band}"/>\n'
+            '<path fill="{blue}" d="{inner}"/>\n'
+            '<g stroke="{gold}" stroke-width="{width}" stroke-linecap="round">{strokes}</g>\n'
+            '</svg>\n').format(s=scale, dark=hexa(DARK), gold=hexa(GOLD), blue=hexa(BLUE),
+                              outer=shield_path(0.0, scale),
+                              band=shield_path(RIM / 2.5, scale),
+                              inner=shield_path(RIM, scale),
+                              width=n(2 * V_HALF_WIDTH), strokes=strokes)
+
+
 if __name__ == "__main__":
     here = os.path.dirname(os.path.abspath(__file__))
     for size in (32, 16):
         write_png(os.path.join(here, "generator%d.png" % size), size, render(size))
+    icons = os.path.join(os.path.dirname(here), "data", "icons")
+    os.makedirs(icons, exist_ok=True)
+    for size in DESKTOP_SIZES:
+        # Large icons have pixels enough: fewer samples per pixel do.
+        write_png(os.path.join(icons, "tarvo-%d.png" % size), size,
+                  render(size, 8 if size <= 64 else 4))
+    with open(os.path.join(icons, "tarvo.svg"), "w", encoding="ascii") as out:
+        out.write(svg())

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds TARVO and runs every test: first a debug build, then the same suite
-# built with AddressSanitizer and UndefinedBehaviorSanitizer, then a short fuzz
-# run of the rules reader (TARVO_FUZZ_SECONDS, default 60; 0 skips it).
+# built with AddressSanitizer and UndefinedBehaviorSanitizer, then the Debian
+# package (scripts/package.sh: built, checked by lintian, desktop-file-validate
+# and appstreamcli) with the program it installs (tests/package), then a short
+# fuzz run of the rules reader (TARVO_FUZZ_SECONDS, default 60; 0 skips it).
 # Installs the Debian packages it needs when they are missing; safe to run again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,6 +17,10 @@ for preset in debug sanitize; do
   cmake --build --preset "$preset"
   ctest --preset "$preset" --timeout 300
 done
+
+echo "== package: build, validate, run the installed program"
+scripts/package.sh | tee build/package.out
+tests/package/check-installed.sh "$(tail -n 1 build/package.out)"
 
 fuzz_seconds=${TARVO_FUZZ_SECONDS:-60}
 if [ "$fuzz_seconds" -gt 0 ]; then

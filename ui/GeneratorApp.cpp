@@ -1,12 +1,133 @@
 #include "ui/GeneratorApp.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QCommandLineParser>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
+#include <cstdio>
 
+#include "app/Build.h"
+#include "app/RulesLocation.h"
+#include "res/resource.h"
+#include "ui/Controls.h"
 #include "ui/GeneratorDlg.h"
 #include "ui/Prompts.h"
+
+namespace {
+
+const char* const kUsage =
+    "Uso: tarvo [OPZIONI] [FILE]\n"
+    "Genera personaggi per il gioco di ruolo Velmor.\n"
+    "\n"
+    "Argomenti:\n"
+    "  FILE             il file delle regole da usare\n"
+    "\n"
+    "Opzioni:\n"
+    "  --regole FILE    usa il file delle regole FILE\n"
+    "  -h, --help       mostra questo aiuto ed esce\n"
+    "  -v, --version    mostra la versione di TARVO e di Qt ed esce\n"
+    "\n"
+    "Senza un file, TARVO usa il primo che trova fra:\n"
+    "  1. tarvo.rul nella cartella di lavoro;\n"
+    "  2. la copia del giocatore, tarvo.rul in $XDG_DATA_HOME/tarvo\n"
+    "     (di solito ~/.local/share/tarvo);\n"
+    "  3. le regole installate, che al primo avvio diventano la copia del giocatore.\n";
+
+void Print(std::FILE* stream, const QString& text) {
+  std::fputs(text.toLocal8Bit().constData(), stream);
+  std::fflush(stream);
+}
+
+// Set only by the tests of the installed program, so that a start can be
+// proved from outside and nothing waits for a person: once the form shows its
+// first rolls, the program prints the rules file it opened, the race shown and
+// the first characteristic rolled, one a line, and ends with status 0; an
+// error goes to standard error only, without a message box.
+bool StartupProbe() { return qgetenv("TARVO_PROVA_AVVIO") == "1"; }
+
+}  // namespace
+
+CCommandLine ParseCommandLine(const QStringList& arguments) {
+  QCommandLineParser parser;
+  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+  const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
+  const QCommandLineOption rules(QStringLiteral("regole"), QString(), QStringLiteral("FILE"));
+  parser.addOptions({help, version, rules});
+  parser.addPositionalArgument(QStringLiteral("FILE"), QString());
+
+  CCommandLine line;
+  line.action = CCommandLine::Action::Error;
+  if (!parser.parse(arguments)) {
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+      const QString& name = unknown.front();
+      line.error = QStringLiteral("opzione sconosciuta: %1%2")
+                       .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name);
+    } else if (!arguments.isEmpty() && arguments.back() == QStringLiteral("--regole")) {
+      line.error = QStringLiteral("manca il nome del file dopo --regole");
+    } else {
+      line.error = QStringLiteral("riga di comando non valida");
+    }
+    return line;
+  }
+  if (parser.isSet(help)) {
+    line.action = CCommandLine::Action::Help;
+    return line;
+  }
+  if (parser.isSet(version)) {
+    line.action = CCommandLine::Action::Version;
+    return line;
+  }
+
+  const QStringList files = parser.values(rules) + parser.positionalArguments();
+  if (files.size() > 1) {
+    line.error =
+        QStringLiteral("troppi file delle regole (%1: \"%2\"): se ne può indicare uno solo")
+            .arg(files.size())
+            .arg(files.join(QStringLiteral("\", \"")));
+    return line;
+  }
+  if (files.size() == 1 && files.front().isEmpty()) {
+    line.error = QStringLiteral("il nome del file delle regole è vuoto");
+    return line;
+  }
+  line.action = CCommandLine::Action::Run;
+  if (!files.isEmpty()) line.rulesFile = files.front();
+  return line;
+}
+
+int AnswerCommandLine(const CCommandLine& commandLine) {
+  switch (commandLine.action) {
+    case CCommandLine::Action::Help:
+      Print(stdout, QString::fromUtf8(kUsage));
+      return 0;
+    case CCommandLine::Action::Version:
+      Print(stdout, QStringLiteral("TARVO %1 (Qt %2)\n")
+                        .arg(QString::fromUtf8(TARVO_VERSION), QString::fromUtf8(qVersion())));
+      return 0;
+    case CCommandLine::Action::Error:
+      Print(stderr,
+            QStringLiteral("tarvo: %1\n\n%2").arg(commandLine.error, QString::fromUtf8(kUsage)));
+      return 2;
+    case CCommandLine::Action::Run:
+      break;
+  }
+  return 0;
+}
+
+void SetApplicationIdentity() {
+  // Qt's X11 platform takes the instance part of the window class from
+  // RESOURCE_NAME, and otherwise from the executable's name; the class part
+  // is the application name. The desktop entry expects "tarvo" for both.
+  if (!qEnvironmentVariableIsSet("RESOURCE_NAME")) qputenv("RESOURCE_NAME", "tarvo");
+  QCoreApplication::setApplicationName(QStringLiteral("tarvo"));
+  QCoreApplication::setApplicationVersion(QString::fromUtf8(TARVO_VERSION));
+  QGuiApplication::setDesktopFileName(QString::fromUtf8(TARVO_APP_ID));
+}
 
 bool InstallItalianTranslation(QCoreApplication& application) {
   const QLocale italian(QLocale::Italian, QLocale::Italy);
@@ -20,15 +141,46 @@ bool InstallItalianTranslation(QCoreApplication& application) {
   return QCoreApplication::installTranslator(translator);
 }
 
-int CGeneratorApp::InitInstance(const char* rulesPath) {
-  CQtPrompts realPrompts;
-  CPrompts* prompts = m_prompts != nullptr ? m_prompts : &realPrompts;
+void CGeneratorApp::ReportError(const QString& text) {
+  Print(stderr, QStringLiteral("tarvo: %1\n").arg(text));
+  if (m_prompts != nullptr) {
+    m_prompts->ShowError(nullptr, text);
+  } else if (!StartupProbe()) {
+    CQtPrompts().ShowError(nullptr, text);
+  }
+}
 
-  CGeneratorDlg dialog(rulesPath, prompts);
-  if (!dialog.GetRules().IsLoaded()) {
-    prompts->ShowError(nullptr, QString::fromUtf8(dialog.GetRules().GetLoadError().m_strMessage));
+int CGeneratorApp::Run(const QString& rulesFile) {
+  const CRulesLocation location = FindRulesFile(rulesFile, CRulesPlaces::ForThisProgram());
+  if (!location.Found()) {
+    ReportError(location.error);
     return 1;
   }
+  return InitInstance(QFile::encodeName(location.path).constData());
+}
+
+int CGeneratorApp::InitInstance(const char* rulesPath) {
+  CGeneratorDlg dialog(rulesPath, m_prompts);
+  if (!dialog.GetRules().IsLoaded()) {
+    ReportError(QString::fromUtf8(dialog.GetRules().GetLoadError().m_strMessage));
+    return 1;
+  }
+
+  QTimer probe;
+  if (StartupProbe()) {
+    const QString path = QFile::decodeName(rulesPath);
+    QObject::connect(&probe, &QTimer::timeout, &dialog, [&dialog, &probe, path] {
+      if (!dialog.isVisible()) return;  // the first rolls come as the form is shown
+      probe.stop();
+      const auto* race = qobject_cast<const QComboBox*>(dialog.GetDlgItem(IDC_RACE));
+      Print(stdout, path + QLatin1Char('\n') + (race != nullptr ? race->currentText() : QString()) +
+                        QLatin1Char('\n') + GetControlText(dialog.GetDlgItem(IDC_STAT1)) +
+                        QLatin1Char('\n'));
+      dialog.close();
+    });
+    probe.start(0);
+  }
+
   dialog.DoModal();
   return 0;
 }

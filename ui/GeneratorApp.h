@@ -1,10 +1,36 @@
-// The application: Italian platform texts, the rules, the main dialog.
+// The application: its command line, Italian platform texts, the rules, the
+// main dialog.
 #pragma once
+
+#include <QString>
+#include <QStringList>
 
 #include "rules/Rules.h"
 
 class CPrompts;
 class QCoreApplication;
+
+// What the command line `tarvo [--regole FILE] [FILE]` asks for.
+struct CCommandLine {
+  enum class Action { Run, Help, Version, Error };
+  Action action = Action::Run;
+  QString rulesFile;  // the rules file named on the line; empty: search for it
+  QString error;      // for Error: what is wrong, one Italian line
+};
+
+// Reads the command line (`arguments[0]` is the program). Needs no
+// QCoreApplication, so it runs before anything asks for a display.
+CCommandLine ParseCommandLine(const QStringList& arguments);
+
+// Answers --help (usage on standard output, 0), --version (version on
+// standard output, 0) and a mistaken line (the error and the usage on
+// standard error, 2). Returns the exit status.
+int AnswerCommandLine(const CCommandLine& commandLine);
+
+// Names the program for the desktop before the QApplication is built: the
+// application name and version, the desktop entry, and the X11 window class
+// "tarvo" whatever the executable is called.
+void SetApplicationIdentity();
 
 // Installs Qt's own Italian translation, so that the file dialog and the
 // message boxes speak Italian. Returns false when it cannot be found.
@@ -15,6 +41,12 @@ class CGeneratorApp {
   // Messages go through `prompts` (the real message boxes when null).
   explicit CGeneratorApp(CPrompts* prompts = nullptr) : m_prompts(prompts) {}
 
+  // Runs the program on the running QApplication with the rules file that
+  // FindRulesFile gives for `rulesFile` (empty: the search of the usual
+  // places). Returns the exit status: 1 after a message saying where the rules
+  // were looked for when there are none, otherwise that of InitInstance.
+  int Run(const QString& rulesFile);
+
   // Runs the program on the running QApplication: builds the main dialog on
   // the rules file at `rulesPath` and shows it modally until it is closed.
   // Returns the exit status: 0 after the dialog, 1 when the rules cannot be
@@ -22,5 +54,8 @@ class CGeneratorApp {
   int InitInstance(const char* rulesPath = RULES_FILE_NAME);
 
  private:
+  // Says `text` on standard error and in a message box.
+  void ReportError(const QString& text);
+
   CPrompts* m_prompts;
 };

@@ -4,12 +4,17 @@
 #include "ui/GeneratorApp.h"
 
 int main(int argc, char* argv[]) {
-  // The window class desktops group the window by: "tarvo", whatever name
-  // the program was started by.
-  if (qEnvironmentVariableIsEmpty("RESOURCE_NAME")) qputenv("RESOURCE_NAME", "tarvo");
-  QCoreApplication::setApplicationName(QStringLiteral("tarvo"));
-  QApplication application(argc, argv);
+  // The command line first: --help and --version need no display.
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  const CCommandLine commandLine = ParseCommandLine(arguments);
+  if (commandLine.action != CCommandLine::Action::Run) return AnswerCommandLine(commandLine);
+
+  SetApplicationIdentity();
+  // The command line is TARVO's own: Qt sees only the program's name.
+  int qtArgc = 1;
+  QApplication application(qtArgc, argv);
   InstallItalianTranslation(application);
   CGeneratorApp app;
-  return app.InitInstance();
+  return app.Run(commandLine.rulesFile);
 }

@@ -1,0 +1,46 @@
+// Where the programs take the rules file from. A file named on the command
+// line is used as it is. Otherwise the first of these that exists:
+//   1. tarvo.rul in the working folder;
+//   2. the player's own copy, tarvo.rul in the data folder
+//      ($XDG_DATA_HOME/tarvo, by default ~/.local/share/tarvo);
+//   3. on the first start that finds neither, the installed rules
+//      (<prefix>/share/tarvo/tarvo.rul, found from the program's own folder),
+//      copied to the player's copy, which is then used.
+// The rules are written back to the file they were read from, so an installed
+// copy in a system folder is never written.
+#pragma once
+
+#include <QString>
+
+// The places the search looks at.
+struct CRulesPlaces {
+  QString workingFolder;   // where tarvo.rul is looked for first
+  QString dataFolder;      // the player's data folder, holding the player's copy
+  QString installedRules;  // the rules file installed with the program
+
+  // The places of the running program. Needs a QCoreApplication: the
+  // installed rules are found from the folder of its executable.
+  static CRulesPlaces ForThisProgram();
+};
+
+// The outcome of the search.
+struct CRulesLocation {
+  QString path;   // the rules file to read and to write back; empty when none
+  QString error;  // when none: why, in Italian, naming every path looked at in order
+
+  bool Found() const { return !path.isEmpty(); }
+};
+
+// Finds the rules file: `explicitFile` when it is not empty (relative to the
+// working folder; it must exist), otherwise the first of the places above,
+// making the player's copy when it is needed. The path found is absolute.
+CRulesLocation FindRulesFile(const QString& explicitFile, const CRulesPlaces& places);
+
+// The player's copy in `dataFolder`.
+QString PlayerRulesPath(const QString& dataFolder);
+
+// Copies the file `installedRules` to the player's copy in `dataFolder`,
+// creating the folder when needed. The copy appears complete or not at all.
+// On failure returns false and, if `error` is given, an Italian description
+// that names the data folder and the reason.
+bool CreatePlayerCopy(const QString& installedRules, const QString& dataFolder, QString* error);

@@ -1,0 +1,161 @@
+#!/usr/bin/env bash
+# Checks the Debian package as a player gets it: unpacks the .deb into a
+# folder of its own (dpkg-deb -x) and runs the unpacked program the way the
+# desktop entry starts it, with a home and a data folder of the check's own.
+#   tests/package/check-installed.sh dist/tarvo_1.2.0_amd64.deb
+# Stops at the first thing that is not as it should be, saying what.
+set -euo pipefail
+deb=$(realpath "$1")
+repo=$(cd "$(dirname "$0")/../.." && pwd)
+# A virtual X server and its window lister show the window's class.
+"$repo/scripts/setup.sh" xvfb x11-utils x11-xkb-utils xkb-data
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tarvo-installed.XXXXXX")
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "check-installed: $*" >&2
+  exit 1
+}
+
+# $1 expected, $2 found, $3 what.
+expect() {
+  [ "$1" = "$2" ] || fail "$3: atteso «$1», trovato «$2»"
+}
+
+root="$work/root"
+dpkg-deb -x "$deb" "$root"
+version=$(dpkg-deb -f "$deb" Version)
+
+# The desktop entry, the metainfo and the icons share one id; the entry starts
+# the unpacked program and names its window class.
+desktop=("$root"/usr/share/applications/*.desktop)
+[ ${#desktop[@]} -eq 1 ] && [ -f "${desktop[0]}" ] || fail "serve una sola voce in usr/share/applications"
+id=$(basename "${desktop[0]}" .desktop)
+key() { sed -n "s/^$1=//p" "${desktop[0]}"; }
+expect "$id" "$(key Icon)" "Icon della voce del menu"
+expect tarvo "$(key StartupWMClass)" "StartupWMClass"
+for file in "usr/share/metainfo/$id.metainfo.xml" "usr/share/icons/hicolor/scalable/apps/$id.svg" \
+  usr/share/man/man6/tarvo.6.gz usr/share/tarvo/tarvo.rul; do
+  [ -f "$root/$file" ] || fail "manca $file"
+done
+for size in 16 32 48 64 128 256; do
+  png="$root/usr/share/icons/hicolor/${size}x$size/apps/$id.png"
+  [ -f "$png" ] || fail "manca l'icona $size x $size"
+  expect "$size $size" "$(od -An -tu1 -j16 -N8 "$png" | awk '{print $3*256+$4, $7*256+$8}')" \
+    "misure di $png"
+done
+cmp "$repo/tarvo.rul" "$root/usr/share/tarvo/tarvo.rul" || fail "le regole installate non sono tarvo.rul"
+tarvo="$root$(key Exec)"
+[ -x "$tarvo" ] || fail "Exec=$(key Exec) non è nel pacchetto"
+
+# The first race of the bundled rules, in UTF-8: the form shows it first.
+# Line 1 counts K characteristics of 3 lines, then S skills of 4 lines, then
+# the race count, then the first race's name.
+first_race_line() {
+  local k s
+  k=$(sed -n '1s/\r$//p' "$1")
+  s=$(sed -n "$((2 + 3 * k))s/\r\$//p" "$1")
+  echo $((4 + 3 * k + 4 * s))
+}
+race_line=$(first_race_line "$repo/tarvo.rul")
+first_race=$(sed -n "${race_line}s/\r\$//p" "$repo/tarvo.rul" | iconv -f WINDOWS-1252 -t UTF-8)
+
+home="$work/home"
+data="$home/dati"
+runtime="$work/runtime"
+mkdir -p "$home" "$runtime" "$work/empty"
+chmod 700 "$runtime"
+# Runs the unpacked program from the empty folder in a clean environment:
+# no display unless given, the check's own home and data folder.
+run() {
+  (cd "$work/empty" && exec env -i PATH=/usr/bin:/bin HOME="$home" XDG_DATA_HOME="$data" \
+    XDG_RUNTIME_DIR="$runtime" LANG=C.UTF-8 "$@")
+}
+
+# --version and --help need no display.
+status=0
+out=$(run "$tarvo" --version) || status=$?
+expect 0 "$status" "stato d'uscita di --version"
+case "$out" in "TARVO $version (Qt "*")") ;; *) fail "--version dice «$out»" ;; esac
+out=$(run "$tarvo" --help) || status=$?
+expect 0 "$status" "stato d'uscita di --help"
+case "$out" in "Uso: tarvo "*--regole*) ;; *) fail "--help dice «$out»" ;; esac
+
+# A mistaken command line: one line of error, the usage, status 2, no window.
+for args in "--pippo" "uno.rul due.rul"; do
+  status=0
+  # shellcheck disable=SC2086  # the arguments are split on purpose
+  run "$tarvo" $args >"$work/out" 2>"$work/err" || status=$?
+  expect 2 "$status" "stato d'uscita di tarvo $args"
+  [ ! -s "$work/out" ] || fail "tarvo $args scrive sullo standard output"
+  head -n 1 "$work/err" | grep -q '^tarvo: ' || fail "tarvo $args: errore «$(head -n 1 "$work/err")»"
+  grep -q '^Uso: tarvo' "$work/err" || fail "tarvo $args non mostra l'uso"
+done
+
+# Starts the form offscreen; once it shows its first rolls it prints the
+# rules file, the race shown and the first characteristic, and ends.
+start() {
+  run QT_QPA_PLATFORM=offscreen TARVO_PROVA_AVVIO=1 timeout 60 "$tarvo" "$@"
+}
+copy="$data/tarvo/tarvo.rul"
+
+# The first start makes the player's copy from the installed rules and opens it.
+[ ! -e "$data" ] || fail "la cartella dei dati c'è già"
+out=$(start) || fail "il primo avvio finisce con lo stato $?"
+expect "$copy" "$(sed -n 1p <<<"$out")" "file delle regole del primo avvio"
+expect "$first_race" "$(sed -n 2p <<<"$out")" "razza mostrata al primo avvio"
+sed -n 3p <<<"$out" | grep -Eq '^-?[0-9]+' || fail "nessun tiro al primo avvio: «$out»"
+cmp "$root/usr/share/tarvo/tarvo.rul" "$copy" || fail "la copia del giocatore non è uguale alle regole installate"
+[ -z "$(ls -A "$work/empty")" ] || fail "il programma scrive nella cartella di lavoro"
+
+# A later start opens the copy as the player edited it.
+sed -i "${race_line}s/.*/Provarazza\r/" "$copy"
+edited=$(sha256sum <"$copy")
+out=$(start) || fail "il secondo avvio finisce con lo stato $?"
+expect "$copy" "$(sed -n 1p <<<"$out")" "file delle regole del secondo avvio"
+expect Provarazza "$(sed -n 2p <<<"$out")" "razza mostrata dalla copia modificata"
+expect "$edited" "$(sha256sum <"$copy")" "copia del giocatore dopo il secondo avvio"
+
+# A missing named file, and nothing anywhere: status 1 and the paths looked at.
+status=0
+start manca.rul >/dev/null 2>"$work/err" || status=$?
+expect 1 "$status" "stato d'uscita con un file che non c'è"
+grep -qF "$work/empty/manca.rul" "$work/err" || fail "l'errore non nomina il file: $(cat "$work/err")"
+rm "$copy" "$root/usr/share/tarvo/tarvo.rul"
+status=0
+start >/dev/null 2>"$work/err" || status=$?
+expect 1 "$status" "stato d'uscita senza regole"
+for path in "$work/empty/tarvo.rul" "$copy" "$root/usr/share/tarvo/tarvo.rul"; do
+  grep -qF "\"$path\"" "$work/err" || fail "l'errore non nomina $path: $(cat "$work/err")"
+done
+cp "$repo/tarvo.rul" "$copy"
+
+# On X11 the window's class is tarvo, tarvo whatever the program is called,
+# so the desktop matches the window with its entry.
+mkdir "$work/bin"
+ln -s "$tarvo" "$work/bin/un-altro-nome"
+# -noreset: the window lister connecting and leaving must not reset the server
+# while the program connects.
+Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1280x1024x24 3>"$work/display" 2>"$work/xvfb.log" &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb non parte: $(cat "$work/xvfb.log")"
+display=":$(head -n 1 "$work/display")"
+run DISPLAY="$display" "$work/bin/un-altro-nome" >"$work/x.log" 2>&1 &
+pids+=($!)
+window=""
+for _ in $(seq 300); do
+  window=$(DISPLAY="$display" xwininfo -root -tree 2>/dev/null | grep -F 'Velmor' || true)
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || fail "nessuna finestra sotto Xvfb: $(cat "$work/x.log")"
+grep -qF '("tarvo" "tarvo")' <<<"$window" || fail "classe della finestra: $window"
+
+echo "Il pacchetto installato funziona: $(basename "$deb")"
