@@ -53,6 +53,9 @@ done
 cmp "$repo/tarvo.rul" "$root/usr/share/tarvo/tarvo.rul" || fail "le regole installate non sono tarvo.rul"
 tarvo="$root$(key Exec)"
 [ -x "$tarvo" ] || fail "Exec=$(key Exec) non è nel pacchetto"
+# The program lies where games go, and answers where programs are looked for.
+[ -x "$root/usr/bin/tarvo" ] || fail "manca usr/bin/tarvo"
+expect "$("$tarvo" --version)" "$("$root/usr/bin/tarvo" --version)" "usr/bin/tarvo --version"
 
 # The first race of the bundled rules, in UTF-8: the form shows it first.
 # Line 1 counts K characteristics of 3 lines, then S skills of 4 lines, then
