@@ -29,31 +29,32 @@ inline std::string Numbered(const char* prefix, int number) {
 }
 
 // Every count at its capacity: 5 characteristics, 20 skills, 15 races, 25
-// archetypes, 40 items. The money rolled pays for every item, and the items
-// act on skills and characteristics so that purchases recompute effects.
-inline std::string FullRules() {
+// archetypes, 40 items (or fewer characteristics and skills, as given). The
+// money rolled pays for every item, and the items act on skills and
+// characteristics so that purchases recompute effects.
+inline std::string FullRules(int characteristics = MAX_CHARACTERISTICS, int skills = MAX_SKILLS) {
   static const char* const kKeys[] = {"shield",  "light", "craft", "acrobat", "sneack",
                                       "music",   "range", "heavy", "medium",  "smith",
                                       "stamina", "magic", "signs", "mind",    "detect",
                                       "ride",    "swim",  "climb", "lore",    "trade"};
   std::string text;
-  Line(text, MAX_CHARACTERISTICS);
-  for (int c = 0; c < MAX_CHARACTERISTICS; ++c) {
+  Line(text, characteristics);
+  for (int c = 0; c < characteristics; ++c) {
     Line(text, LongName("Caratteristica", c));
     Line(text, Numbered("char", c));
     Line(text, Numbered("C", c));
   }
-  Line(text, MAX_SKILLS);
-  for (int s = 0; s < MAX_SKILLS; ++s) {
+  Line(text, skills);
+  for (int s = 0; s < skills; ++s) {
     Line(text, LongName("Abilit\xE0", s));
     Line(text, Numbered("Abilita", s));
     Line(text, kKeys[s]);
-    Line(text, s * MAX_CHARACTERISTICS / MAX_SKILLS);
+    Line(text, s * characteristics / skills);
   }
   Line(text, MAX_RACES);
   for (int r = 0; r < MAX_RACES; ++r) {
     Line(text, LongName("Razza", r));
-    for (int c = 0; c < MAX_CHARACTERISTICS; ++c) {
+    for (int c = 0; c < characteristics; ++c) {
       Line(text, 3);
       Line(text, 6);
       Line(text, r % 3);
@@ -67,7 +68,7 @@ inline std::string FullRules() {
     Line(text, 2);
     Line(text, 6);
     Line(text, 5000);
-    for (int s = 0; s < MAX_SKILLS; ++s) {
+    for (int s = 0; s < skills; ++s) {
       Line(text, 2);
       Line(text, 6);
       Line(text, a % 4);

@@ -81,6 +81,11 @@ QWidget* CreateEdit(const ControlTemplate& control, QWidget* parent) {
   auto* line = new QLineEdit(parent);
   line->setReadOnly((control.style & kReadOnly) != 0);
   line->setFrame((control.style & kBorder) != 0);
+  if (line->isReadOnly()) {
+    QFont font = line->font();
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    line->setFont(font);
+  }
   line->setValidator(new CSingleLineValidator(line));
   return line;
 }

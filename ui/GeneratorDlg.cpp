@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 
 #include "character/Dice.h"
@@ -85,6 +86,13 @@ constexpr AccessibleText kAccessibleTexts[] = {
     {IDC_REROLL_RACE, nullptr, "Tira di nuovo le caratteristiche"},
     {IDC_REROLL_SKILLS, nullptr, "Tira di nuovo abilità, monete e onore"},
 };
+
+// Appends `value` in decimal: a minus sign when negative, no leading zeros.
+void AppendNumber(std::string& text, int value) {
+  char digits[16];
+  const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
+  text.append(digits, end.ptr);
+}
 
 // A total shown on the form: beyond the 32-bit range it stops at the nearest
 // 32-bit value, as every other sum of the game does.
@@ -350,8 +358,11 @@ bool CGeneratorDlg::OnInitDialog() {
   m_nItemOrder = 0;
   for (int i = 0; i < m_rules.ItemsInUse(); ++i)
     m_itemNames[i] = FromWindows1252(m_rules.m_aItems[i].m_strName);
-  for (const int i : AlphabeticalOrder(m_itemNames, m_rules.ItemsInUse()))
+  for (const int i : AlphabeticalOrder(m_itemNames, m_rules.ItemsInUse())) {
+    m_itemPrices[m_nItemOrder] = m_rules.m_aItems[i].m_nPrice;
     m_itemOrder[m_nItemOrder++] = i;
+  }
+  std::sort(m_itemPrices, m_itemPrices + m_nItemOrder);
   m_cbArchetype2.EnableWindow(false);
   m_cbArchetype3.EnableWindow(false);
 
@@ -548,22 +559,46 @@ void CGeneratorDlg::OnSelChangePocket() {
   RefreshDisplay();
 }
 
-void CGeneratorDlg::OfferItems(CComboBox& list, const bool (&offered)[MAX_ITEMS]) {
+void CGeneratorDlg::OfferItems(CComboBox& list, Offer& offer, int held) {
+  // What a list offers follows from the money and the held item alone.
+  const int money = m_character.m_nMoney;
+  if (offer.made && offer.held == held) {
+    // With the same held item, only an item whose price lies between the old
+    // money and the new comes or goes.
+    const int low = std::min(offer.money, money);
+    const int high = std::max(offer.money, money);
+    const int* prices = m_itemPrices;
+    const int* between = std::upper_bound(prices, prices + m_nItemOrder, low);
+    if (between == prices + m_nItemOrder || *between > high) {
+      offer.money = money;
+      return;
+    }
+  }
+  offer = {money, held, true};
+
   // The list holds catalogue items in alphabetical order; walking that order
   // once, the entries that come or go are inserted or removed in place.
   int row = 0;
   for (int k = 0; k < m_nItemOrder; ++k) {
-    const int i = m_itemOrder[k];
-    const int id = m_rules.m_aItems[i].m_nId;
-    const bool listed = row < list.GetCount() && list.GetItemData(row) == id;
-    if (offered[i]) {
-      if (!listed) list.SetItemData(list.InsertString(row, m_itemNames[i]), id);
+    const CItem& item = m_rules.m_aItems[m_itemOrder[k]];
+    const bool listed = row < list.GetCount() && list.GetItemData(row) == item.m_nId;
+    if (item.m_nPrice <= money || item.m_nId == held) {
+      if (!listed)
+        list.SetItemData(list.InsertString(row, m_itemNames[m_itemOrder[k]]), item.m_nId);
       ++row;
     } else if (listed) {
       list.DeleteString(row);
     }
   }
   while (list.GetCount() > row) list.DeleteString(row);
+}
+
+void CGeneratorDlg::SelectItemData(CComboBox& list, int data) {
+  // A list offers an item once: the selected entry, if it is the one, is the
+  // first with that item data.
+  const int selected = list.GetCurSel();
+  if (selected != CB_ERR && list.GetItemData(selected) == data) return;
+  list.SetCurSel(FindItemData(list, data));
 }
 
 int CGeneratorDlg::FindItemData(const CComboBox& list, int data) const {
@@ -575,53 +610,64 @@ int CGeneratorDlg::FindItemData(const CComboBox& list, int data) const {
 
 void CGeneratorDlg::RefreshDisplay() {
   const CCharacter& ch = m_character;
+  // Each text is rebuilt in place, keeping its storage.
   const int characteristics = m_rules.CharacteristicsInUse();
   for (int c = 0; c < characteristics; ++c) {
     if (statValueText[c] == nullptr) continue;
     const int v = ch.m_aStats[c].m_nValue;
-    *statValueText[c] = FormatNumber(v) + " (" + FormatNumber(v / 5) + ")";
+    std::string& text = *statValueText[c];
+    text.clear();
+    AppendNumber(text, v);
+    text += " (";
+    AppendNumber(text, v / 5);
+    text += ')';
   }
   for (int s = 0; s < m_rules.SkillsInUse(); ++s) {
     if (skillValueText[s] == nullptr) continue;
     const int v = ch.m_aSkills[s].m_nValue;
     const int m = ch.m_aSkills[s].m_nModifier;
     const int total = AddSaturating(v, m);
-    const int withBase = AddSaturating(total, SkillBaseValue(ch, m_rules, s));
-    *skillValueText[s] = FormatNumber(v) + " + " + FormatNumber(m) + " = " + FormatNumber(total) +
-                         " (" + FormatNumber(withBase) + ")";
+    std::string& text = *skillValueText[s];
+    text.clear();
+    AppendNumber(text, v);
+    text += " + ";
+    AppendNumber(text, m);
+    text += " = ";
+    AppendNumber(text, total);
+    text += " (";
+    AppendNumber(text, AddSaturating(total, SkillBaseValue(ch, m_rules, s)));
+    text += ')';
   }
-  m_strHonour = FormatNumber(ch.m_nHonour);
-  m_strMoney = FormatNumber(ch.m_nMoney);
-  m_strProtection = FormatNumber(ch.m_nArmour);
-  m_strCdB = FormatNumber(ch.m_nCdB);
-  m_strPF = FormatNumber(ch.m_nPFAct) + "/" + FormatNumber(ch.m_nPFTot);
-  m_strPM = FormatNumber(ch.m_nPMAct) + "/" + FormatNumber(ch.m_nPMTot);
+  const auto number = [](std::string& text, int value) {
+    text.clear();
+    AppendNumber(text, value);
+  };
+  const auto pair = [](std::string& text, int current, int total) {
+    text.clear();
+    AppendNumber(text, current);
+    text += '/';
+    AppendNumber(text, total);
+  };
+  number(m_strHonour, ch.m_nHonour);
+  number(m_strMoney, ch.m_nMoney);
+  number(m_strProtection, ch.m_nArmour);
+  number(m_strCdB, ch.m_nCdB);
+  pair(m_strPF, ch.m_nPFAct, ch.m_nPFTot);
+  pair(m_strPM, ch.m_nPMAct, ch.m_nPMTot);
 
   // Each list offers the items the money pays for and, whatever it costs,
-  // the item held in its place.
+  // the item held in its place; then the held item is selected.
   const int pocket = SelectedPocket();
   const int pocketId = pocket >= 0 ? ch.m_aPockets[pocket].m_nId : CB_ERR;
-  bool right[MAX_ITEMS] = {};
-  bool left[MAX_ITEMS] = {};
-  bool worn[MAX_ITEMS] = {};
-  bool inPocket[MAX_ITEMS] = {};
-  for (int i = 0; i < m_rules.ItemsInUse(); ++i) {
-    const CItem& item = m_rules.m_aItems[i];
-    const bool affordable = item.m_nPrice <= ch.m_nMoney;
-    right[i] = affordable || item.m_nId == ch.m_itemRight.m_nId;
-    left[i] = affordable || item.m_nId == ch.m_itemLeft.m_nId;
-    worn[i] = affordable || item.m_nId == ch.m_itemWorn.m_nId;
-    inPocket[i] = affordable || item.m_nId == pocketId;
-  }
-  OfferItems(m_cbLeftItem, left);
-  OfferItems(m_cbRightItem, right);
-  OfferItems(m_cbWornItem, worn);
-  OfferItems(m_cbPocketItem, inPocket);
-  m_cbRightItem.SetCurSel(FindItemData(m_cbRightItem, ch.m_itemRight.m_nId));
-  m_cbLeftItem.SetCurSel(FindItemData(m_cbLeftItem, ch.m_itemLeft.m_nId));
-  m_cbWornItem.SetCurSel(FindItemData(m_cbWornItem, ch.m_itemWorn.m_nId));
+  OfferItems(m_cbLeftItem, m_offers[0], ch.m_itemLeft.m_nId);
+  OfferItems(m_cbRightItem, m_offers[1], ch.m_itemRight.m_nId);
+  OfferItems(m_cbWornItem, m_offers[2], ch.m_itemWorn.m_nId);
+  OfferItems(m_cbPocketItem, m_offers[3], pocketId);
+  SelectItemData(m_cbRightItem, ch.m_itemRight.m_nId);
+  SelectItemData(m_cbLeftItem, ch.m_itemLeft.m_nId);
+  SelectItemData(m_cbWornItem, ch.m_itemWorn.m_nId);
   if (pocket >= 0) {
-    m_cbPocketItem.SetCurSel(FindItemData(m_cbPocketItem, pocketId));
+    SelectItemData(m_cbPocketItem, pocketId);
   } else {
     m_cbPocketItem.SetCurSel(CB_ERR);
   }

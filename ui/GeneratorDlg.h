@@ -118,10 +118,20 @@ class CGeneratorDlg : public QDialog {
   // Buys the item chosen in `list` into `place` (the selected pocket for
   // EquipmentPlace::Pocket); a refused purchase puts the list back.
   void BuyFromList(CComboBox& list, EquipmentPlace place);
-  // Makes equipment list `list` offer exactly the catalogue items marked in
-  // `offered` (by catalogue index), in alphabetical order; a list whose offer
-  // stays the same is not touched.
-  void OfferItems(CComboBox& list, const bool (&offered)[MAX_ITEMS]);
+  // What an equipment list was last made to offer: the money and the item
+  // held in its place at that time.
+  struct Offer {
+    int money = 0;
+    int held = 0;
+    bool made = false;
+  };
+  // Makes equipment list `list` offer, in alphabetical order, the catalogue
+  // items the money pays for and the item `held` in its place; a list whose
+  // offer stays the same is not touched.
+  void OfferItems(CComboBox& list, Offer& offer, int held);
+  // Selects the entry of `list` with item data `data` (none when no entry
+  // has it), unless it is selected already.
+  void SelectItemData(CComboBox& list, int data);
   // The pocket selected in IDC_POCKET, or -1.
   int SelectedPocket() const;
   // The handedness rule after a click on one hand box: at least one hand, and
@@ -175,10 +185,14 @@ class CGeneratorDlg : public QDialog {
   std::string m_strRulesPath;
   CRules m_rules;
   // The catalogue in alphabetical order (catalogue indexes), sorted once when
-  // the form starts, and each item's name as the lists show it.
+  // the form starts, each item's name as the lists show it, and the prices
+  // from the lowest up.
   int m_itemOrder[MAX_ITEMS] = {};
   int m_nItemOrder = 0;
   QString m_itemNames[MAX_ITEMS];
+  int m_itemPrices[MAX_ITEMS] = {};
+  // What the left, right, worn and pocket lists offer.
+  Offer m_offers[4];
   CCharacter m_character;
   QIcon m_hIcon;
 
