@@ -6,8 +6,11 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QFile>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPixmap>
+#include <QRadioButton>
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -87,6 +90,14 @@ constexpr AccessibleText kAccessibleTexts[] = {
     {IDC_REROLL_SKILLS, nullptr, "Tira di nuovo abilità, monete e onore"},
 };
 
+// The PNG image of resource `path`. Told the format, Qt reads it with its own
+// PNG reader, without loading every image format plugin to ask each.
+QPixmap LoadPng(const QString& path) {
+  QImageReader reader(path, "png");
+  reader.setAutoDetectImageFormat(false);
+  return QPixmap::fromImage(reader.read());
+}
+
 // Appends `value` in decimal: a minus sign when negative, no leading zeros.
 void AppendNumber(std::string& text, int value) {
   char digits[16];
@@ -157,8 +168,8 @@ CGeneratorDlg::CGeneratorDlg(const char* rulesPath, CPrompts* prompts, QWidget* 
   Q_ASSERT(n == TEXT_COUNT);
 
   InitGeneratorResources();
-  m_hIcon.addFile(QStringLiteral(":/tarvo/generator32.png"), QSize(32, 32));
-  m_hIcon.addFile(QStringLiteral(":/tarvo/generator16.png"), QSize(16, 16));
+  m_hIcon.addPixmap(LoadPng(QStringLiteral(":/tarvo/generator32.png")));
+  m_hIcon.addPixmap(LoadPng(QStringLiteral(":/tarvo/generator16.png")));
 
   InstallFormAccessibility();
   m_form.Create(this, GeneratorDialogTemplate());
@@ -168,7 +179,13 @@ CGeneratorDlg::CGeneratorDlg(const char* rulesPath, CPrompts* prompts, QWidget* 
     if (text.description != nullptr)
       control->setAccessibleDescription(QString::fromUtf8(text.description));
   }
-  for (int i = 0; i < m_form.Count(); ++i) ForgetAccessible(m_form.ControlAt(i));
+  // The lists and radio buttons get their interfaces anew, from the form's
+  // own factory.
+  for (int i = 0; i < m_form.Count(); ++i) {
+    QWidget* control = m_form.ControlAt(i);
+    if (qobject_cast<QComboBox*>(control) || qobject_cast<QRadioButton*>(control))
+      ForgetAccessible(control);
+  }
   BindDispatchTable();
 }
 
