@@ -27,14 +27,12 @@ const QCollator& ItalianCollator() {
 }  // namespace
 
 std::vector<int> AlphabeticalOrder(const QString* texts, int count) {
-  // One sort key per text; comparing keys is a plain byte comparison.
-  std::vector<QCollatorSortKey> keys;
-  keys.reserve(static_cast<size_t>(std::max(count, 0)));
-  for (int i = 0; i < count; ++i) keys.push_back(ItalianCollator().sortKey(texts[i]));
-  std::vector<int> order(keys.size());
+  // The collator's own comparison, as a sorted list inserts by it: sort keys
+  // order texts of ignorable characters alone otherwise.
+  std::vector<int> order(static_cast<size_t>(std::max(count, 0)));
   std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) {
-    return keys[static_cast<size_t>(a)].compare(keys[static_cast<size_t>(b)]) < 0;
+  std::stable_sort(order.begin(), order.end(), [texts](int a, int b) {
+    return ItalianCollator().compare(texts[a], texts[b]) < 0;
   });
   return order;
 }

@@ -7,12 +7,14 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCollator>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <iterator>
 #include <random>
@@ -20,6 +22,7 @@
 #include <vector>
 
 #include "character/Dice.h"
+#include "character/Generation.h"
 #include "tests/ui/UiTest.h"
 #include "ui/Win1252.h"
 
@@ -168,6 +171,11 @@ int RandomSession::Act(std::string& what) {
 void RandomSession::CheckForm(int moneyBefore, bool purchase) {
   const CCharacter& ch = m_dlg->GetCharacter();
   const CRules& rules = m_dlg->GetRules();
+  static const QCollator collator = [] {
+    QCollator italian(QLocale(QLocale::Italian, QLocale::Italy));
+    italian.setCaseSensitivity(Qt::CaseInsensitive);
+    return italian;
+  }();
 
   EXPECT_NE(Checked(IDC_MALE), Checked(IDC_FEMALE)) << "exactly one sex";
   EXPECT_TRUE(Checked(IDC_RIGHT_HANDED) || Checked(IDC_LEFT_HANDED)) << "at least one hand";
@@ -201,15 +209,55 @@ void RandomSession::CheckForm(int moneyBefore, bool purchase) {
     EXPECT_EQ(SelectedData(id), listed ? held[place] : -1)
         << "list " << id << " shows its held item";
     const QComboBox* box = List(id);
+    std::vector<int> offered;
     for (int row = 0; row < box->count(); ++row) {
       const int item = box->itemData(row).toInt();
+      offered.push_back(item);
+      if (row > 0) {
+        EXPECT_LE(collator.compare(box->itemText(row - 1), box->itemText(row)), 0)
+            << "list " << id << " out of order at " << box->itemText(row).toStdString();
+      }
       if (item == held[place]) continue;
       ASSERT_GE(item, 0);
       ASSERT_LT(item, rules.ItemsInUse());
       EXPECT_LE(rules.m_aItems[item].m_nPrice, ch.m_nMoney)
           << box->itemText(row).toStdString() << " offered in list " << id;
     }
+    // And every item the money pays for is offered, once: a list kept from an
+    // earlier refresh must not miss what the new money buys.
+    std::vector<int> expected;
+    for (int item = 0; item < rules.ItemsInUse(); ++item) {
+      if (rules.m_aItems[item].m_nPrice <= ch.m_nMoney || item == held[place])
+        expected.push_back(item);
+    }
+    std::sort(offered.begin(), offered.end());
+    EXPECT_EQ(offered, expected) << "list " << id;
   }
+
+  // Every value shown is the character's, as the form writes it.
+  const auto shown = [this](int id) { return Text(id).toStdString(); };
+  for (int c = 0; c < std::min(rules.CharacteristicsInUse(), FORM_CHARACTERISTICS); ++c) {
+    const int v = ch.m_aStats[c].m_nValue;
+    EXPECT_EQ(shown(IDC_STAT1 + c), std::to_string(v) + " (" + std::to_string(v / 5) + ")");
+  }
+  const int skillIds[FORM_SKILLS] = {IDC_SKILL1,  IDC_SKILL2,  IDC_SKILL3,  IDC_SKILL4,
+                                     IDC_SKILL5,  IDC_SKILL6,  IDC_SKILL7,  IDC_SKILL8,
+                                     IDC_SKILL9,  IDC_SKILL10, IDC_SKILL11, IDC_SKILL12,
+                                     IDC_SKILL13, IDC_SKILL14, IDC_SKILL15};
+  for (int s = 0; s < std::min(rules.SkillsInUse(), FORM_SKILLS); ++s) {
+    const std::int64_t v = ch.m_aSkills[s].m_nValue;
+    const std::int64_t total =
+        std::clamp<std::int64_t>(v + ch.m_aSkills[s].m_nModifier, INT_MIN, INT_MAX);
+    const std::int64_t withBase =
+        std::clamp<std::int64_t>(total + SkillBaseValue(ch, rules, s), INT_MIN, INT_MAX);
+    EXPECT_EQ(shown(skillIds[s]),
+              std::to_string(v) + " + " + std::to_string(ch.m_aSkills[s].m_nModifier) + " = " +
+                  std::to_string(total) + " (" + std::to_string(withBase) + ")");
+  }
+  EXPECT_EQ(shown(IDC_HONOUR), std::to_string(ch.m_nHonour));
+  EXPECT_EQ(shown(IDC_CDB), std::to_string(ch.m_nCdB));
+  EXPECT_EQ(shown(IDC_PF), std::to_string(ch.m_nPFAct) + "/" + std::to_string(ch.m_nPFTot));
+  EXPECT_EQ(shown(IDC_PM), std::to_string(ch.m_nPMAct) + "/" + std::to_string(ch.m_nPMTot));
   if (purchase && ch.m_nMoney < moneyBefore) {
     EXPECT_GE(ch.m_nMoney, 0) << "a purchase made the money negative";
   }
