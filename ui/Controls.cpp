@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include "ui/Win1252.h"
+#include "print/Win1252.h"
 
 namespace {
 

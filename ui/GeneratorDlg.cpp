@@ -10,10 +10,10 @@
 #include <cstdint>
 
 #include "character/Dice.h"
+#include "print/Win1252.h"
 #include "res/GeneratorDialog.h"
 #include "res/resource.h"
 #include "ui/Prompts.h"
-#include "ui/Win1252.h"
 
 // The icon is embedded in this library; Q_INIT_RESOURCE must be used outside
 // any namespace.

@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "character/Dice.h"
+#include "print/Win1252.h"
 #include "tests/ui/UiTest.h"
-#include "ui/Win1252.h"
 
 namespace {
 
