@@ -152,7 +152,7 @@ TEST(SheetDialog, AsksForAPgFileInTheGivenFolder) {
   ASSERT_NE(types, nullptr);
   QStringList shown;
   for (int i = 0; i < types->count(); ++i) shown << types->itemText(i);
-  EXPECT_EQ(shown, QStringList({"PG File", "All File"}));
+  EXPECT_EQ(shown, QStringList({"PG File", "All File", "Scheda stampabile (*.pdf)"}));
   EXPECT_EQ(types->currentIndex(), 0);
   auto* view = dialog.findChild<QListView*>("listView");
   ASSERT_NE(view, nullptr);
@@ -169,6 +169,45 @@ TEST(SheetDialog, AsksForAPgFileInTheGivenFolder) {
   QTest::keyClick(types, Qt::Key_Down);  // "All File"
   ASSERT_TRUE(QTest::qWaitFor([&] { return listed().size() == 2; }));
   EXPECT_EQ(listed(), QStringList({"eroe.pg", "note.txt"}));
+}
+
+TEST(SheetDialog, ThePrintableEntryListsPdfFilesAndNamesAPdf) {
+  QTemporaryDir folder;
+  WriteBytes(folder.filePath("vecchia.pg").toStdString(), "");
+  WriteBytes(folder.filePath("vecchia.pdf").toStdString(), "");
+  CSheetDialog dialog(nullptr, folder.path());
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+  auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
+  auto* view = dialog.findChild<QListView*>("listView");
+  auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
+  ASSERT_TRUE(types && view && name);
+  const auto listed = [view] {
+    QStringList names;
+    for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
+      names << view->model()->index(row, 0, view->rootIndex()).data().toString();
+    return names;
+  };
+
+  // The user picks the third entry with the keyboard.
+  types->setFocus();
+  QTest::keyClick(types, Qt::Key_Down);
+  QTest::keyClick(types, Qt::Key_Down);
+  ASSERT_EQ(types->currentIndex(), 2);
+  EXPECT_EQ(dialog.defaultSuffix(), "pdf");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return listed() == QStringList({"vecchia.pdf"}); }))
+      << listed().join(' ').toStdString();
+  QTest::keyClick(types, Qt::Key_Up);
+  EXPECT_EQ(dialog.defaultSuffix(), "pg");
+  QTest::keyClick(types, Qt::Key_Down);
+
+  name->setFocus();
+  QTest::keyClicks(name, "eroe");
+  QTest::keyClick(name, Qt::Key_Return);
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  const SheetChoice choice = dialog.Choice();
+  EXPECT_EQ(choice.path, folder.filePath("eroe.pdf"));
+  EXPECT_TRUE(choice.printable);
 }
 
 TEST(SheetDialog, RefusesANameInAFolderThatDoesNotExistAndStaysOpen) {
@@ -200,6 +239,7 @@ TEST(SheetDialog, RefusesANameInAFolderThatDoesNotExistAndStaysOpen) {
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_EQ(dialog.selectedFiles(), QStringList({folder.filePath("eroe.pg")}));
+  EXPECT_FALSE(dialog.Choice().printable);
 }
 
 TEST_F(DialogTest, PastedLineBreaksDoNotReachTheName) {
