@@ -50,7 +50,7 @@ inline PdfPage PdfWords(const QString& pdf) {
       QRegularExpression(R"re(<page width="([\d.]+)" height="([\d.]+)">)re").match(html);
   if (size.hasMatch()) page.size = QSizeF(size.captured(1).toDouble(), size.captured(2).toDouble());
   static const QRegularExpression word(
-      R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+      R"x(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)x");
   for (const QRegularExpressionMatch& match : word.globalMatch(html)) {
     QString text = match.captured(5);
     text.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&apos;", "'");
