@@ -31,7 +31,8 @@ namespace {
 class CFixedPrompts : public CPrompts {
  public:
   explicit CFixedPrompts(QString path) : m_path(std::move(path)) {}
-  QString AskSheetPath(QWidget*, const QString&) override { return m_path; }
+  SheetChoice AskSheetPath(QWidget*, const QString&) override { return m_path; }
+  bool AskPrinter(QWidget*, QPrinter&) override { return false; }
   void ShowError(QWidget*, const QString& text) override {
     std::fprintf(stderr, "error: %s\n", qPrintable(text));
   }

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-translations-l10n libgl-dev fonts-dejavu-core
+  qt6-base-dev qt6-translations-l10n libgl-dev fonts-dejavu-core poppler-utils
   clang libclang-rt-dev
   xvfb x11-utils
 )

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "ui/Win1252.h"
+#include "print/Win1252.h"
 
 namespace {
 

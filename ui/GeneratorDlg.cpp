@@ -8,19 +8,23 @@
 #include <QFile>
 #include <QImageReader>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPrinter>
 #include <QRadioButton>
+#include <QShortcut>
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
 
 #include "character/Dice.h"
+#include "print/PrintableSheet.h"
+#include "print/Win1252.h"
 #include "res/GeneratorDialog.h"
 #include "res/resource.h"
 #include "ui/Accessible.h"
 #include "ui/Prompts.h"
-#include "ui/Win1252.h"
 
 // The icon is embedded in this library; Q_INIT_RESOURCE must be used outside
 // any namespace.
@@ -187,6 +191,8 @@ CGeneratorDlg::CGeneratorDlg(const char* rulesPath, CPrompts* prompts, QWidget* 
       ForgetAccessible(control);
   }
   BindDispatchTable();
+  auto* print = new QShortcut(QKeySequence::Print, this);
+  connect(print, &QShortcut::activated, this, [this] { OnPrint(); });
 }
 
 CGeneratorDlg::~CGeneratorDlg() {
@@ -517,30 +523,65 @@ void CGeneratorDlg::OnSave() {
   // now, whether or not the window system reports that change.
   if (focusWidget() == GetDlgItem(IDC_NAME)) OnKillFocusName();
 
-  const QString path = m_prompts->AskSheetPath(this, QDir::currentPath());
-  if (path.isEmpty()) return;
+  const SheetChoice choice = m_prompts->AskSheetPath(this, QDir::currentPath());
+  if (choice.path.isEmpty()) return;
 
+  const std::vector<std::string> archetypes = TakeIdentityFromForm();
+  const std::string path = QFile::encodeName(choice.path).toStdString();
+  std::string error;
+  bool written = false;
+  // A name ending in ".pdf" asks for the printable sheet under any entry.
+  if (choice.printable || choice.path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
+    written = WritePrintableSheet(path, {m_character, m_rules, archetypes, m_strRulesPath}, &error);
+  } else {
+    written = m_character.WriteSheet(path.c_str(), m_rules, &error);
+  }
+  if (!written) m_prompts->ShowError(this, QString::fromUtf8(error));
+}
+
+void CGeneratorDlg::OnPrint() {
+  // The print dialog takes the focus from the name field, as the save dialog does.
+  if (focusWidget() == GetDlgItem(IDC_NAME)) OnKillFocusName();
+
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setPageSize(QPageSize(QPageSize::A4));
+  printer.setPageOrientation(QPageLayout::Portrait);
+  printer.setFullPage(true);
+  if (!m_prompts->AskPrinter(this, printer)) return;
+
+  const SheetContent content{m_character, m_rules, TakeIdentityFromForm(), m_strRulesPath};
+  printer.setDocName(PrintableSheetTitle(m_character));
+  if (!PaintPrintableSheet(printer, content)) {
+    const QString file = printer.outputFileName();
+    m_prompts->ShowError(
+        this, file.isEmpty()
+                  ? QStringLiteral("Impossibile stampare la scheda sulla stampante \"%1\".")
+                        .arg(printer.printerName())
+                  : QStringLiteral("Impossibile stampare la scheda nel file \"%1\".")
+                        .arg(QDir::toNativeSeparators(file)));
+  }
+}
+
+std::vector<std::string> CGeneratorDlg::TakeIdentityFromForm() {
   m_character.m_strName = m_strName;
-  // Appended piece by piece: at -O3, GCC 12 gives a false -Wrestrict warning
-  // on const char* + std::string&&.
-  std::string archetypes = m_cbArchetype1.GetLBText(m_cbArchetype1.GetCurSel());
+  std::vector<std::string> archetypes = {m_cbArchetype1.GetLBText(m_cbArchetype1.GetCurSel())};
   if (m_btnUseArchetype2.GetCheck()) {
-    archetypes.append("/").append(m_cbArchetype2.GetLBText(m_cbArchetype2.GetCurSel()));
+    archetypes.push_back(m_cbArchetype2.GetLBText(m_cbArchetype2.GetCurSel()));
   }
   if (m_btnUseArchetype3.GetCheck()) {
-    archetypes.append("/").append(m_cbArchetype3.GetLBText(m_cbArchetype3.GetCurSel()));
+    archetypes.push_back(m_cbArchetype3.GetLBText(m_cbArchetype3.GetCurSel()));
   }
-  m_character.m_strArchetype = archetypes;
+  // Appended piece by piece: at -O3, GCC 12 gives a false -Wrestrict warning
+  // on const char* + std::string&&.
+  std::string joined = archetypes.front();
+  for (size_t i = 1; i < archetypes.size(); ++i) joined.append("/").append(archetypes[i]);
+  m_character.m_strArchetype = joined;
   m_character.m_strRace = m_cbRace.GetLBText(m_cbRace.GetCurSel());
   m_character.m_bMale = m_btnMale.GetCheck() ? 1 : 0;
   const bool right = m_btnRightHanded.GetCheck();
   const bool left = m_btnLeftHanded.GetCheck();
   m_character.m_nHand = right && left ? 3 : (right ? 1 : 2);
-
-  std::string error;
-  if (!m_character.WriteSheet(QFile::encodeName(path).constData(), m_rules, &error)) {
-    m_prompts->ShowError(this, QString::fromUtf8(error));
-  }
+  return archetypes;
 }
 
 void CGeneratorDlg::BuyFromList(CComboBox& list, EquipmentPlace place) {

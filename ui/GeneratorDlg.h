@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "character/Character.h"
 #include "character/Generation.h"
@@ -82,6 +83,8 @@ class CGeneratorDlg : public QDialog {
   void OnRerollRace();
   void OnRerollSkills();
   void OnSaveRules();
+  // Ctrl+P, a keyboard shortcut of the form: prints the printable sheet.
+  void OnPrint();
 
   // Runs the entry of the dispatch table for `id` and `code`; false when the
   // table has none.
@@ -134,6 +137,10 @@ class CGeneratorDlg : public QDialog {
   void SelectItemData(CComboBox& list, int data);
   // The pocket selected in IDC_POCKET, or -1.
   int SelectedPocket() const;
+  // Copies the name, the archetypes, the race, the sex and the hand from the
+  // form into the character, as every save does; returns the names of the
+  // archetypes in use, one by one.
+  std::vector<std::string> TakeIdentityFromForm();
   // The handedness rule after a click on one hand box: at least one hand, and
   // both only at AMBIDEXTERITY_MIN or more; `other` is the box it may change.
   void SettleHands(CButton& other);

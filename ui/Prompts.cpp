@@ -4,12 +4,32 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QStringList>
 
 #include "res/GeneratorDialog.h"
 
 QString SheetFilter(const QString& name, const QString& patterns) {
   return name + QStringLiteral(" (") + patterns + QLatin1Char(')');
+}
+
+namespace {
+
+// The dialog hides the last group in parentheses only: the entry of the
+// printable sheet reads "Scheda stampabile (*.pdf)".
+const char* const kPrintableEntry = "Scheda stampabile (*.pdf)";
+
+// Whether `filter`, as the dialog reports the selected one, is the entry of
+// the printable sheet. With the details hidden, Qt 6.4 reports the entry as
+// shown; later versions report the whole filter.
+bool IsPrintableEntry(const QString& filter) {
+  return filter == QLatin1String(kPrintableEntry) || filter == PrintableSheetFilter();
+}
+
+}  // namespace
+
+QString PrintableSheetFilter() {
+  return SheetFilter(QLatin1String(kPrintableEntry), QStringLiteral("*.pdf"));
 }
 
 void ConfigureSheetDialog(QFileDialog& dialog, const QString& folder) {
@@ -22,9 +42,14 @@ void ConfigureSheetDialog(QFileDialog& dialog, const QString& folder) {
   // The entries show their names only; the patterns stay out of sight.
   dialog.setOption(QFileDialog::HideNameFilterDetails, true);
   const QStringList filters = {SheetFilter(QStringLiteral("PG File"), QStringLiteral("*.pg")),
-                               SheetFilter(QStringLiteral("All File"), QStringLiteral("*"))};
+                               SheetFilter(QStringLiteral("All File"), QStringLiteral("*")),
+                               PrintableSheetFilter()};
   dialog.setNameFilters(filters);
   dialog.selectNameFilter(filters.front());
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog] {
+    const bool printable = IsPrintableEntry(dialog.selectedNameFilter());
+    dialog.setDefaultSuffix(printable ? QStringLiteral("pdf") : QStringLiteral("pg"));
+  });
   dialog.setDirectory(folder);
 }
 
@@ -48,11 +73,23 @@ void CSheetDialog::accept() {
   QFileDialog::accept();
 }
 
-QString CQtPrompts::AskSheetPath(QWidget* parent, const QString& folder) {
+SheetChoice CSheetDialog::Choice() const {
+  const QStringList files = selectedFiles();
+  if (files.isEmpty()) return {};
+  return {files.front(), IsPrintableEntry(selectedNameFilter())};
+}
+
+SheetChoice CQtPrompts::AskSheetPath(QWidget* parent, const QString& folder) {
   CSheetDialog dialog(parent, folder);
   if (dialog.exec() != QDialog::Accepted) return {};
-  const QStringList files = dialog.selectedFiles();
-  return files.isEmpty() ? QString() : files.front();
+  return dialog.Choice();
+}
+
+bool CQtPrompts::AskPrinter(QWidget* parent, QPrinter& printer) {
+  QPrintDialog dialog(&printer, parent);
+  // One page: no range or selection to choose.
+  dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+  return dialog.exec() == QDialog::Accepted;
 }
 
 void CQtPrompts::ShowError(QWidget* parent, const QString& text) {

@@ -4,8 +4,20 @@
 
 #include <QFileDialog>
 #include <QString>
+#include <utility>
 
+class QPrinter;
 class QWidget;
+
+// The answer of the save dialog of a character sheet.
+struct SheetChoice {
+  // A path alone is a choice under the first entry, "PG File".
+  SheetChoice(QString chosenPath = {}, bool printableEntry = false)
+      : path(std::move(chosenPath)), printable(printableEntry) {}
+
+  QString path;    // the full path; empty when the user cancelled
+  bool printable;  // the entry "Scheda stampabile (*.pdf)" was chosen
+};
 
 class CPrompts {
  public:
@@ -14,9 +26,12 @@ class CPrompts {
   CPrompts& operator=(const CPrompts&) = delete;
   virtual ~CPrompts() = default;
 
-  // Asks where to save a character sheet, starting in `folder`. Returns the
-  // full path, or an empty text when the user cancels.
-  virtual QString AskSheetPath(QWidget* parent, const QString& folder) = 0;
+  // Asks where to save a character sheet, starting in `folder`, and under
+  // which entry of the dialog.
+  virtual SheetChoice AskSheetPath(QWidget* parent, const QString& folder) = 0;
+  // Lets the user choose and set up the printer `printer` stands for; false
+  // when the user cancels.
+  virtual bool AskPrinter(QWidget* parent, QPrinter& printer) = 0;
   // Shows an error with `text` (Italian) and waits until it is closed.
   virtual void ShowError(QWidget* parent, const QString& text) = 0;
 };
@@ -24,7 +39,8 @@ class CPrompts {
 // The real dialogs.
 class CQtPrompts : public CPrompts {
  public:
-  QString AskSheetPath(QWidget* parent, const QString& folder) override;
+  SheetChoice AskSheetPath(QWidget* parent, const QString& folder) override;
+  bool AskPrinter(QWidget* parent, QPrinter& printer) override;
   void ShowError(QWidget* parent, const QString& text) override;
 };
 
@@ -34,6 +50,9 @@ class CSheetDialog : public QFileDialog {
  public:
   CSheetDialog(QWidget* parent, const QString& folder);
 
+  // What the dialog answers once the user has accepted it.
+  SheetChoice Choice() const;
+
   void accept() override;
 };
 
@@ -42,7 +61,12 @@ class CSheetDialog : public QFileDialog {
 // a name may carry a pattern of its own, "Scheda (*.pdf)", and show it.
 QString SheetFilter(const QString& name, const QString& patterns);
 
-// Sets up the save dialog of a character sheet: default suffix "pg", the
-// filters "PG File" and "All File", the first selected, start in `folder`,
-// and an existing file is replaced only after the user confirms it.
+// The entry of the save dialog that writes the printable sheet.
+QString PrintableSheetFilter();
+
+// Sets up the save dialog of a character sheet: the filters "PG File", "All
+// File" and "Scheda stampabile (*.pdf)", the first selected, start in
+// `folder`, and an existing file is replaced only after the user confirms it.
+// A name typed without a suffix gets ".pdf" under the last entry, ".pg" under
+// the others.
 void ConfigureSheetDialog(QFileDialog& dialog, const QString& folder);

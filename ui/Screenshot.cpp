@@ -1,6 +1,8 @@
-// Draws the generator's form into a PNG from the real widgets:
-//   tarvo_screenshot RULES_FILE OUTPUT.png
-// A fixed series of draws makes the picture the same on every run.
+// Draws the generator's form into a PNG from the real widgets, and with a third
+// argument saves the same character's printable sheet through the form's save
+// command:
+//   tarvo_screenshot RULES_FILE OUTPUT.png [SHEET.pdf]
+// A fixed series of draws makes the pictures the same on every run.
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -15,13 +17,19 @@
 
 namespace {
 
-// Answers nothing: the picture never needs a question.
+// Answers the save dialog with the printable sheet's path, if any, and
+// nothing else: the pictures never need another question.
 class CSilentPrompts : public CPrompts {
  public:
-  QString AskSheetPath(QWidget*, const QString&) override { return {}; }
+  SheetChoice AskSheetPath(QWidget*, const QString&) override { return {m_sheetPath, true}; }
+  bool AskPrinter(QWidget*, QPrinter&) override { return false; }
   void ShowError(QWidget*, const QString& text) override {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    m_bFailed = true;
   }
+
+  QString m_sheetPath;
+  bool m_bFailed = false;
 };
 
 // Chooses the entry named `text` of list `id` as a user would, then runs the
@@ -37,8 +45,8 @@ void Choose(CGeneratorDlg& dialog, int id, const char* text) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  if (argc != 3) {
-    std::fprintf(stderr, "uso: %s REGOLE FILE.png\n", argv[0]);
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "uso: %s REGOLE FILE.png [SCHEDA.pdf]\n", argv[0]);
     return 2;
   }
   QApplication application(argc, argv);
@@ -67,5 +75,9 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "impossibile scrivere %s\n", argv[2]);
     return 1;
   }
-  return 0;
+  if (argc == 4) {
+    prompts.m_sheetPath = QString::fromLocal8Bit(argv[3]);
+    dialog.OnSave();
+  }
+  return prompts.m_bFailed ? 1 : 0;
 }

@@ -23,8 +23,8 @@
 
 #include "character/Dice.h"
 #include "character/Generation.h"
+#include "print/Win1252.h"
 #include "tests/ui/UiTest.h"
-#include "ui/Win1252.h"
 
 namespace {
 

@@ -163,7 +163,7 @@ TEST(SheetDialog, AsksForAPgFileInTheGivenFolder) {
   ASSERT_NE(types, nullptr);
   QStringList shown;
   for (int i = 0; i < types->count(); ++i) shown << types->itemText(i);
-  EXPECT_EQ(shown, QStringList({"PG File", "All File"}));
+  EXPECT_EQ(shown, QStringList({"PG File", "All File", "Scheda stampabile (*.pdf)"}));
   EXPECT_EQ(types->currentIndex(), 0);
   auto* view = dialog.findChild<QListView*>("listView");
   ASSERT_NE(view, nullptr);
@@ -180,6 +180,36 @@ TEST(SheetDialog, AsksForAPgFileInTheGivenFolder) {
   QTest::keyClick(types, Qt::Key_Down);  // "All File"
   ASSERT_TRUE(QTest::qWaitFor([&] { return listed().size() == 2; }));
   EXPECT_EQ(listed(), QStringList({"eroe.pg", "note.txt"}));
+}
+
+TEST(SheetDialog, ThePrintableEntryListsPdfFilesAndNamesAPdf) {
+  QTemporaryDir folder;
+  WriteBytes(folder.filePath("vecchia.pg").toStdString(), "");
+  WriteBytes(folder.filePath("vecchia.pdf").toStdString(), "");
+  CSheetDialog dialog(nullptr, folder.path());
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+  auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
+  auto* view = dialog.findChild<QListView*>("listView");
+  auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
+  ASSERT_TRUE(types && view && name);
+
+  // The user picks the third entry with the keyboard, then the name.
+  types->setFocus();
+  QTest::keyClick(types, Qt::Key_Down);
+  QTest::keyClick(types, Qt::Key_Down);
+  EXPECT_EQ(dialog.defaultSuffix(), "pdf");
+  ASSERT_TRUE(QTest::qWaitFor([view] {
+    const QModelIndex root = view->rootIndex();
+    return view->model()->rowCount(root) == 1 &&
+           view->model()->index(0, 0, root).data().toString() == "vecchia.pdf";
+  }));
+  name->setFocus();
+  QTest::keyClicks(name, "eroe");
+  QTest::keyClick(name, Qt::Key_Return);
+  ASSERT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(dialog.Choice().path, folder.filePath("eroe.pdf"));
+  EXPECT_TRUE(dialog.Choice().printable);
 }
 
 TEST(SheetDialog, RefusesANameInAFolderThatDoesNotExistAndStaysOpen) {
@@ -211,6 +241,7 @@ TEST(SheetDialog, RefusesANameInAFolderThatDoesNotExistAndStaysOpen) {
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_EQ(dialog.selectedFiles(), QStringList({folder.filePath("eroe.pg")}));
+  EXPECT_FALSE(dialog.Choice().printable);
 }
 
 TEST_F(DialogTest, PastedLineBreaksDoNotReachTheName) {

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QPrinter>
 #include <QTest>
 
 #include "character/Dice.h"
@@ -29,15 +30,28 @@ void CDrawScript::Draws(int count, int draw) {
   for (int i = 0; i < count; ++i) m_queue.push_back(draw);
 }
 
-QString CAnsweringPrompts::AskSheetPath(QWidget*, const QString& folder) {
+SheetChoice CAnsweringPrompts::AskSheetPath(QWidget*, const QString& folder) {
   m_folders << folder;
   if (m_paths.empty()) {
     ADD_FAILURE() << "a save dialog nobody expected";
     return {};
   }
-  const QString path = m_paths.front();
+  const SheetChoice choice = m_paths.front();
   m_paths.pop_front();
-  return path;
+  return choice;
+}
+
+bool CAnsweringPrompts::AskPrinter(QWidget*, QPrinter& printer) {
+  if (m_printouts.empty()) {
+    ADD_FAILURE() << "a print dialog nobody expected";
+    return false;
+  }
+  const QString file = m_printouts.front();
+  m_printouts.pop_front();
+  if (file.isEmpty()) return false;
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(file);
+  return true;
 }
 
 void CAnsweringPrompts::ShowError(QWidget*, const QString& text) { m_errors << text; }
@@ -65,6 +79,7 @@ void DialogTest::OpenEdited(const std::function<void(CRules&)>& edit, const char
 void DialogTest::TearDown() {
   m_dlg.reset();
   EXPECT_TRUE(m_prompts.m_paths.empty()) << "answers left for save dialogs never shown";
+  EXPECT_TRUE(m_prompts.m_printouts.empty()) << "answers left for print dialogs never shown";
 }
 
 QString DialogTest::Text(int id) const { return GetControlText(m_dlg->GetDlgItem(id)); }

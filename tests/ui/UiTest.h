@@ -49,14 +49,17 @@ class CDrawScript {
   int m_nDrawn = 0;
 };
 
-// Answers the save dialog from a queue and keeps the error messages.
+// Answers the save and print dialogs from queues and keeps the error messages.
 class CAnsweringPrompts : public CPrompts {
  public:
-  QString AskSheetPath(QWidget* parent, const QString& folder) override;
+  SheetChoice AskSheetPath(QWidget* parent, const QString& folder) override;
+  // Sets the printer to print into the next PDF file of m_printouts.
+  bool AskPrinter(QWidget* parent, QPrinter& printer) override;
   void ShowError(QWidget* parent, const QString& text) override;
 
-  std::deque<QString> m_paths;  // the next answers; an empty one cancels
-  QStringList m_folders;        // the start folder of every question
+  std::deque<SheetChoice> m_paths;  // the next answers; an empty path cancels
+  QStringList m_folders;            // the start folder of every question
+  std::deque<QString> m_printouts;  // the next print answers; an empty one cancels
   QStringList m_errors;
 };
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ui/Win1252.h"
+#include "print/Win1252.h"
 
 TEST(Win1252, EveryByteSurvivesTheRoundTrip) {
   std::string all;

@@ -1,7 +1,7 @@
-// Every write the generator makes, the sheet and the rules, made to fail the
-// ways folders and disks fail: the user reads why in Italian, every file is
-// left as it was, nothing is left beside it, and once the cause is gone the
-// same write works.
+// Every write the generator makes, the sheet, the printable sheet and the
+// rules, made to fail the ways folders and disks fail: the user reads why in
+// Italian, every file is left as it was, nothing is left beside it, and once
+// the cause is gone the same write works.
 #include <sys/mount.h>
 
 #include <QAbstractButton>
@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-enum class Write { Sheet, Rules };
+enum class Write { Sheet, Printable, Rules };
 enum class Fault { MissingFolder, LockedFolder, PathIsFolder, FullDisk, ReadOnlyFile };
 
 struct FaultCase {
@@ -69,8 +69,9 @@ class WriteFaultTest : public DialogTest, public ::testing::WithParamInterface<F
   }
 
   void AttemptWrite(const fs::path& target) {
-    if (GetParam().write == Write::Sheet) {
-      m_prompts.m_paths.push_back(QString::fromStdString(target.string()));
+    if (GetParam().write != Write::Rules) {
+      m_prompts.m_paths.push_back(
+          {QString::fromStdString(target.string()), GetParam().write == Write::Printable});
       Click(IDC_SAVE);
     } else {
       // The hidden Salva Regole button has no click a user could make.
@@ -91,7 +92,8 @@ TEST_P(WriteFaultTest, IsReportedKeepsEveryFileAndTheNextWriteWorks) {
     GTEST_SKIP() << "cannot mount a small file system here";
   }
   const bool rules = fault.write == Write::Rules;
-  const fs::path target = m_folder / (rules ? "tarvo.rul" : "eroe.pg");
+  const bool printable = fault.write == Write::Printable;
+  const fs::path target = m_folder / (rules ? "tarvo.rul" : (printable ? "eroe.pdf" : "eroe.pg"));
   const fs::path aside = m_root / "aside";
   if (rules) {
     fs::copy_file(DataPath("form.rul"), target);
@@ -156,8 +158,12 @@ TEST_P(WriteFaultTest, IsReportedKeepsEveryFileAndTheNextWriteWorks) {
   AttemptWrite(target);
   EXPECT_EQ(m_prompts.m_errors.size(), 1) << m_prompts.m_errors.join('\n').toStdString();
   const CGeneratorDlg& dlg = *m_dlg;
-  EXPECT_EQ(ReadBytes(target.string()),
-            rules ? dlg.GetRules().ToText() : dlg.GetCharacter().SheetText(dlg.GetRules()));
+  if (printable) {
+    EXPECT_EQ(ReadBytes(target.string()).substr(0, 5), "%PDF-");
+  } else {
+    EXPECT_EQ(ReadBytes(target.string()),
+              rules ? dlg.GetRules().ToText() : dlg.GetCharacter().SheetText(dlg.GetRules()));
+  }
   std::vector<std::string> left;
   for (const auto& entry : fs::directory_iterator(m_folder)) {
     left.push_back(entry.path().filename().string());
@@ -171,6 +177,11 @@ constexpr FaultCase FAULTS[] = {
     {Write::Sheet, Fault::PathIsFolder, "SheetPathIsFolder", "il percorso è una cartella"},
     {Write::Sheet, Fault::FullDisk, "SheetFullDisk", "spazio su disco esaurito"},
     {Write::Sheet, Fault::ReadOnlyFile, "SheetReadOnlyFile", "il file è in sola lettura"},
+    {Write::Printable, Fault::MissingFolder, "PrintableMissingFolder", "non esiste"},
+    {Write::Printable, Fault::LockedFolder, "PrintableLockedFolder", "permesso negato"},
+    {Write::Printable, Fault::PathIsFolder, "PrintablePathIsFolder", "il percorso è una cartella"},
+    {Write::Printable, Fault::FullDisk, "PrintableFullDisk", "spazio su disco esaurito"},
+    {Write::Printable, Fault::ReadOnlyFile, "PrintableReadOnlyFile", "il file è in sola lettura"},
     {Write::Rules, Fault::MissingFolder, "RulesMissingFolder", "non esiste"},
     {Write::Rules, Fault::LockedFolder, "RulesLockedFolder", "permesso negato"},
     {Write::Rules, Fault::PathIsFolder, "RulesPathIsFolder", "il percorso è una cartella"},

@@ -1,4 +1,4 @@
-#include "ui/Win1252.h"
+#include "print/Win1252.h"
 
 namespace {
 

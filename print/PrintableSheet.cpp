@@ -1,0 +1,497 @@
+#include "print/PrintableSheet.h"
+
+#include <QBuffer>
+#include <QColor>
+#include <QFile>
+#include <QFileInfo>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPen>
+#include <QStringList>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <string_view>
+
+#include "character/Dice.h"
+#include "character/Generation.h"
+#include "print/Win1252.h"
+#include "rules/AtomicFile.h"
+
+namespace {
+
+// ---- What the sheet says ----
+
+struct StatRow {
+  QString label, value, modifier, total;
+};
+struct SkillRow {
+  QString label, value, modifier, total, withBase;
+};
+struct SkillGroup {
+  QString heading;
+  std::vector<SkillRow> skills;
+};
+struct ItemRow {
+  QString place, name, type, potenza, bonus, mod;
+};
+struct LabelledText {
+  QString label, text;
+};
+
+struct SheetTexts {
+  QString name, race, archetypes, sex, hand, rulesFile;
+  std::vector<StatRow> stats;
+  std::array<LabelledText, 6> scores;
+  std::vector<SkillGroup> groups;
+  std::array<ItemRow, 3> held;
+  std::vector<LabelledText> pockets;
+};
+
+// A game text as the form shows it. Control characters (a stray carriage
+// return at the end of a rules file, say) print as blanks.
+QString Shown(std::string_view bytes) {
+  QString text = FromWindows1252(bytes);
+  for (QChar& ch : text) {
+    if (ch.category() == QChar::Other_Control) ch = QLatin1Char(' ');
+  }
+  return text;
+}
+
+QString Number(int value) { return QString::fromStdString(FormatNumber(value)); }
+
+// A total as the form shows it: beyond the 32-bit range it stops at the edge.
+int Sum(int a, int b) { return SaturateToInt(std::int64_t{a} + b); }
+
+QString DisplayName(const CCharacter& character) {
+  const QString name = Shown(character.m_strName);
+  return name.trimmed().isEmpty() ? QStringLiteral("Senza nome") : name;
+}
+
+ItemRow HeldRow(const QString& place, const CItem& item) {
+  return {place,
+          Shown(item.m_strName),
+          Shown(item.m_strType),
+          Number(item.m_nPotenza),
+          Number(item.m_nBonus),
+          Number(item.m_nMod)};
+}
+
+SheetTexts MakeTexts(const SheetContent& content) {
+  const CCharacter& ch = content.character;
+  const CRules& rules = content.rules;
+  SheetTexts texts;
+  texts.name = DisplayName(ch);
+  texts.race = Shown(ch.m_strRace);
+  QStringList archetypes;
+  for (const std::string& name : content.archetypes) {
+    if (!name.empty()) archetypes << Shown(name);
+  }
+  texts.archetypes = archetypes.join(QStringLiteral(" / "));
+  texts.sex = ch.m_bMale == 1 ? QStringLiteral("Maschile") : QStringLiteral("Femminile");
+  texts.hand = ch.m_nHand == 3   ? QStringLiteral("Ambidestro")
+               : ch.m_nHand == 1 ? QStringLiteral("Destro")
+                                 : QStringLiteral("Mancino");
+  texts.rulesFile =
+      QFileInfo(QFile::decodeName(QByteArray::fromStdString(content.rulesPath))).fileName();
+
+  const int characteristics = rules.CharacteristicsInUse();
+  for (int c = 0; c < characteristics; ++c) {
+    const CStatValue& stat = ch.m_aStats[c];
+    texts.stats.push_back({Shown(rules.GetCharLabel(c)), Number(stat.m_nValue),
+                           Number(stat.m_nModifier), Number(Sum(stat.m_nValue, stat.m_nModifier))});
+  }
+
+  texts.scores = {{
+      {QStringLiteral("PF"), Number(ch.m_nPFAct) + QLatin1Char('/') + Number(ch.m_nPFTot)},
+      {QStringLiteral("PM"), Number(ch.m_nPMAct) + QLatin1Char('/') + Number(ch.m_nPMTot)},
+      {QStringLiteral("Onore"), Number(ch.m_nHonour)},
+      {QStringLiteral("C.d.B."), Number(ch.m_nCdB)},
+      {QStringLiteral("Protezione"), Number(ch.m_nArmour)},
+      {QStringLiteral("Monete"), Number(ch.m_nMoney)},
+  }};
+
+  // One group per characteristic, in rules order, of the skills resting on
+  // it, in rules order; last the skills whose base names no characteristic.
+  const int skills = rules.SkillsInUse();
+  for (int c = 0; c <= characteristics; ++c) {
+    SkillGroup group{
+        c < characteristics ? Shown(rules.GetCharLabel(c)) : QStringLiteral("Senza caratteristica"),
+        {}};
+    for (int s = 0; s < skills; ++s) {
+      const int base = rules.m_aSkillBase[s];
+      const bool hasBase = base >= 0 && base < characteristics;
+      if (c < characteristics ? base != c : hasBase) continue;
+      const CSkillValue& skill = ch.m_aSkills[s];
+      const int total = Sum(skill.m_nValue, skill.m_nModifier);
+      group.skills.push_back({Shown(rules.GetSkillLabel(s)), Number(skill.m_nValue),
+                              Number(skill.m_nModifier), Number(total),
+                              Number(Sum(total, SkillBaseValue(ch, rules, s)))});
+    }
+    if (!group.skills.empty()) texts.groups.push_back(std::move(group));
+  }
+
+  texts.held = {{
+      HeldRow(QStringLiteral("Mano destra"), ch.m_itemRight),
+      HeldRow(QStringLiteral("Mano sinistra"), ch.m_itemLeft),
+      HeldRow(QStringLiteral("Addosso"), ch.m_itemWorn),
+  }};
+  for (int p = 0; p < PocketsInUse(rules); ++p) {
+    texts.pockets.push_back(
+        {QStringLiteral("Tasca ") + Number(p), Shown(ch.m_aPockets[p].m_strName)});
+  }
+  return texts;
+}
+
+// ---- How it is drawn ----
+// Every length below is in millimetres on an A4 page.
+
+constexpr double kPageWidth = 210;
+constexpr double kPageHeight = 297;
+constexpr double kMargin = 12;
+constexpr double kContentWidth = kPageWidth - 2 * kMargin;
+constexpr double kMmPerPoint = 25.4 / 72;
+constexpr double kPadding = 1.2;  // between a box's edge and its text
+
+constexpr double kLeftColumnWidth = 84;
+constexpr double kRightColumnX = kMargin + kLeftColumnWidth + 4;
+constexpr double kRightColumnWidth = kPageWidth - kMargin - kRightColumnX;
+constexpr double kHeadingHeight = 6.5;
+constexpr double kHeaderRowHeight = 5;
+constexpr double kSectionGap = 4;
+
+const QColor kInk(Qt::black);
+const QColor kGrey(0x55, 0x55, 0x55);
+const QColor kRule(0xAA, 0xAA, 0xAA);
+const QColor kBand(0xE4, 0xE4, 0xE4);
+
+struct TextStyle {
+  double points;
+  bool bold;
+  Qt::Alignment align;
+  QColor color;
+  // A text too wide for its box is drawn smaller, down to this share of its
+  // size, before it is shortened with an ellipsis. Names are only shortened,
+  // but for the title, which holds any 25 characters the form takes; numbers
+  // shrink as far as they must, since a shortened number would be a wrong one.
+  double shrinkTo = 1.0;
+};
+
+const TextStyle kTitle{20, true, Qt::AlignLeft, kInk, 0.7};
+const TextStyle kHeading{10.5, true, Qt::AlignLeft, kInk};
+const TextStyle kGroup{8.5, true, Qt::AlignLeft, kInk};
+const TextStyle kBody{9.5, false, Qt::AlignLeft, kInk};
+const TextStyle kValue{11, false, Qt::AlignLeft, kInk};
+const TextStyle kNumber{9.5, false, Qt::AlignHCenter, kInk, 0};
+const TextStyle kBigNumber{13, true, Qt::AlignHCenter, kInk, 0};
+const TextStyle kCaption{7, false, Qt::AlignLeft, kGrey};
+const TextStyle kRowLabel{8.5, false, Qt::AlignLeft, kGrey};
+const TextStyle kColumnCaption{7, false, Qt::AlignHCenter, kGrey, 0.7};
+const TextStyle kFooter{7.5, false, Qt::AlignLeft, kGrey};
+const TextStyle kFooterRight{7.5, false, Qt::AlignRight, kGrey};
+
+// The painter seen in millimetres of an A4 page placed in the page rectangle.
+class CCanvas {
+ public:
+  CCanvas(QPainter& painter, const QRectF& page) : m_painter(painter) {
+    m_scale = std::min(page.width() / kPageWidth, page.height() / kPageHeight);
+    m_origin = page.center() - QPointF(kPageWidth * m_scale / 2, kPageHeight * m_scale / 2);
+  }
+
+  // One line of text in the box; what does not fit is shortened with "…".
+  void Text(double x, double y, double w, double h, const QString& text,
+            const TextStyle& style) const {
+    const QRectF box = Rect(x + kPadding, y, w - 2 * kPadding, h);
+    QFont font = Font(style.points, style.bold);
+    QFontMetricsF metrics(font, m_painter.device());
+    QString shown = text;
+    const double width = metrics.horizontalAdvance(text);
+    if (width > box.width()) {
+      if (style.shrinkTo < 1.0) {
+        const double share = std::max(style.shrinkTo, box.width() / width);
+        font.setPixelSize(std::max(1, static_cast<int>(std::floor(font.pixelSize() * share))));
+        metrics = QFontMetricsF(font, m_painter.device());
+      }
+      shown = metrics.elidedText(text, Qt::ElideRight, box.width());
+    }
+    m_painter.setFont(font);
+    m_painter.setPen(style.color);
+    m_painter.drawText(box, static_cast<int>(style.align | Qt::AlignVCenter) | Qt::TextSingleLine,
+                       shown);
+  }
+
+  void HLine(double x, double y, double w, double points, const QColor& color) const {
+    m_painter.setPen(Pen(points, color));
+    m_painter.drawLine(Point(x, y), Point(x + w, y));
+  }
+  void Frame(double x, double y, double w, double h, double points = 0.6) const {
+    m_painter.setPen(Pen(points, kInk));
+    m_painter.setBrush(Qt::NoBrush);
+    m_painter.drawRect(Rect(x, y, w, h));
+  }
+  void Fill(double x, double y, double w, double h, const QColor& color) const {
+    m_painter.fillRect(Rect(x, y, w, h), color);
+  }
+
+  // A section's title on a grey band; returns where the section goes on.
+  double Heading(double x, double y, double w, const QString& title) const {
+    Fill(x, y, w, kHeadingHeight, kBand);
+    Text(x, y, w, kHeadingHeight, title, kHeading);
+    return y + kHeadingHeight;
+  }
+
+ private:
+  QPointF Point(double x, double y) const { return m_origin + QPointF(x, y) * m_scale; }
+  QRectF Rect(double x, double y, double w, double h) const {
+    return {Point(x, y), QSizeF(w, h) * m_scale};
+  }
+  QPen Pen(double points, const QColor& color) const {
+    QPen pen(color, points * kMmPerPoint * m_scale);
+    pen.setCapStyle(Qt::FlatCap);
+    return pen;
+  }
+  QFont Font(double points, bool bold) const {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(points * kMmPerPoint * m_scale))));
+    font.setBold(bold);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+  }
+
+  QPainter& m_painter;
+  double m_scale = 1;  // device units per millimetre
+  QPointF m_origin;
+};
+
+// A table's row: the first column takes what the number columns leave.
+struct Columns {
+  double x, width;
+  std::vector<double> numbers;  // widths of the number columns, at the right
+
+  double LabelWidth() const {
+    double rest = width;
+    for (const double w : numbers) rest -= w;
+    return rest;
+  }
+  void Row(const CCanvas& canvas, double y, double h, const QString& label, double indent,
+           const TextStyle& labelStyle, const std::vector<QString>& cells,
+           const TextStyle& cellStyle) const {
+    canvas.Text(x + indent, y, LabelWidth() - indent, h, label, labelStyle);
+    double cx = x + LabelWidth();
+    for (size_t i = 0; i < numbers.size() && i < cells.size(); ++i) {
+      canvas.Text(cx, y, numbers[i], h, cells[i], cellStyle);
+      cx += numbers[i];
+    }
+  }
+};
+
+double DrawCharacteristics(const CCanvas& canvas, const SheetTexts& texts, double y) {
+  const Columns columns{kMargin, kLeftColumnWidth, {14, 14, 14}};
+  y = canvas.Heading(kMargin, y, kLeftColumnWidth, QStringLiteral("Caratteristiche"));
+  columns.Row(canvas, y, kHeaderRowHeight, {}, 0, kCaption,
+              {QStringLiteral("Valore"), QStringLiteral("Mod."), QStringLiteral("Totale")},
+              kColumnCaption);
+  y += kHeaderRowHeight;
+  constexpr double kRow = 6.5;
+  for (const StatRow& stat : texts.stats) {
+    columns.Row(canvas, y, kRow, stat.label, 0, kBody, {stat.value, stat.modifier, stat.total},
+                kNumber);
+    y += kRow;
+    canvas.HLine(kMargin, y, kLeftColumnWidth, 0.3, kRule);
+  }
+  return y;
+}
+
+double DrawScores(const CCanvas& canvas, const SheetTexts& texts, double y) {
+  y = canvas.Heading(kMargin, y, kLeftColumnWidth, QStringLiteral("Punteggi"));
+  constexpr double kBoxHeight = 13;
+  const double boxWidth = kLeftColumnWidth / 3;
+  for (size_t i = 0; i < texts.scores.size(); ++i) {
+    const double x = kMargin + static_cast<double>(i % 3) * boxWidth;
+    const double top = y + 1 + static_cast<double>(i / 3) * kBoxHeight;
+    canvas.Frame(x, top, boxWidth, kBoxHeight);
+    canvas.Text(x, top + 0.5, boxWidth, 4, texts.scores[i].label, kCaption);
+    canvas.Text(x, top + 4, boxWidth, 8.5, texts.scores[i].text, kBigNumber);
+  }
+  return y + 1 + 2 * kBoxHeight;
+}
+
+double DrawPockets(const CCanvas& canvas, const SheetTexts& texts, double y) {
+  y = canvas.Heading(kMargin, y, kLeftColumnWidth, QStringLiteral("Tasche"));
+  constexpr double kRow = 6;
+  constexpr double kLabelWidth = 17;
+  for (const LabelledText& pocket : texts.pockets) {
+    canvas.Text(kMargin, y, kLabelWidth, kRow, pocket.label, kRowLabel);
+    canvas.Text(kMargin + kLabelWidth, y, kLeftColumnWidth - kLabelWidth, kRow, pocket.text, kBody);
+    y += kRow;
+    canvas.HLine(kMargin, y, kLeftColumnWidth, 0.3, kRule);
+  }
+  return y;
+}
+
+double DrawSkills(const CCanvas& canvas, const SheetTexts& texts, double y) {
+  const Columns columns{kRightColumnX, kRightColumnWidth, {12.5, 12.5, 12.5, 12.5}};
+  y = canvas.Heading(kRightColumnX, y, kRightColumnWidth, QStringLiteral("Abilità"));
+  columns.Row(canvas, y, kHeaderRowHeight, {}, 0, kCaption,
+              {QStringLiteral("Valore"), QStringLiteral("Mod."), QStringLiteral("Totale"),
+               QStringLiteral("+ Car.")},
+              kColumnCaption);
+  y += kHeaderRowHeight;
+  constexpr double kRow = 5.5;
+  for (const SkillGroup& group : texts.groups) {
+    canvas.Text(kRightColumnX, y, kRightColumnWidth, kRow, group.heading, kGroup);
+    y += kRow;
+    canvas.HLine(kRightColumnX, y, kRightColumnWidth, 0.5, kInk);
+    for (const SkillRow& skill : group.skills) {
+      columns.Row(canvas, y, kRow, skill.label, 3, kBody,
+                  {skill.value, skill.modifier, skill.total, skill.withBase}, kNumber);
+      y += kRow;
+      canvas.HLine(kRightColumnX, y, kRightColumnWidth, 0.3, kRule);
+    }
+  }
+  return y;
+}
+
+double DrawEquipment(const CCanvas& canvas, const SheetTexts& texts, double y) {
+  y = canvas.Heading(kMargin, y, kContentWidth, QStringLiteral("Equipaggiamento"));
+  // Place, item and type, then the three numbers.
+  constexpr double kPlace = 30, kName = 66, kType = 36, kNumberWidth = 18;
+  const auto row = [&](double top, double h, const ItemRow& item, const TextStyle& text,
+                       const TextStyle& number) {
+    double x = kMargin;
+    canvas.Text(x, top, kPlace, h, item.place, kRowLabel);
+    x += kPlace;
+    canvas.Text(x, top, kName, h, item.name, text);
+    x += kName;
+    canvas.Text(x, top, kType, h, item.type, text);
+    x += kType;
+    for (const QString* value : {&item.potenza, &item.bonus, &item.mod}) {
+      canvas.Text(x, top, kNumberWidth, h, *value, number);
+      x += kNumberWidth;
+    }
+  };
+  row(y, kHeaderRowHeight,
+      {{},
+       QStringLiteral("Oggetto"),
+       QStringLiteral("Tipo"),
+       QStringLiteral("POTENZA"),
+       QStringLiteral("BONUS"),
+       QStringLiteral("MOD")},
+      kCaption, kColumnCaption);
+  y += kHeaderRowHeight;
+  constexpr double kRow = 6.5;
+  for (const ItemRow& item : texts.held) {
+    row(y, kRow, item, kBody, kNumber);
+    y += kRow;
+    canvas.HLine(kMargin, y, kContentWidth, 0.3, kRule);
+  }
+  return y;
+}
+
+}  // namespace
+
+QString PrintableSheetTitle(const CCharacter& character) {
+  return QStringLiteral("Scheda del personaggio: ") + DisplayName(character);
+}
+
+void DrawPrintableSheet(QPainter& painter, const QRectF& page, const SheetContent& content) {
+  const SheetTexts texts = MakeTexts(content);
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  const CCanvas canvas(painter, page);
+
+  double y = kMargin;
+  canvas.Text(kMargin, y, kContentWidth, 5, QStringLiteral("Scheda del personaggio"), kCaption);
+  y += 5;
+  canvas.Text(kMargin, y, kContentWidth, 11, texts.name, kTitle);
+  y += 12;
+  canvas.HLine(kMargin, y, kContentWidth, 1.2, kInk);
+  y += 3;
+
+  const struct {
+    QString label;
+    const QString& value;
+    double width;
+  } identity[] = {
+      {QStringLiteral("Razza"), texts.race, 50},
+      {QStringLiteral("Archetipi"), texts.archetypes, 78},
+      {QStringLiteral("Sesso"), texts.sex, 26},
+      {QStringLiteral("Mano dominante"), texts.hand, kContentWidth - 50 - 78 - 26},
+  };
+  double x = kMargin;
+  for (const auto& field : identity) {
+    canvas.Frame(x, y, field.width, 12);
+    canvas.Text(x, y + 0.5, field.width, 4, field.label, kCaption);
+    canvas.Text(x, y + 4.5, field.width, 7, field.value, kValue);
+    x += field.width;
+  }
+  y += 12 + 5;
+
+  double left = DrawCharacteristics(canvas, texts, y);
+  left = DrawScores(canvas, texts, left + kSectionGap);
+  left = DrawPockets(canvas, texts, left + kSectionGap);
+  const double right = DrawSkills(canvas, texts, y);
+  y = DrawEquipment(canvas, texts, std::max(left, right) + 5);
+
+  // The notes take the rest of the page, ruled lightly for the pencil.
+  constexpr double kFooterTop = kPageHeight - kMargin - 5;
+  y = canvas.Heading(kMargin, y + 5, kContentWidth, QStringLiteral("Note"));
+  const double notesBottom = kFooterTop - 3;
+  canvas.Frame(kMargin, y, kContentWidth, notesBottom - y);
+  for (double line = y + 8; line < notesBottom - 2; line += 8) {
+    canvas.HLine(kMargin + 3, line, kContentWidth - 6, 0.3, kRule);
+  }
+
+  canvas.HLine(kMargin, kFooterTop, kContentWidth, 0.5, kGrey);
+  canvas.Text(kMargin, kFooterTop + 0.5, kContentWidth - 40, 4.5,
+              QStringLiteral("Regole: ") + texts.rulesFile, kFooter);
+  canvas.Text(kPageWidth - kMargin - 40, kFooterTop + 0.5, 40, 4.5, QStringLiteral("TARVO 1.2"),
+              kFooterRight);
+  painter.restore();
+}
+
+bool PaintPrintableSheet(QPagedPaintDevice& device, const SheetContent& content) {
+  QPainter painter;
+  if (!painter.begin(&device)) return false;
+  // The painter starts at the corner of the printable area; the sheet is
+  // placed on the whole sheet of paper.
+  const QPageLayout layout = device.pageLayout();
+  const int resolution = device.logicalDpiX();
+  const QRect paper = layout.fullRectPixels(resolution);
+  const QRect printable = layout.paintRectPixels(resolution);
+  DrawPrintableSheet(painter, QRectF(paper).translated(-printable.topLeft()), content);
+  return painter.end();
+}
+
+QByteArray PrintableSheetPdf(const SheetContent& content) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  if (!buffer.open(QIODevice::WriteOnly)) return {};
+  {
+    QPdfWriter writer(&buffer);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(),
+                                     QPageLayout::Millimeter));
+    writer.setCreator(QStringLiteral("TARVO 1.2"));
+    writer.setTitle(PrintableSheetTitle(content.character));
+    if (!PaintPrintableSheet(writer, content)) return {};
+  }
+  buffer.close();
+  return bytes;
+}
+
+bool WritePrintableSheet(const std::string& path, const SheetContent& content, std::string* error) {
+  const QByteArray pdf = PrintableSheetPdf(content);
+  if (pdf.isEmpty()) {
+    if (error) *error = "Impossibile disegnare la scheda stampabile \"" + path + "\".";
+    return false;
+  }
+  return WriteFileAtomically(
+      path, std::string_view(pdf.constData(), static_cast<size_t>(pdf.size())), error);
+}

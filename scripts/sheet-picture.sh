@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Draws docs/sheet.png: the printable sheet of the character in the form's
+# screenshot. The form saves it as a PDF through its own save command on Qt's
+# offscreen platform (no display needed); pdftoppm (poppler-utils) turns the
+# page into a picture. The dice follow a fixed series, so the picture is the
+# same on every run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+cmake --preset release >/dev/null
+cmake --build --preset release --target tarvo_screenshot
+folder=$(mktemp -d)
+trap 'rm -rf "$folder"' EXIT
+QT_QPA_PLATFORM=offscreen build/release/ui/tarvo_screenshot tarvo.rul "$folder/form.png" \
+  "$folder/scheda.pdf"
+mkdir -p docs
+pdftoppm -png -r 90 -singlefile "$folder/scheda.pdf" docs/sheet
+echo "Scritto docs/sheet.png"
