@@ -21,11 +21,12 @@ char ByteOf(char16_t unit) {
 }  // namespace
 
 QString FromWindows1252(std::string_view bytes) {
-  QString text;
-  text.reserve(static_cast<qsizetype>(bytes.size()));
+  // Sized once and filled in place: one character per byte.
+  QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+  char16_t* unit = reinterpret_cast<char16_t*>(text.data());
   for (const char ch : bytes) {
     const auto byte = static_cast<unsigned char>(ch);
-    text.append(QChar(byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : char16_t{byte}));
+    *unit++ = byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : char16_t{byte};
   }
   return text;
 }
