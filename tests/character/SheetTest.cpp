@@ -7,22 +7,16 @@
 
 #include "character/Character.h"
 #include "tests/FileBytes.h"
+#include "tests/Items.h"
 #include "tests/TempFolder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-CItem MakeItem(const char* name, const char* type, int potenza, int bonus, int mod) {
-  CItem item;
-  item.SetName(name);
-  item.SetType(type);
-  item.m_nPotenza = potenza;
-  item.m_nBonus = bonus;
-  item.m_nMod = mod;
-  item.m_nPrice = 3;  // never written
-  item.m_nId = 7;     // never written
-  return item;
+// An item with a price and an id, neither of which the sheet writes.
+CItem HeldItem(const char* name, const char* type, int potenza, int bonus, int mod) {
+  return MakeItem(name, type, potenza, bonus, mod, 3, 7);
 }
 
 // Aldo, the warrior-thief of the rules' own example sheet.
@@ -56,11 +50,11 @@ class SheetTest : public ::testing::Test {
     aldo.m_nCdB = 55;
     aldo.m_nArmour = 2;
     aldo.m_nMoney = 12;
-    aldo.m_itemRight = MakeItem("Pugnale", "light", 2, 1, 1);
-    aldo.m_itemLeft = MakeItem("Scudo", "shield", 1, 0, 2);
-    aldo.m_itemWorn = MakeItem("Cuoio", "armor", 2, 0, 0);
-    aldo.m_aPockets[0] = MakeItem("Corda", "empty", 0, 0, 0);
-    aldo.m_aPockets[10] = MakeItem("Fuori", "empty", 1, 1, 1);  // beyond the ten pockets
+    aldo.m_itemRight = HeldItem("Pugnale", "light", 2, 1, 1);
+    aldo.m_itemLeft = HeldItem("Scudo", "shield", 1, 0, 2);
+    aldo.m_itemWorn = HeldItem("Cuoio", "armor", 2, 0, 0);
+    aldo.m_aPockets[0] = HeldItem("Corda", "empty", 0, 0, 0);
+    aldo.m_aPockets[10] = HeldItem("Fuori", "empty", 1, 1, 1);  // beyond the ten pockets
   }
 
   CTempFolder m_folder;

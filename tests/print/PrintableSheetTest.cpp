@@ -10,6 +10,7 @@
 
 #include "print/PrintableSheet.h"
 #include "tests/FileBytes.h"
+#include "tests/Items.h"
 #include "tests/PdfTools.h"
 #include "tests/TempFolder.h"
 
@@ -19,16 +20,6 @@ namespace {
 constexpr int NAME_CHARS = 25;
 
 std::string RulesPath(const char* name) { return std::string(TARVO_TEST_RULES_DIR "/") + name; }
-
-CItem MakeItem(const std::string& name, const std::string& type, int potenza, int bonus, int mod) {
-  CItem item;
-  item.SetName(name);
-  item.SetType(type);
-  item.m_nPotenza = potenza;
-  item.m_nBonus = bonus;
-  item.m_nMod = mod;
-  return item;
-}
 
 class PrintableSheetTest : public ::testing::Test {
  protected:

@@ -146,78 +146,80 @@ TEST_F(SessionTest, TheProgramEndsWithTheDialog) {
   EXPECT_EQ(modality, Qt::NonModal);
 }
 
+// The real save dialog of a sheet, shown on `folder` with the files named
+// in it, and its file type list, file list and name field.
+struct ShownSheetDialog {
+  explicit ShownSheetDialog(const QTemporaryDir& folder, const QStringList& files = {})
+      : dialog(nullptr, folder.path()) {
+    for (const QString& file : files) WriteBytes(folder.filePath(file).toStdString(), "");
+    dialog.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    types = dialog.findChild<QComboBox*>("fileTypeCombo");
+    view = dialog.findChild<QListView*>("listView");
+    name = dialog.findChild<QLineEdit*>("fileNameEdit");
+  }
+  // The files the dialog lists, sorted.
+  QStringList Listed() const {
+    QStringList names;
+    for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
+      names << view->model()->index(row, 0, view->rootIndex()).data().toString();
+    names.sort();
+    return names;
+  }
+
+  CSheetDialog dialog;
+  QComboBox* types = nullptr;
+  QListView* view = nullptr;
+  QLineEdit* name = nullptr;
+};
+
 TEST(SheetDialog, AsksForAPgFileInTheGivenFolder) {
   QTemporaryDir folder;
-  WriteBytes(folder.filePath("eroe.pg").toStdString(), "");
-  WriteBytes(folder.filePath("note.txt").toStdString(), "");
-  CSheetDialog dialog(nullptr, folder.path());
-  dialog.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+  ShownSheetDialog shown(folder, {"eroe.pg", "note.txt"});
+  const CSheetDialog& dialog = shown.dialog;
   EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
   EXPECT_EQ(dialog.defaultSuffix(), "pg");
   EXPECT_EQ(dialog.directory().absolutePath(), QDir(folder.path()).absolutePath());
   EXPECT_FALSE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
 
   // The entries read as named; the first is chosen and lists the sheets only.
-  auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
-  ASSERT_NE(types, nullptr);
-  QStringList shown;
-  for (int i = 0; i < types->count(); ++i) shown << types->itemText(i);
-  EXPECT_EQ(shown, QStringList({"PG File", "All File", "Scheda stampabile (*.pdf)"}));
-  EXPECT_EQ(types->currentIndex(), 0);
-  auto* view = dialog.findChild<QListView*>("listView");
-  ASSERT_NE(view, nullptr);
-  const auto listed = [view] {
-    QStringList names;
-    for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
-      names << view->model()->index(row, 0, view->rootIndex()).data().toString();
-    names.sort();
-    return names;
-  };
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !listed().isEmpty(); }));
-  EXPECT_EQ(listed(), QStringList({"eroe.pg"}));
-  types->setFocus();
-  QTest::keyClick(types, Qt::Key_Down);  // "All File"
-  ASSERT_TRUE(QTest::qWaitFor([&] { return listed().size() == 2; }));
-  EXPECT_EQ(listed(), QStringList({"eroe.pg", "note.txt"}));
+  ASSERT_TRUE(shown.types && shown.view);
+  QStringList entries;
+  for (int i = 0; i < shown.types->count(); ++i) entries << shown.types->itemText(i);
+  EXPECT_EQ(entries, QStringList({"PG File", "All File", "Scheda stampabile (*.pdf)"}));
+  EXPECT_EQ(shown.types->currentIndex(), 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !shown.Listed().isEmpty(); }));
+  EXPECT_EQ(shown.Listed(), QStringList({"eroe.pg"}));
+  shown.types->setFocus();
+  QTest::keyClick(shown.types, Qt::Key_Down);  // "All File"
+  ASSERT_TRUE(QTest::qWaitFor([&] { return shown.Listed().size() == 2; }));
+  EXPECT_EQ(shown.Listed(), QStringList({"eroe.pg", "note.txt"}));
 }
 
 TEST(SheetDialog, ThePrintableEntryListsPdfFilesAndNamesAPdf) {
   QTemporaryDir folder;
-  WriteBytes(folder.filePath("vecchia.pg").toStdString(), "");
-  WriteBytes(folder.filePath("vecchia.pdf").toStdString(), "");
-  CSheetDialog dialog(nullptr, folder.path());
-  dialog.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-  auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
-  auto* view = dialog.findChild<QListView*>("listView");
-  auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
-  ASSERT_TRUE(types && view && name);
+  ShownSheetDialog shown(folder, {"vecchia.pg", "vecchia.pdf"});
+  ASSERT_TRUE(shown.types && shown.view && shown.name);
 
   // The user picks the third entry with the keyboard, then the name.
-  types->setFocus();
-  QTest::keyClick(types, Qt::Key_Down);
-  QTest::keyClick(types, Qt::Key_Down);
-  EXPECT_EQ(dialog.defaultSuffix(), "pdf");
-  ASSERT_TRUE(QTest::qWaitFor([view] {
-    const QModelIndex root = view->rootIndex();
-    return view->model()->rowCount(root) == 1 &&
-           view->model()->index(0, 0, root).data().toString() == "vecchia.pdf";
-  }));
-  name->setFocus();
-  QTest::keyClicks(name, "eroe");
-  QTest::keyClick(name, Qt::Key_Return);
-  ASSERT_EQ(dialog.result(), QDialog::Accepted);
-  EXPECT_EQ(dialog.Choice().path, folder.filePath("eroe.pdf"));
-  EXPECT_TRUE(dialog.Choice().printable);
+  shown.types->setFocus();
+  QTest::keyClick(shown.types, Qt::Key_Down);
+  QTest::keyClick(shown.types, Qt::Key_Down);
+  EXPECT_EQ(shown.dialog.defaultSuffix(), "pdf");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return shown.Listed() == QStringList({"vecchia.pdf"}); }));
+  shown.name->setFocus();
+  QTest::keyClicks(shown.name, "eroe");
+  QTest::keyClick(shown.name, Qt::Key_Return);
+  ASSERT_EQ(shown.dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(shown.dialog.Choice().path, folder.filePath("eroe.pdf"));
+  EXPECT_TRUE(shown.dialog.Choice().printable);
 }
 
 TEST(SheetDialog, RefusesANameInAFolderThatDoesNotExistAndStaysOpen) {
   QTemporaryDir folder;
-  CSheetDialog dialog(nullptr, folder.path());
-  dialog.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-  auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
+  ShownSheetDialog shown(folder);
+  CSheetDialog& dialog = shown.dialog;
+  QLineEdit* name = shown.name;
   ASSERT_NE(name, nullptr);
 
   // The warning is read and closed as soon as it shows.
