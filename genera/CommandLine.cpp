@@ -175,7 +175,7 @@ CGeneraCommandLine ParseGeneraCommandLine(const QStringList& arguments) {
                     .arg(Quoted(parser.positionalArguments().front())));
   }
   for (const QCommandLineOption& option : withValue) {
-    const QString& optionName = option.names().front();
+    const QString optionName = option.names().front();
     const qsizetype given = parser.values(option).size();
     if (given > 1 && optionName != QStringLiteral("archetipo") &&
         optionName != QStringLiteral("tasca")) {
