@@ -2,9 +2,10 @@
 // many files must do: 10,000 characters with three archetypes and six
 // purchases each, on the capacity-full rules, written into an empty folder,
 // against 10,000 files of the same size written with open, write and close.
-// Timed in pairs, in the same folder, emptied (untimed) before each run; the
-// batch in this process, and the whole program started as a process.
-//   tarvo_genera_speed [pairs] [folder]
+// Timed in rounds, in the same folder, emptied and synced (untimed) before
+// each run; the batch in this process, and the whole program started as a
+// process.
+//   tarvo_genera_speed [rounds] [folder]
 // The folder (default: the system's temporary folder) decides the file
 // system measured.
 #include <fcntl.h>
@@ -82,7 +83,7 @@ void RunProgram(const std::vector<std::string>& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int pairs = argc > 1 ? std::atoi(argv[1]) : 7;
+  const int rounds = argc > 1 ? std::atoi(argv[1]) : 9;
   const fs::path root = fs::path(argc > 2 ? argv[2] : fs::temp_directory_path().string()) /
                         bench::Numbered("tarvo-genera-speed-", getpid());
   fs::create_directories(root);
@@ -165,22 +166,29 @@ int main(int argc, char** argv) {
     arguments.push_back(name.toLocal8Bit().toStdString());
   }
 
+  // Each round times the three in turn, each first as often as the others,
+  // each from an empty folder with nothing left for the system to write back.
   std::vector<double> batch, program, floor;
-  for (int i = 0; i < pairs; ++i) {
-    Empty(folder);
-    double start = Now();
-    RunBatch(plan, say, say, failure);
-    batch.push_back(Now() - start);
-
-    Empty(folder);
-    start = Now();
-    WriteFloor(folder, names, bytes);
-    floor.push_back(Now() - start);
-
-    Empty(folder);
-    start = Now();
-    RunProgram(arguments);
-    program.push_back(Now() - start);
+  for (int i = 0; i < rounds; ++i) {
+    for (int k = 0; k < 3; ++k) {
+      Empty(folder);
+      ::sync();
+      const double start = Now();
+      switch ((i + k) % 3) {
+        case 0:
+          RunBatch(plan, say, say, failure);
+          batch.push_back(Now() - start);
+          break;
+        case 1:
+          WriteFloor(folder, names, bytes);
+          floor.push_back(Now() - start);
+          break;
+        default:
+          RunProgram(arguments);
+          program.push_back(Now() - start);
+          break;
+      }
+    }
   }
   fs::remove_all(root);
 
