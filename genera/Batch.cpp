@@ -263,9 +263,14 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
     for (int n = 1; n <= plan.count; ++n) {
       bases.push_back(FileBaseName(plan, n));
       if (!seen.insert(bases.back()).second) {
-        failure = {2, QStringLiteral("due personaggi avrebbero lo stesso file %1: metti {n} nel "
-                                     "nome (--nome)")
-                          .arg(Quoted(QString::fromLocal8Bit(bases.back() + ".pg")))};
+        // With {n} in the name only the cut to MAX_FILE_BASE bytes can do it.
+        const QString remedy =
+            plan.filePieces.size() == 1
+                ? QStringLiteral("metti {n} nel nome (--nome)")
+                : QStringLiteral("il nome è troppo lungo: nel nome del file si accorcia a %1 byte")
+                      .arg(MAX_FILE_BASE);
+        failure = {2, QStringLiteral("due personaggi avrebbero lo stesso file %1: %2")
+                          .arg(Quoted(QString::fromLocal8Bit(bases.back() + ".pg")), remedy)};
         return false;
       }
       targets.push_back(bases.back() + ".pg");
