@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the Debian package as a player gets it: unpacks the .deb into a
 # folder of its own (dpkg-deb -x) and runs the unpacked program the way the
-# desktop entry starts it, with a home and a data folder of the check's own.
+# desktop entry starts it, with a home and a data folder of the check's own;
+# then tarvo-genera, with no display.
 #   tests/package/check-installed.sh dist/tarvo_1.2.0_amd64.deb
 # Stops at the first thing that is not as it should be, saying what.
 set -euo pipefail
@@ -138,6 +139,27 @@ for path in "$work/empty/tarvo.rul" "$copy" "$root/usr/share/tarvo/tarvo.rul"; d
   grep -qF "\"$path\"" "$work/err" || fail "l'errore non nomina $path: $(cat "$work/err")"
 done
 cp "$repo/tarvo.rul" "$copy"
+
+# tarvo-genera, with no display: its help, and a seeded batch on the player's
+# copy that comes out the same twice, with printable sheets drawn offscreen.
+genera="$root/usr/games/tarvo-genera"
+[ -x "$genera" ] || fail "manca usr/games/tarvo-genera"
+[ -x "$root/usr/bin/tarvo-genera" ] || fail "manca usr/bin/tarvo-genera"
+[ -f "$root/usr/share/man/man6/tarvo-genera.6.gz" ] || fail "manca la pagina di manuale di tarvo-genera"
+status=0
+out=$(run "$genera" --help) || status=$?
+expect 0 "$status" "stato d'uscita di tarvo-genera --help"
+case "$out" in "Uso: tarvo-genera "*--seme*) ;; *) fail "tarvo-genera --help dice «$out»" ;; esac
+for batch in uno due; do
+  run "$genera" --seme 42 --numero 3 --nome "Prova {n}" --pdf --cartella "$work/$batch" \
+    2>"$work/err" || fail "tarvo-genera finisce con lo stato $?: $(cat "$work/err")"
+  [ ! -s "$work/err" ] || fail "tarvo-genera scrive sullo standard error: $(cat "$work/err")"
+done
+for n in 1 2 3; do
+  grep -q "^NOME Prova $n"$'\r'"\$" "$work/uno/Prova $n.pg" || fail "scheda Prova $n.pg: $(head -c 200 "$work/uno/Prova $n.pg")"
+  cmp "$work/uno/Prova $n.pg" "$work/due/Prova $n.pg" || fail "lo stesso seme dà un'altra Prova $n.pg"
+  expect "%PDF" "$(head -c 4 "$work/uno/Prova $n.pdf")" "inizio di Prova $n.pdf"
+done
 
 # On X11 the window's class is tarvo, tarvo whatever the program is called,
 # so the desktop matches the window with its entry.

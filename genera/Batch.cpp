@@ -1,0 +1,342 @@
+#include "genera/Batch.h"
+
+#include <unistd.h>
+
+#include <QFile>
+#include <QStringList>
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <unordered_set>
+
+#include "character/Dice.h"
+#include "genera/SheetOutput.h"
+#include "print/PrintableSheet.h"
+#include "print/Win1252.h"
+
+namespace {
+
+// File names stay well below the 255 bytes a file system allows, with room
+// for the extension.
+constexpr size_t MAX_FILE_BASE = 200;
+
+const QString kNumberMark = QStringLiteral("{n}");
+
+// A game text as messages show it.
+QString Shown(const std::string& bytes) { return FromWindows1252(bytes); }
+QString Quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
+
+// The index of the name `wanted` among `count` names of the rules, or -1. A
+// name written exactly as in the rules wins; otherwise the first in rules
+// order that is the same without regard to case and to blanks at either end.
+template <typename NameOf>
+int MatchName(const QString& wanted, int count, NameOf nameOf) {
+  for (int i = 0; i < count; ++i) {
+    if (Shown(nameOf(i)) == wanted) return i;
+  }
+  const QString trimmed = wanted.trimmed();
+  for (int i = 0; i < count; ++i) {
+    if (Shown(nameOf(i)).trimmed().compare(trimmed, Qt::CaseInsensitive) == 0) return i;
+  }
+  return -1;
+}
+
+template <typename NameOf>
+QString NameList(int count, NameOf nameOf) {
+  QStringList names;
+  for (int i = 0; i < count; ++i) names << Shown(nameOf(i));
+  return names.join(QStringLiteral(", "));
+}
+
+// A piece of a name made safe for a file name: the folder separator, the
+// characters other systems forbid (so the sheets survive a copy to a USB
+// stick) and control characters become "_".
+QString SafePiece(QString piece) {
+  for (QChar& ch : piece) {
+    if (ch.category() == QChar::Other_Control || QStringLiteral("/\\:*?\"<>|").contains(ch))
+      ch = QLatin1Char('_');
+  }
+  return piece;
+}
+
+bool IsTrimmedAtEnd(char ch) { return ch == ' ' || ch == '.'; }
+
+// One character of the batch's range [0, count), drawn from the random source.
+int Draw(int count) { return std::clamp(RollDice(1, count, -1), 0, count - 1); }
+
+QString PlaceText(const CPurchaseOrder& order) {
+  switch (order.place) {
+    case EquipmentPlace::Right:
+      return QStringLiteral("nella mano destra");
+    case EquipmentPlace::Left:
+      return QStringLiteral("nella mano sinistra");
+    case EquipmentPlace::Worn:
+      return QStringLiteral("addosso");
+    case EquipmentPlace::Pocket:
+      break;
+  }
+  return QStringLiteral("nella tasca %1").arg(order.pocket + 1);
+}
+
+}  // namespace
+
+bool PlanBatch(const CGeneraOptions& options, const CRules& rules, const std::string& rulesPath,
+               CBatchPlan& plan, CGeneraFailure& failure) {
+  plan = CBatchPlan();
+  plan.rules = &rules;
+  plan.rulesPath = rulesPath;
+  const QString rulesName = Quoted(QFile::decodeName(QByteArray::fromStdString(rulesPath)));
+  auto fail = [&failure](int status, const QString& message) {
+    failure = {status, message};
+    return false;
+  };
+  if (rules.RacesInUse() == 0)
+    return fail(1, QStringLiteral("le regole %1 non hanno razze: nessun personaggio possibile")
+                       .arg(rulesName));
+  if (rules.ArchetypesInUse() == 0)
+    return fail(1, QStringLiteral("le regole %1 non hanno archetipi: nessun personaggio possibile")
+                       .arg(rulesName));
+
+  auto raceName = [&rules](int r) { return rules.m_aRaces[r].GetName(); };
+  auto archetypeName = [&rules](int a) { return rules.m_aArchetypes[a].GetName(); };
+  auto itemName = [&rules](int i) { return rules.m_aItems[i].GetName(); };
+
+  if (options.race) {
+    plan.race = MatchName(*options.race, rules.RacesInUse(), raceName);
+    if (plan.race < 0)
+      return fail(2, QStringLiteral("razza sconosciuta: %1; le razze sono: %2")
+                         .arg(Quoted(*options.race), NameList(rules.RacesInUse(), raceName)));
+  }
+  for (const QString& wanted : options.archetypes) {
+    const int archetype = MatchName(wanted, rules.ArchetypesInUse(), archetypeName);
+    if (archetype < 0)
+      return fail(2, QStringLiteral("archetipo sconosciuto: %1; gli archetipi sono: %2")
+                         .arg(Quoted(wanted), NameList(rules.ArchetypesInUse(), archetypeName)));
+    plan.archetypes[plan.archetypeCount++] = archetype;
+  }
+
+  auto order = [&](const QString& wanted, const char* option, EquipmentPlace place, int pocket) {
+    const int item = MatchName(wanted, rules.ItemsInUse(), itemName);
+    if (item < 0)
+      return fail(2, QStringLiteral("oggetto sconosciuto per --%1: %2; gli oggetti sono: %3")
+                         .arg(QString::fromLatin1(option), Quoted(wanted),
+                              NameList(rules.ItemsInUse(), itemName)));
+    plan.purchases.push_back({place, pocket, item});
+    return true;
+  };
+  if (options.right && !order(*options.right, "destra", EquipmentPlace::Right, 0)) return false;
+  if (options.left && !order(*options.left, "sinistra", EquipmentPlace::Left, 0)) return false;
+  if (options.worn && !order(*options.worn, "addosso", EquipmentPlace::Worn, 0)) return false;
+  if (options.pockets.size() > PocketsInUse(rules))
+    return fail(2, QStringLiteral("le regole danno %1 tasche, non %2 (--tasca)")
+                       .arg(PocketsInUse(rules))
+                       .arg(options.pockets.size()));
+  for (int p = 0; p < options.pockets.size(); ++p) {
+    if (!order(options.pockets[p], "tasca", EquipmentPlace::Pocket, p)) return false;
+  }
+
+  plan.male = options.male ? 1 : 0;
+  plan.hand = options.hand;
+  plan.count = options.count;
+  plan.toStdout = options.toStdout;
+  plan.folder = QFile::encodeName(options.folder).toStdString();
+  plan.overwrite = options.overwrite;
+  plan.pdf = options.pdf;
+
+  const QStringList pieces = options.namePattern.split(kNumberMark);
+  for (qsizetype i = 0; i < pieces.size(); ++i) {
+    const std::string bytes = ToWindows1252(pieces[i]);
+    if (FromWindows1252(bytes) != pieces[i] && plan.nameNotice.isEmpty()) {
+      plan.nameNotice = QStringLiteral(
+                            "il nome %1 ha caratteri che la scheda non può scrivere: vi "
+                            "diventano \"?\"")
+                            .arg(Quoted(options.namePattern));
+    }
+    plan.namePieces.push_back(bytes);
+
+    QString safe = SafePiece(pieces[i]);
+    if (i == 0) {
+      while (safe.startsWith(QLatin1Char(' '))) safe.remove(0, 1);
+      // No hidden file, and nothing a command would take for an option.
+      if (safe.startsWith(QLatin1Char('.')) || safe.startsWith(QLatin1Char('-')))
+        safe[0] = QLatin1Char('_');
+    }
+    std::string file = QFile::encodeName(safe).toStdString();
+    if (i == pieces.size() - 1) {
+      while (!file.empty() && IsTrimmedAtEnd(file.back())) file.pop_back();
+    }
+    plan.filePieces.push_back(std::move(file));
+  }
+
+  if (options.seed) {
+    plan.seed = *options.seed;
+  } else {
+    plan.seed = ClockSeed();
+    plan.sayseed = true;
+  }
+  return true;
+}
+
+std::string CharacterName(const CBatchPlan& plan, int n) {
+  const std::string number = std::to_string(n);
+  std::string name = plan.namePieces.front();
+  for (size_t i = 1; i < plan.namePieces.size(); ++i)
+    name.append(number).append(plan.namePieces[i]);
+  return name;
+}
+
+std::string FileBaseName(const CBatchPlan& plan, int n) {
+  const std::string number = std::to_string(n);
+  std::string name = plan.filePieces.front();
+  for (size_t i = 1; i < plan.filePieces.size(); ++i)
+    name.append(number).append(plan.filePieces[i]);
+  if (name.size() > MAX_FILE_BASE) {
+    // Cut between two characters of UTF-8, never inside one.
+    size_t cut = MAX_FILE_BASE;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    name.resize(cut);
+    while (!name.empty() && IsTrimmedAtEnd(name.back())) name.pop_back();
+  }
+  if (name.empty()) name = "Senza nome";
+  return name;
+}
+
+void MakeCharacter(const CBatchPlan& plan, int n, CCharacter& character,
+                   std::vector<std::string>& archetypeNames, const SayFunction& say) {
+  const CRules& rules = *plan.rules;
+  // The draws come in a fixed order: the race, the archetype, then the rolls.
+  const int race = plan.race >= 0 ? plan.race : Draw(rules.RacesInUse());
+  int archetypes[3] = {plan.archetypes[0], plan.archetypes[1], plan.archetypes[2]};
+  int inUse = plan.archetypeCount;
+  if (inUse == 0) {
+    archetypes[0] = Draw(rules.ArchetypesInUse());
+    inUse = 1;
+  }
+  RollCharacteristics(character, rules, race);
+  RollSkills(character, rules, archetypes, inUse);
+
+  character.m_strName = CharacterName(plan, n);
+  for (const CPurchaseOrder& order : plan.purchases) {
+    const int money = SaturateToInt(std::int64_t{character.m_nMoney} +
+                                    HeldItem(character, order.place, order.pocket).m_nPrice);
+    if (!Purchase(character, rules, order.place, order.pocket, order.item)) {
+      const CItem& item = rules.m_aItems[order.item];
+      say(QStringLiteral("%1: niente %2 %3 (costa %4, ha %5 monete)")
+              .arg(Shown(character.m_strName), Shown(item.m_strName), PlaceText(order))
+              .arg(item.m_nPrice)
+              .arg(money));
+    }
+  }
+
+  character.m_strRace = rules.m_aRaces[race].GetName();
+  archetypeNames.clear();
+  character.m_strArchetype.clear();
+  for (int k = 0; k < inUse; ++k) {
+    archetypeNames.push_back(rules.m_aArchetypes[archetypes[k]].GetName());
+    if (k > 0) character.m_strArchetype += '/';
+    character.m_strArchetype += archetypeNames.back();
+  }
+  character.m_bMale = plan.male;
+  character.m_nHand = plan.hand;
+  // Both hands need the third characteristic at AMBIDEXTERITY_MIN or more;
+  // below it the character is right-handed, as on the form.
+  if (plan.hand == 3 && character.m_aStats[2].m_nValue < AMBIDEXTERITY_MIN) {
+    character.m_nHand = 1;
+    const QString label = rules.CharacteristicsInUse() > 2 ? Shown(rules.GetCharLabel(2))
+                                                           : QStringLiteral("terza caratteristica");
+    say(QStringLiteral("%1: %2 %3, sotto %4: non può usare entrambe le mani, usa la destra")
+            .arg(Shown(character.m_strName), label)
+            .arg(character.m_aStats[2].m_nValue)
+            .arg(AMBIDEXTERITY_MIN));
+  }
+}
+
+bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction& tell,
+              CGeneraFailure& failure) {
+  const CRules& rules = *plan.rules;
+  std::unique_ptr<CSheetFolder> folder;
+  std::vector<std::string> bases;
+  if (!plan.toStdout) {
+    bases.reserve(static_cast<size_t>(plan.count));
+    std::vector<std::string> targets;
+    std::unordered_set<std::string> seen;
+    for (int n = 1; n <= plan.count; ++n) {
+      bases.push_back(FileBaseName(plan, n));
+      if (!seen.insert(bases.back()).second) {
+        // With {n} in the name only the cut to MAX_FILE_BASE bytes can do it.
+        const QString remedy =
+            plan.filePieces.size() == 1
+                ? QStringLiteral("metti {n} nel nome (--nome)")
+                : QStringLiteral("il nome è troppo lungo: nel nome del file si accorcia a %1 byte")
+                      .arg(MAX_FILE_BASE);
+        failure = {2, QStringLiteral("due personaggi avrebbero lo stesso file %1: %2")
+                          .arg(Quoted(QString::fromLocal8Bit(bases.back() + ".pg")), remedy)};
+        return false;
+      }
+      targets.push_back(bases.back() + ".pg");
+      if (plan.pdf) targets.push_back(bases.back() + ".pdf");
+    }
+    folder = std::make_unique<CSheetFolder>(plan.folder, plan.overwrite);
+    if (!folder->Check(targets, failure)) return false;
+  }
+
+  if (!plan.nameNotice.isEmpty()) warn(plan.nameNotice);
+  if (plan.sayseed) tell(QStringLiteral("seme: %1").arg(plan.seed));
+  if (folder && !folder->Open(failure)) return false;
+
+  SeedRandom(plan.seed);
+  CStandardOutput out;
+  std::vector<std::string> archetypeNames;
+  std::string error;
+  int written = 0;
+  auto writeFailed = [&] {
+    QString text = QString::fromLocal8Bit(error);
+    if (text.endsWith(QLatin1Char('.'))) text.chop(1);
+    if (!text.isEmpty()) text[0] = text[0].toLower();
+    if (written == 1) {
+      text += QStringLiteral(" (il personaggio prima resta scritto)");
+    } else if (written > 1) {
+      text += QStringLiteral(" (i %1 personaggi prima restano scritti)").arg(written);
+    }
+    failure = {1, text};
+    return false;
+  };
+  for (int n = 1; n <= plan.count; ++n) {
+    CCharacter character;
+    MakeCharacter(plan, n, character, archetypeNames, warn);
+    const std::string sheet = character.SheetText(rules);
+    if (plan.toStdout) {
+      if (!out.Write(sheet, error)) return writeFailed();
+    } else {
+      const std::string& base = bases[static_cast<size_t>(n - 1)];
+      if (!folder->Write(base + ".pg", sheet, error)) return writeFailed();
+      if (plan.pdf) {
+        const QByteArray pdf =
+            PrintableSheetPdf({character, rules, archetypeNames, plan.rulesPath});
+        if (pdf.isEmpty()) {
+          error = "Impossibile disegnare la scheda stampabile \"" + folder->PathOf(base + ".pdf") +
+                  "\".";
+          return writeFailed();
+        }
+        if (!folder->Write(base + ".pdf", std::string_view(pdf.constData(), pdf.size()), error))
+          return writeFailed();
+      }
+    }
+    ++written;
+  }
+  if (plan.toStdout && !out.Flush(error)) return writeFailed();
+  return true;
+}
+
+std::uint32_t ClockSeed() {
+  // The clock's nanoseconds and the process id, mixed (splitmix64), so that
+  // two batches started in the same tick still differ.
+  std::uint64_t x =
+      static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()) ^
+      (static_cast<std::uint64_t>(::getpid()) << 40);
+  x += 0x9E3779B97F4A7C15ull;
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+  x ^= x >> 31;
+  return static_cast<std::uint32_t>(x);
+}

@@ -1,0 +1,86 @@
+// A batch of characters: the command line's choices resolved against the
+// rules, then made one character at a time with the rules of play the form
+// uses, and written as sheets.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "character/Character.h"
+#include "character/Generation.h"
+#include "genera/CommandLine.h"
+#include "rules/Rules.h"
+
+// Why a run stopped: one Italian line and the exit status (1 rules or
+// writing, 2 the command line).
+struct CGeneraFailure {
+  int status = 0;
+  QString message;
+};
+
+// Where a line for standard error goes: a warning, or the seed.
+using SayFunction = std::function<void(const QString&)>;
+
+// One purchase every character makes, in the order they are made.
+struct CPurchaseOrder {
+  EquipmentPlace place = EquipmentPlace::Right;
+  int pocket = 0;
+  int item = 0;
+};
+
+struct CBatchPlan {
+  const CRules* rules = nullptr;
+  std::string rulesPath;   // the rules file, named in the printable sheet's footer
+  int race = -1;           // -1: a random race for each character
+  int archetypes[3] = {};  // the archetypes in use, the first archetypeCount
+  int archetypeCount = 0;  // 0: one random archetype for each character
+  unsigned char male = 1;
+  int hand = 1;  // asked for: 1 right, 2 left, 3 both
+  std::vector<CPurchaseOrder> purchases;
+  // The name pattern cut at each {n}: as Windows-1252 for the sheet, and
+  // made safe for a file name in the locale's encoding.
+  std::vector<std::string> namePieces;
+  std::vector<std::string> filePieces;
+  int count = 1;
+  std::uint32_t seed = 0;
+  bool sayseed = false;  // the seed came from the clock: say it
+  bool toStdout = false;
+  std::string folder;  // in the locale's encoding
+  bool overwrite = false;
+  bool pdf = false;
+  QString nameNotice;  // said once before the batch, when not empty
+};
+
+// Resolves `options` against `rules` (loaded from `rulesPath`). On failure
+// fills `failure`: status 2 for a name the rules do not have, 1 for rules that
+// have no race or no archetype to make a character from.
+bool PlanBatch(const CGeneraOptions& options, const CRules& rules, const std::string& rulesPath,
+               CBatchPlan& plan, CGeneraFailure& failure);
+
+// The name of character `n` (from 1), as Windows-1252 bytes.
+std::string CharacterName(const CBatchPlan& plan, int n);
+// The file name of character `n` without its extension, safe for a file
+// system, in the locale's encoding.
+std::string FileBaseName(const CBatchPlan& plan, int n);
+
+// Makes character `n` on a fresh `character`: race and archetypes (drawn
+// when the plan leaves them to chance, from the one random source), the
+// rolls, the purchases and the identity the sheet writes. The archetypes in
+// use go to `archetypeNames`. Refused purchases and a hand the character
+// cannot have are said through `say`.
+void MakeCharacter(const CBatchPlan& plan, int n, CCharacter& character,
+                   std::vector<std::string>& archetypeNames, const SayFunction& say);
+
+// Checks where the sheets go, seeds the random source and writes every
+// sheet. Nothing is written when a check fails; a write that fails removes
+// its own file and stops the batch, keeping the sheets written before it.
+// Warnings go to `warn`; the line "seme: S" of a seed from the clock goes to
+// `tell`, once the checks have passed.
+bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction& tell,
+              CGeneraFailure& failure);
+
+// A seed from the clock, for a batch that is given none.
+std::uint32_t ClockSeed();

@@ -1,0 +1,189 @@
+#include "genera/SheetOutput.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#include "rules/AtomicFile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QString Local(const std::string& text) { return QString::fromLocal8Bit(text); }
+QString Quoted(const std::string& path) {
+  return QLatin1Char('"') + Local(path) + QLatin1Char('"');
+}
+QString Reason(int err) { return Local(DescribeErrno(err != 0 ? err : EIO)); }
+
+bool Fail(CGeneraFailure& failure, const QString& message) {
+  failure = {1, message};
+  return false;
+}
+
+// Writes all of `bytes` to `fd`, however many calls it takes.
+bool WriteAll(int fd, std::string_view bytes, int& err) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      err = errno;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<size_t>(written));
+  }
+  return true;
+}
+
+std::string WriteError(const std::string& path, int err) {
+  return "Impossibile scrivere il file \"" + path + "\": " + DescribeErrno(err != 0 ? err : EIO) +
+         ".";
+}
+
+}  // namespace
+
+CSheetFolder::CSheetFolder(std::string folder, bool overwrite)
+    : m_folder(std::move(folder)), m_overwrite(overwrite) {
+  std::error_code ec;
+  const fs::path absolute = fs::absolute(fs::path(m_folder), ec);
+  m_absolute = ec ? m_folder : absolute.lexically_normal().string();
+  if (m_absolute.size() > 1 && m_absolute.back() == '/') m_absolute.pop_back();
+}
+
+CSheetFolder::~CSheetFolder() {
+  if (m_fd >= 0) ::close(m_fd);
+}
+
+std::string CSheetFolder::PathOf(const std::string& name) const {
+  return m_absolute == "/" ? "/" + name : m_absolute + "/" + name;
+}
+
+bool CSheetFolder::Check(const std::vector<std::string>& names, CGeneraFailure& failure) {
+  struct stat info {};
+  if (::stat(m_folder.c_str(), &info) != 0) {
+    const int err = errno;
+    if (err == ENOTDIR)
+      return Fail(failure, QStringLiteral("la cartella %1 non si può creare: %2")
+                               .arg(Quoted(m_absolute), Reason(err)));
+    if (err != ENOENT)
+      return Fail(
+          failure,
+          QStringLiteral("la cartella %1 non si apre: %2").arg(Quoted(m_absolute), Reason(err)));
+    // A missing folder is made where the nearest folder that exists allows it.
+    fs::path parent = fs::path(m_absolute).parent_path();
+    while (::stat(parent.c_str(), &info) != 0 && parent.has_relative_path())
+      parent = parent.parent_path();
+    int reason = 0;
+    if (!S_ISDIR(info.st_mode)) {
+      reason = ENOTDIR;
+    } else if (::access(parent.c_str(), W_OK | X_OK) != 0) {
+      reason = errno;
+    }
+    if (reason != 0)
+      return Fail(failure, QStringLiteral("la cartella %1 non si può creare: %2")
+                               .arg(Quoted(m_absolute), Reason(reason)));
+    return true;
+  }
+  if (!S_ISDIR(info.st_mode))
+    return Fail(failure, QStringLiteral("%1 non è una cartella").arg(Quoted(m_absolute)));
+  if (::access(m_folder.c_str(), W_OK | X_OK) != 0)
+    return Fail(failure, QStringLiteral("nella cartella %1 non si può scrivere: %2")
+                             .arg(Quoted(m_absolute), Reason(errno)));
+  m_exists = true;
+  m_fd = ::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (m_fd < 0)
+    return Fail(
+        failure,
+        QStringLiteral("la cartella %1 non si apre: %2").arg(Quoted(m_absolute), Reason(errno)));
+
+  const std::string* first = nullptr;
+  int existing = 0;
+  for (const std::string& name : names) {
+    if (::fstatat(m_fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (!m_overwrite) {
+      if (!first) first = &name;
+      ++existing;
+      continue;
+    }
+    // A link is followed to what it names, as the replacement does.
+    const bool followed = ::fstatat(m_fd, name.c_str(), &info, 0) == 0;
+    if (followed && !S_ISREG(info.st_mode))
+      return Fail(failure, QStringLiteral("%1 esiste e non è un file: non si sostituisce")
+                               .arg(Quoted(PathOf(name))));
+    if (followed && ::faccessat(m_fd, name.c_str(), W_OK, 0) != 0)
+      return Fail(
+          failure,
+          QStringLiteral("%1 non si può sostituire: %2").arg(Quoted(PathOf(name)), Reason(errno)));
+    m_replaced.insert(name);
+  }
+  if (first) {
+    const QString others = existing == 1   ? QString()
+                           : existing == 2 ? QStringLiteral(" (e un altro file)")
+                                           : QStringLiteral(" (e altri %1 file)").arg(existing - 1);
+    return Fail(failure, QStringLiteral("%1 esiste già%2: non si scrive nulla; --sovrascrivi %3")
+                             .arg(Quoted(PathOf(*first)), others,
+                                  existing == 1 ? QStringLiteral("lo sostituisce")
+                                                : QStringLiteral("li sostituisce")));
+  }
+  return true;
+}
+
+bool CSheetFolder::Open(CGeneraFailure& failure) {
+  if (m_fd >= 0) return true;
+  std::error_code ec;
+  fs::create_directories(fs::path(m_folder), ec);
+  if (ec)
+    return Fail(failure, QStringLiteral("la cartella %1 non si può creare: %2")
+                             .arg(Quoted(m_absolute), Reason(ec.value())));
+  m_fd = ::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (m_fd < 0)
+    return Fail(
+        failure,
+        QStringLiteral("la cartella %1 non si apre: %2").arg(Quoted(m_absolute), Reason(errno)));
+  return true;
+}
+
+bool CSheetFolder::Write(const std::string& name, std::string_view bytes, std::string& error) {
+  if (m_overwrite && m_replaced.count(name) != 0)
+    return WriteFileAtomically(PathOf(name), bytes, &error);
+
+  const int fd =
+      ::openat(m_fd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+  if (fd < 0) {
+    const int err = errno;
+    // A file that has appeared since the check.
+    if (err == EEXIST && m_overwrite) return WriteFileAtomically(PathOf(name), bytes, &error);
+    error = err == EEXIST ? "Impossibile scrivere il file \"" + PathOf(name) + "\": esiste già."
+                          : WriteError(PathOf(name), err);
+    return false;
+  }
+  int err = 0;
+  bool ok = WriteAll(fd, bytes, err);
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  if (!ok) {
+    ::unlinkat(m_fd, name.c_str(), 0);
+    error = WriteError(PathOf(name), err);
+  }
+  return ok;
+}
+
+bool CStandardOutput::Write(std::string_view bytes, std::string& error) {
+  m_buffer += bytes;
+  return m_buffer.size() < (1u << 16) || Flush(error);
+}
+
+bool CStandardOutput::Flush(std::string& error) {
+  int err = 0;
+  const bool ok = WriteAll(STDOUT_FILENO, m_buffer, err);
+  m_buffer.clear();
+  if (!ok) error = "Impossibile scrivere sullo standard output: " + DescribeErrno(err) + ".";
+  return ok;
+}

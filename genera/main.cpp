@@ -1,0 +1,42 @@
+// tarvo-genera: many Velmor characters at once, from the command line.
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <cstdio>
+#include <memory>
+
+#include "genera/CommandLine.h"
+#include "genera/Genera.h"
+
+int main(int argc, char* argv[]) {
+  // The command line first: --help, --version and its errors need nothing else.
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  const CGeneraCommandLine line = ParseGeneraCommandLine(arguments);
+  switch (line.action) {
+    case CGeneraCommandLine::Action::Help:
+      std::fputs(GeneraUsage().toLocal8Bit().constData(), stdout);
+      return 0;
+    case CGeneraCommandLine::Action::Version:
+      std::fputs(GeneraVersion().toLocal8Bit().constData(), stdout);
+      return 0;
+    case CGeneraCommandLine::Action::Error:
+      SayOnStandardError(line.error);
+      return 2;
+    case CGeneraCommandLine::Action::Run:
+      break;
+  }
+
+  // The command line is the program's own: Qt sees only the program's name.
+  // Drawing PDFs needs Qt Gui, on the offscreen platform whatever the
+  // environment says, so that no display is ever needed.
+  int qtArgc = 1;
+  std::unique_ptr<QCoreApplication> application;
+  if (line.options.pdf) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    application = std::make_unique<QGuiApplication>(qtArgc, argv);
+  } else {
+    application = std::make_unique<QCoreApplication>(qtArgc, argv);
+  }
+  QCoreApplication::setApplicationName(QStringLiteral("tarvo-genera"));
+  return RunGenera(line.options);
+}

@@ -1,0 +1,341 @@
+// tarvo-genera run as a game master runs it: the real program, in a folder
+// of the test's own, its sheets read back byte for byte.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "tests/FileBytes.h"
+#include "tests/PdfTools.h"
+#include "tests/TempFolder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const QString kRules = QStringLiteral(TARVO_GENERA_TEST_DATA "/genera.rul");
+
+struct Outcome {
+  int status = -1;
+  std::string out, err;
+};
+
+// Every file and folder under `root`, with the bytes of each file.
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+  std::map<std::string, std::string> entries;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    entries[fs::relative(entry.path(), root).string()] =
+        entry.is_directory() ? "<cartella>" : ReadBytes(entry.path());
+  }
+  return entries;
+}
+
+// The line of `sheet` that starts with `key` and a space, without its key.
+std::string Value(const std::string& sheet, const std::string& key) {
+  const std::string start = "\r\n" + key + " ";
+  const size_t at = sheet.find(start);
+  if (at == std::string::npos) return "<nessuna riga " + key + ">";
+  const size_t from = at + start.size();
+  return sheet.substr(from, sheet.find("\r\n", from) - from);
+}
+
+class GeneraTest : public ::testing::Test {
+ protected:
+  // Runs tarvo-genera in the test's folder, with the test's rules unless the
+  // arguments name others, a home of its own and no display.
+  Outcome Genera(QStringList arguments, bool withRules = true,
+                 const std::map<QString, QString>& environment = {}) {
+    if (withRules) arguments.prepend(kRules), arguments.prepend(QStringLiteral("--regole"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(QStringLiteral("HOME"), QString::fromStdString(m_home.string()));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString((m_home / "dati").string()));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+    for (const auto& [name, value] : environment) env.insert(name, value);
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(QString::fromStdString(m_work.string()));
+    process.start(QStringLiteral(TARVO_GENERA_PROGRAM), arguments);
+    Outcome run;
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
+      ADD_FAILURE() << "tarvo-genera did not end: " << process.errorString().toStdString();
+      return run;
+    }
+    run.status = process.exitCode();
+    run.out = process.readAllStandardOutput().toStdString();
+    run.err = process.readAllStandardError().toStdString();
+    return run;
+  }
+
+  std::string Sheet(const std::string& name) const { return ReadBytes(m_work / name); }
+
+  CTempFolder m_folder;
+  fs::path m_work = m_folder / "lavoro";
+  fs::path m_home = m_folder / "casa";
+
+  void SetUp() override {
+    fs::create_directories(m_work);
+    fs::create_directories(m_home);
+  }
+};
+
+TEST_F(GeneraTest, ASeedGivesTheSameBytesEveryTime) {
+  const QStringList batch = {"--numero", "3", "--seme", "7", "--tasca", "corda"};
+  ASSERT_EQ(Genera(batch + QStringList{"--cartella", "a"}).status, 0);
+  ASSERT_EQ(Genera(batch + QStringList{"--cartella", "b"}).status, 0);
+  const auto a = Snapshot(m_work / "a");
+  ASSERT_EQ(a.size(), 3u);
+  EXPECT_EQ(a, Snapshot(m_work / "b"));
+
+  // Standard output gets the same sheets, one after another.
+  const Outcome out = Genera(batch + QStringList{"--cartella", "-"});
+  EXPECT_EQ(out.status, 0);
+  EXPECT_EQ(out.out,
+            a.at("Personaggio 1.pg") + a.at("Personaggio 2.pg") + a.at("Personaggio 3.pg"));
+  EXPECT_EQ(out.err, "");
+
+  // Another seed, other characters.
+  ASSERT_EQ(Genera({"--numero", "3", "--seme", "8", "--tasca", "corda", "--cartella", "c"}).status,
+            0);
+  EXPECT_NE(a, Snapshot(m_work / "c"));
+
+  // Without a seed the clock gives one, and says it; given back, it makes
+  // the same batch.
+  const Outcome clock = Genera({"--numero", "2", "--cartella", "d"});
+  ASSERT_EQ(clock.status, 0);
+  ASSERT_EQ(clock.err.rfind("seme: ", 0), 0u) << clock.err;
+  ASSERT_EQ(clock.err.back(), '\n');
+  const QString seed = QString::fromStdString(clock.err.substr(6, clock.err.size() - 7));
+  ASSERT_EQ(Genera({"--numero", "2", "--cartella", "e", "--seme", seed}).status, 0);
+  EXPECT_EQ(Snapshot(m_work / "d"), Snapshot(m_work / "e"));
+}
+
+// A fixed seed and small rules give the stored sheets, byte for byte: the
+// random race and archetype, the rolls, the purchases, the sheet. The first
+// bandit is a poor bard who can pay for the dagger only.
+TEST_F(GeneraTest, GoldenSheets) {
+  const Outcome run =
+      Genera({"--seme", "20261207", "--numero", "2", "--nome", "Bandito {n}", "--destra", "pugnale",
+              "--addosso", "GIACO", "--tasca", "Tè", "--cartella", "banditi"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err,
+            "tarvo-genera: Bandito 1: niente Giaco addosso (costa 6, ha 1 monete)\n"
+            "tarvo-genera: Bandito 1: niente Tè nella tasca 1 (costa 2, ha 1 monete)\n");
+  const fs::path golden = TARVO_GENERA_TEST_DATA "/golden";
+  EXPECT_EQ(Snapshot(m_work / "banditi"), Snapshot(golden));
+}
+
+TEST_F(GeneraTest, EveryOptionReachesTheSheet) {
+  const Outcome run = Genera({"--razza",     "nano delle PROFONDITÀ",
+                              "--archetipo", "ladro",
+                              "--archetipo", "Guerriero",
+                              "--archetipo", "ladro",
+                              "--sesso",     "f",
+                              "--mano",      "Sinistra",
+                              "--destra",    "spada",
+                              "--sinistra",  "scudo",
+                              "--addosso",   "giaco",
+                              "--tasca",     "corda",
+                              "--tasca",     "tè",
+                              "--nome",      "Gilda {n}ª",
+                              "--numero",    "12",
+                              "--seme",      "1",
+                              "--cartella",  "gilda/nuova"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  ASSERT_EQ(Snapshot(m_work / "gilda/nuova").size(), 12u);
+  for (int n : {1, 12}) {
+    const std::string number = std::to_string(n);
+    const std::string sheet = Sheet("gilda/nuova/Gilda " + number + "\xC2\xAA.pg");
+    EXPECT_EQ(Value(sheet, "NOME"), "Gilda " + number + "\xAA");  // Windows-1252
+    EXPECT_EQ(Value(sheet, "RAZZA"), "Nano delle Profondit\xE0");
+    EXPECT_EQ(Value(sheet, "ARCHETIPO"), "Ladro/Guerriero/Ladro");
+    EXPECT_EQ(Value(sheet, "SESSO"), "Femminile");
+    EXPECT_EQ(Value(sheet, "Dominante"), "Mancino");
+    EXPECT_EQ(Value(sheet, "DES"), "10");
+    // The exact name wins over one that differs only in case.
+    EXPECT_EQ(Value(sheet, "Destra.NOME"), "Spada");
+    EXPECT_EQ(Value(sheet, "Sinistra.NOME"), "Scudo");
+    EXPECT_EQ(Value(sheet, "Addosso.NOME"), "Giaco");
+    EXPECT_EQ(Value(sheet, "Armatura"), "2");
+    EXPECT_EQ(Value(sheet, "Tasca0.NOME"), "Corda");
+    EXPECT_EQ(Value(sheet, "Tasca1.NOME"), "T\xE8");
+    EXPECT_EQ(Value(sheet, "Tasca2.NOME"), "<Nulla>");
+  }
+  const Outcome upper = Genera({"--destra", "SPADA", "--cartella", "maiuscole", "--seme", "1"});
+  ASSERT_EQ(upper.status, 0) << upper.err;
+  EXPECT_EQ(Value(Sheet("maiuscole/Personaggio 1.pg"), "Destra.TIPO"), "FOR");
+
+  // Both hands where the third characteristic allows them, the right one
+  // with a warning where it does not.
+  ASSERT_EQ(Genera({"--razza", "Elfo Silvano", "--mano", "entrambe", "--cartella", "e"})
+                .err.find("tarvo-genera: "),
+            std::string::npos);
+  EXPECT_EQ(Value(Sheet("e/Personaggio 1.pg"), "Dominante"), "Ambidestro");
+  const Outcome dwarves = Genera({"--razza", "Nano delle Profondità", "--mano", "entrambe",
+                                  "--numero", "2", "--seme", "3", "--cartella", "n"});
+  EXPECT_EQ(dwarves.status, 0);
+  EXPECT_EQ(dwarves.err,
+            "tarvo-genera: Personaggio 1: Destrezza 10, sotto 16: non può usare entrambe le mani, "
+            "usa la destra\n"
+            "tarvo-genera: Personaggio 2: Destrezza 10, sotto 16: non può usare entrambe le mani, "
+            "usa la destra\n");
+  EXPECT_EQ(Value(Sheet("n/Personaggio 2.pg"), "Dominante"), "Mandestro");
+
+  // A name made safe for a file keeps its own text on the sheet.
+  ASSERT_EQ(Genera({"--nome", "../a/b:c {n}?", "--cartella", "f"}).status, 0);
+  EXPECT_EQ(Value(Sheet("f/_._a_b_c 1_.pg"), "NOME"), "../a/b:c 1?");
+}
+
+TEST_F(GeneraTest, ARefusedPurchaseWarnsAndIsSkipped) {
+  // A bard's money is one die: the golden lute costs 500.
+  const Outcome run = Genera({"--archetipo", "Bardo", "--destra", "liuto DORATO", "--tasca",
+                              "Corda", "--seme", "5", "--numero", "2", "--cartella", "-"});
+  EXPECT_EQ(run.status, 0);
+  const std::string first = run.out.substr(0, run.out.size() / 2);
+  const std::string money = Value(first, "Monete");
+  EXPECT_EQ(run.err.substr(0, run.err.find('\n') + 1),
+            "tarvo-genera: Personaggio 1: niente Liuto dorato nella mano destra (costa 500, ha " +
+                std::to_string(std::stoi(money) + 1) + " monete)\n");
+  EXPECT_NE(run.err.find("tarvo-genera: Personaggio 2: niente Liuto dorato"), std::string::npos);
+  EXPECT_EQ(Value(first, "Destra.NOME"), "<Nulla>");
+  EXPECT_EQ(Value(first, "Tasca0.NOME"), "Corda");
+}
+
+struct BadInput {
+  QStringList arguments;
+  int status;
+  const char* says;  // part of the one line on standard error
+};
+
+TEST_F(GeneraTest, BadInputSaysOneLineAndWritesNothing) {
+  WriteBytes(m_work / "file", "non una cartella");
+  WriteBytes(m_work / "norace.rul", "0\r\n0\r\n0\r\n1\r\nX\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+  fs::create_directory(m_work / "piena");
+  WriteBytes(m_work / "piena/Personaggio 2.pg", "vecchia");
+  const std::vector<BadInput> cases = {
+      {{"--razza", "Troll"},
+       2,
+       "razza sconosciuta: \"Troll\"; le razze sono: Umano, Elfo Silvano, Nano delle Profondità"},
+      {{"--archetipo", "Mago"},
+       2,
+       "archetipo sconosciuto: \"Mago\"; gli archetipi sono: Guerriero"},
+      {{"--archetipo", "Bardo", "--archetipo", "Bardo", "--archetipo", "Bardo", "--archetipo",
+        "Bardo"},
+       2,
+       "al massimo tre archetipi, non 4"},
+      {{"--tasca", "corda", "--tasca", "Arpa"}, 2, "oggetto sconosciuto per --tasca: \"Arpa\""},
+      {{"--numero", "0"}, 2, "--numero vuole un numero da 1 a 10000, non \"0\""},
+      {{"--numero", "10001"}, 2, "--numero vuole un numero da 1 a 10000"},
+      {{"--numero", "3x"}, 2, "--numero vuole un numero da 1 a 10000"},
+      {{"--seme", "-1"}, 2, "--seme vuole un numero da 0 a 4294967295, non \"-1\""},
+      {{"--seme", "4294967296"}, 2, "--seme vuole un numero da 0 a 4294967295"},
+      {{"--sesso", "x"}, 2, "--sesso vuole m o f"},
+      {{"--mano", "ambedue"}, 2, "--mano vuole destra, sinistra o entrambe"},
+      {{"--pippo"}, 2, "opzione sconosciuta: --pippo"},
+      {{"--numero"}, 2, "manca il valore dopo --numero"},
+      {{"--nome", "--numero", "3"}, 2, "manca il valore dopo --nome"},
+      {{"--razza", "Umano", "--razza", "Nano"}, 2, "--razza si può dare una volta sola"},
+      {{"avanzo"}, 2, "argomento inatteso: \"avanzo\""},
+      {{"--nome", "a\nb {n}"}, 2, "il nome non può contenere caratteri di controllo"},
+      {{"--tasca", "a", "--tasca", "a", "--tasca", "a", "--tasca", "a",
+        "--tasca", "a", "--tasca", "a", "--tasca", "a", "--tasca", "a",
+        "--tasca", "a", "--tasca", "a", "--tasca", "a"},
+       2,
+       "al massimo 10 tasche, non 11"},
+      {{"--nome", "Bandito", "--numero", "2"},
+       2,
+       "due personaggi avrebbero lo stesso file \"Bandito.pg\""},
+      {{"--pdf", "--cartella", "-"}, 2, "--pdf scrive file in una cartella"},
+      {{"--regole", "manca.rul"}, 1, "manca.rul\" non esiste"},
+      {{"--regole", "norace.rul"}, 1, "non hanno razze"},
+      {{"--cartella", "file"}, 1, "/file\" non è una cartella"},
+      {{"--cartella", "file/sotto"},
+       1,
+       "non si può creare: una parte del percorso non è una cartella"},
+      {{"--numero", "3", "--cartella", "piena"},
+       1,
+       "piena/Personaggio 2.pg\" esiste già: non si scrive nulla; --sovrascrivi lo sostituisce"},
+  };
+  const auto before = Snapshot(m_work);
+  for (const BadInput& bad : cases) {
+    const QString line = bad.arguments.join(' ');
+    const bool ownRules = bad.arguments.contains("--regole");
+    QStringList arguments = bad.arguments;
+    if (!arguments.contains("--cartella"))
+      arguments = QStringList{"--cartella", "nuova"} + arguments;
+    const Outcome run = Genera(arguments, !ownRules);
+    EXPECT_EQ(run.status, bad.status) << line.toStdString();
+    EXPECT_EQ(run.out, "") << line.toStdString();
+    EXPECT_EQ(run.err.rfind("tarvo-genera: ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find(bad.says), std::string::npos) << line.toStdString() << "\n" << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(Snapshot(m_work), before) << line.toStdString();
+  }
+}
+
+TEST_F(GeneraTest, ReplacingNeedsToBeAskedFor) {
+  WriteBytes(m_work / "Personaggio 1.pg", "vecchia scheda");
+  ASSERT_EQ(Genera({"--seme", "4"}).status, 1);
+  EXPECT_EQ(Sheet("Personaggio 1.pg"), "vecchia scheda");
+
+  const Outcome run = Genera({"--seme", "4", "--numero", "2", "--sovrascrivi"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_EQ(Genera({"--seme", "4", "--numero", "2", "--cartella", "nuova"}).status, 0);
+  EXPECT_EQ(Sheet("Personaggio 1.pg"), Sheet("nuova/Personaggio 1.pg"));
+  EXPECT_EQ(Sheet("Personaggio 2.pg"), Sheet("nuova/Personaggio 2.pg"));
+  EXPECT_EQ(Snapshot(m_work).size(), 5u);  // no temporary file left beside them
+}
+
+// A disk that fills in the middle of a batch: the sheets before stay whole,
+// the one that did not fit is not there, and the line says so.
+TEST_F(GeneraTest, AFailedWriteKeepsTheSheetsBefore) {
+  const fs::path disk = m_work / "disco";
+  fs::create_directory(disk);
+  if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k") != 0)
+    GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+  const Outcome run = Genera({"--seme", "9", "--numero", "100", "--cartella", "disco"});
+  const auto written = Snapshot(disk);
+  ASSERT_EQ(Genera({"--seme", "9", "--numero", "100", "--cartella", "tutte"}).status, 0);
+  umount2(disk.c_str(), MNT_DETACH);
+
+  EXPECT_EQ(run.status, 1);
+  ASSERT_GT(written.size(), 1u);
+  ASSERT_LT(written.size(), 100u);
+  const std::string next = "Personaggio " + std::to_string(written.size() + 1) + ".pg";
+  EXPECT_EQ(run.err, "tarvo-genera: impossibile scrivere il file \"" + (disk / next).string() +
+                         "\": spazio su disco esaurito (i " + std::to_string(written.size()) +
+                         " personaggi prima restano scritti)\n");
+  for (const auto& [name, bytes] : written) EXPECT_EQ(bytes, Sheet("tutte/" + name)) << name;
+}
+
+// The printable sheet is drawn offscreen whatever the environment asks for.
+TEST_F(GeneraTest, PdfNeedsNoDisplay) {
+  const Outcome run = Genera({"--pdf", "--nome", "Àlda", "--cartella", "stampa"}, true,
+                             {{"QT_QPA_PLATFORM", "xcb"}});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const QString pdf = QString::fromStdString((m_work / "stampa/Àlda.pdf").string());
+  EXPECT_TRUE(PdfLayoutText(pdf).contains(QStringLiteral("Àlda")));
+  EXPECT_EQ(Value(Sheet("stampa/Àlda.pg"), "NOME"), "\xC0lda");
+}
+
+TEST_F(GeneraTest, HelpAndVersion) {
+  const Outcome help = Genera({"--help"}, false);
+  EXPECT_EQ(help.status, 0);
+  for (const char* option : {"--regole", "--razza", "--archetipo", "--sesso", "--mano", "--destra",
+                             "--sinistra", "--addosso", "--tasca", "--nome", "--numero",
+                             "--cartella", "--seme", "--stdout", "--sovrascrivi", "--pdf"})
+    EXPECT_NE(help.out.find(std::string("  ") + option + " "), std::string::npos) << option;
+  const Outcome version = Genera({"--version"}, false);
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("tarvo-genera (TARVO) " TARVO_VERSION " (Qt ", 0), 0u) << version.out;
+}
+
+}  // namespace
