@@ -10,28 +10,42 @@ int PocketsInUse(const CRules& rules) { return std::clamp(rules.m_nPockets, 0, M
 
 namespace {
 
-// Builds the sheet line by line; every line ends with CR LF.
+// Builds the sheet line by line; every line ends with CR LF. Pieces are
+// appended where they go, without texts of their own in between.
 class CSheetBuilder {
  public:
-  void Line(std::string_view text) {
-    m_text += text;
-    m_text += "\r\n";
-  }
-  void Line(std::string_view key, std::string_view value) {
-    m_text += key;
-    m_text += ' ';
-    m_text += value;
-    m_text += "\r\n";
-  }
-  void Line(std::string_view key, int value) { Line(key, FormatNumber(value)); }
+  CSheetBuilder() { m_text.reserve(4096); }
 
-  // The five lines of one item, each key preceded by `prefix`.
-  void Item(const std::string& prefix, const CItem& item) {
-    Line(prefix + "NOME", item.GetName());
-    Line(prefix + "TIPO", item.GetType());
-    Line(prefix + "POTENZA", item.m_nPotenza);
-    Line(prefix + "BONUS", item.m_nBonus);
-    Line(prefix + "MOD", item.m_nMod);
+  void Line(std::string_view text) { m_text.append(text).append("\r\n"); }
+  void Line(std::string_view key, std::string_view value) {
+    m_text.append(key).append(1, ' ').append(value).append("\r\n");
+  }
+  void Line(std::string_view key, int value) {
+    m_text.append(key).append(1, ' ');
+    AppendNumber(m_text, value);
+    m_text.append("\r\n");
+  }
+
+  // The five lines of one item, each key preceded by `place` and, when it is
+  // not negative, by `number` (the pocket's), then by a dot.
+  void Item(std::string_view place, int number, const CItem& item) {
+    std::string head(place);
+    if (number >= 0) AppendNumber(head, number);
+    head += '.';
+    const auto key = [&](std::string_view name) {
+      m_text.append(head).append(name).append(1, ' ');
+    };
+    key("NOME");
+    m_text.append(item.m_strName).append("\r\n");
+    key("TIPO");
+    m_text.append(item.m_strType).append("\r\n");
+    for (const auto& [name, value] : {std::pair<std::string_view, int>{"POTENZA", item.m_nPotenza},
+                                      {"BONUS", item.m_nBonus},
+                                      {"MOD", item.m_nMod}}) {
+      key(name);
+      AppendNumber(m_text, value);
+      m_text.append("\r\n");
+    }
   }
 
   std::string m_text;
@@ -59,7 +73,7 @@ std::string CCharacter::SheetText(const CRules& rules) const {
 
   sheet.Line("- Caratteristiche -");
   for (int c = 0; c < rules.CharacteristicsInUse(); ++c)
-    sheet.Line(rules.GetCharKey(c), m_aStats[c].m_nValue);
+    sheet.Line(rules.m_aCharKey[c], m_aStats[c].m_nValue);
   sheet.Line(".");
 
   sheet.Line("- Punteggi -");
@@ -85,17 +99,16 @@ std::string CCharacter::SheetText(const CRules& rules) const {
       sheet.Line(".");
       base = rules.m_aSkillBase[s];
     }
-    sheet.Line(rules.GetSkillSheetName(s), m_aSkills[s].m_nValue);
+    sheet.Line(rules.m_aSkillSheetName[s], m_aSkills[s].m_nValue);
   }
   sheet.Line(".");
 
   sheet.Line("- Equipaggiamento -");
-  sheet.Item("Destra.", m_itemRight);
-  sheet.Item("Sinistra.", m_itemLeft);
-  sheet.Item("Addosso.", m_itemWorn);
+  sheet.Item("Destra", -1, m_itemRight);
+  sheet.Item("Sinistra", -1, m_itemLeft);
+  sheet.Item("Addosso", -1, m_itemWorn);
   sheet.Line(".");
-  for (int p = 0; p < PocketsInUse(rules); ++p)
-    sheet.Item("Tasca" + FormatNumber(p) + ".", m_aPockets[p]);
+  for (int p = 0; p < PocketsInUse(rules); ++p) sheet.Item("Tasca", p, m_aPockets[p]);
   return std::move(sheet.m_text);
 }
 

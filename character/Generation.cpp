@@ -148,11 +148,11 @@ void ApplyEquipmentEffects(CCharacter& character, const CRules& rules) {
   static constexpr const char* SHIELD_PENALTIES[] = {"light",  "craft", "acrobat",
                                                      "sneack", "music", "range"};
   for (const CItem* item : {&character.m_itemRight, &character.m_itemLeft, &character.m_itemWorn}) {
-    const std::string type = FoldCase(item->GetType());
-    if (type == "armor") {
+    const std::string_view type = item->m_strType;
+    if (EqualFolded(type, "armor")) {
       // A later armour replaces an earlier one; armour does not add up.
       character.m_nArmour = item->m_nPotenza;
-    } else if (type == "shield") {
+    } else if (EqualFolded(type, "shield")) {
       if (int* modifier = SkillModifier(character, rules.FindSkill("shield")))
         AddModifier(*modifier, item->m_nMod);
       for (const char* key : SHIELD_PENALTIES) {

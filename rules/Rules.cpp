@@ -54,6 +54,16 @@ const char* ParseSignedDigits(const char* at, const char* end, int& value) {
 
 }  // namespace
 
+bool EqualFolded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
+    const char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
+    if (x != y) return false;
+  }
+  return true;
+}
+
 int ParseNumber(std::string_view text) {
   const char* at = text.data();
   const char* end = at + text.size();
@@ -63,7 +73,17 @@ int ParseNumber(std::string_view text) {
   return value;
 }
 
-std::string FormatNumber(int value) { return std::to_string(value); }
+std::string FormatNumber(int value) {
+  std::string text;
+  AppendNumber(text, value);
+  return text;
+}
+
+void AppendNumber(std::string& text, int value) {
+  char digits[16];
+  const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
+  text.append(digits, static_cast<size_t>(end.ptr - digits));
+}
 
 namespace {
 
@@ -441,9 +461,8 @@ bool CRules::Save(const char* path, std::string* error) const {
 namespace {
 
 int FindKey(const std::string* keys, int count, std::string_view key) {
-  const std::string folded = FoldCase(key);
   for (int i = 0; i < count; ++i) {
-    if (FoldCase(keys[i]) == folded) return i;
+    if (EqualFolded(keys[i], key)) return i;
   }
   return -1;
 }

@@ -106,6 +106,8 @@ class CRules {
 
 // Lower-cases A-Z and leaves every other byte as it is.
 std::string FoldCase(std::string_view text);
+// FoldCase(a) == FoldCase(b), without making either.
+bool EqualFolded(std::string_view a, std::string_view b);
 
 // Reads a number as the C runtime's atoi does (leading white space, optional
 // sign, digits up to the first other character, 0 without digits), except that
@@ -114,3 +116,5 @@ int ParseNumber(std::string_view text);
 
 // A number in decimal: optional minus sign, no leading zeros.
 std::string FormatNumber(int value);
+// Appends FormatNumber(value) to `text`.
+void AppendNumber(std::string& text, int value);

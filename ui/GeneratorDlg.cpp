@@ -15,7 +15,6 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 
 #include "character/Dice.h"
@@ -100,13 +99,6 @@ QPixmap LoadPng(const QString& path) {
   QImageReader reader(path, "png");
   reader.setAutoDetectImageFormat(false);
   return QPixmap::fromImage(reader.read());
-}
-
-// Appends `value` in decimal: a minus sign when negative, no leading zeros.
-void AppendNumber(std::string& text, int value) {
-  char digits[16];
-  const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
-  text.append(digits, end.ptr);
 }
 
 // A total shown on the form: beyond the 32-bit range it stops at the nearest
