@@ -177,19 +177,22 @@ bool PlanBatch(const CGeneraOptions& options, const CRules& rules, const std::st
   return true;
 }
 
-std::string CharacterName(const CBatchPlan& plan, int n) {
+namespace {
+
+// A pattern cut at its "{n}" into `pieces`, put together again with `n`.
+std::string WithNumber(const std::vector<std::string>& pieces, int n) {
   const std::string number = std::to_string(n);
-  std::string name = plan.namePieces.front();
-  for (size_t i = 1; i < plan.namePieces.size(); ++i)
-    name.append(number).append(plan.namePieces[i]);
-  return name;
+  std::string text = pieces.front();
+  for (size_t i = 1; i < pieces.size(); ++i) text.append(number).append(pieces[i]);
+  return text;
 }
 
+}  // namespace
+
+std::string CharacterName(const CBatchPlan& plan, int n) { return WithNumber(plan.namePieces, n); }
+
 std::string FileBaseName(const CBatchPlan& plan, int n) {
-  const std::string number = std::to_string(n);
-  std::string name = plan.filePieces.front();
-  for (size_t i = 1; i < plan.filePieces.size(); ++i)
-    name.append(number).append(plan.filePieces[i]);
+  std::string name = WithNumber(plan.filePieces, n);
   if (name.size() > MAX_FILE_BASE) {
     // Cut between two characters of UTF-8, never inside one.
     size_t cut = MAX_FILE_BASE;
