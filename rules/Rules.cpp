@@ -15,62 +15,44 @@
 
 namespace fs = std::filesystem;
 
-std::string FoldCase(std::string_view text) {
-  std::string folded(text);
-  for (char& ch : folded) {
-    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-  }
-  return folded;
-}
-
 namespace {
 
-// The C locale's white space, as atoi skips it; `newline` says whether LF
-// counts (within one line it cannot occur).
-bool IsBlank(char ch, bool newline) {
-  return ch == ' ' || ch == '\t' || ch == '\v' || ch == '\f' || ch == '\r' ||
-         (newline && ch == '\n');
-}
-
-// Reads an optional sign and the digits after it from `at`, stopping at the
-// first other character; returns where it stopped. A value beyond the 32-bit
-// range reads as the nearest 32-bit value.
-const char* ParseSignedDigits(const char* at, const char* end, int& value) {
-  bool negative = false;
-  if (at < end && (*at == '+' || *at == '-')) {
-    negative = *at == '-';
-    ++at;
-  }
-  // Accumulate the magnitude, stopping growth once it is beyond any int.
-  constexpr std::int64_t limit = std::int64_t{INT_MAX} + 1;
-  std::int64_t magnitude = 0;
-  for (; at < end && *at >= '0' && *at <= '9'; ++at) {
-    if (magnitude <= limit) magnitude = magnitude * 10 + (*at - '0');
-  }
-  const std::int64_t signedValue = negative ? -magnitude : magnitude;
-  value = static_cast<int>(std::clamp<std::int64_t>(signedValue, INT_MIN, INT_MAX));
-  return at;
-}
+// A-Z lower-cased, every other byte as it is.
+char FoldByte(char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; }
 
 }  // namespace
+
+std::string FoldCase(std::string_view text) {
+  std::string folded(text);
+  for (char& ch : folded) ch = FoldByte(ch);
+  return folded;
+}
 
 bool EqualFolded(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    const char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-    const char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
-    if (x != y) return false;
+    if (FoldByte(a[i]) != FoldByte(b[i])) return false;
   }
   return true;
 }
 
 int ParseNumber(std::string_view text) {
-  const char* at = text.data();
-  const char* end = at + text.size();
-  while (at < end && IsBlank(*at, true)) ++at;
-  int value = 0;
-  ParseSignedDigits(at, end, value);
-  return value;
+  size_t i = 0;
+  // The C locale's white space, as atoi skips it.
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  // Accumulate the magnitude, stopping growth once it is beyond any int.
+  constexpr std::int64_t limit = std::int64_t{INT_MAX} + 1;
+  std::int64_t magnitude = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    if (magnitude <= limit) magnitude = magnitude * 10 + (text[i] - '0');
+  }
+  const std::int64_t value = negative ? -magnitude : magnitude;
+  return static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
 }
 
 std::string FormatNumber(int value) {
