@@ -28,3 +28,7 @@ inline constexpr int SaturateToInt(std::int64_t value) {
   if (value < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
   return static_cast<int>(value);
 }
+
+// a + b, stopping at the edge of the 32-bit range: the totals the form and
+// the printable sheet show.
+inline constexpr int AddSaturating(int a, int b) { return SaturateToInt(std::int64_t{a} + b); }

@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdint>
 #include <string_view>
 
 #include "character/Dice.h"
@@ -66,9 +65,6 @@ QString Shown(std::string_view bytes) {
 
 QString Number(int value) { return QString::fromStdString(FormatNumber(value)); }
 
-// A total as the form shows it: beyond the 32-bit range it stops at the edge.
-int Sum(int a, int b) { return SaturateToInt(std::int64_t{a} + b); }
-
 QString DisplayName(const CCharacter& character) {
   const QString name = Shown(character.m_strName);
   return name.trimmed().isEmpty() ? QStringLiteral("Senza nome") : name;
@@ -105,7 +101,8 @@ SheetTexts MakeTexts(const SheetContent& content) {
   for (int c = 0; c < characteristics; ++c) {
     const CStatValue& stat = ch.m_aStats[c];
     texts.stats.push_back({Shown(rules.GetCharLabel(c)), Number(stat.m_nValue),
-                           Number(stat.m_nModifier), Number(Sum(stat.m_nValue, stat.m_nModifier))});
+                           Number(stat.m_nModifier),
+                           Number(AddSaturating(stat.m_nValue, stat.m_nModifier))});
   }
 
   texts.scores = {{
@@ -129,10 +126,10 @@ SheetTexts MakeTexts(const SheetContent& content) {
       const bool hasBase = base >= 0 && base < characteristics;
       if (c < characteristics ? base != c : hasBase) continue;
       const CSkillValue& skill = ch.m_aSkills[s];
-      const int total = Sum(skill.m_nValue, skill.m_nModifier);
+      const int total = AddSaturating(skill.m_nValue, skill.m_nModifier);
       group.skills.push_back({Shown(rules.GetSkillLabel(s)), Number(skill.m_nValue),
                               Number(skill.m_nModifier), Number(total),
-                              Number(Sum(total, SkillBaseValue(ch, rules, s)))});
+                              Number(AddSaturating(total, SkillBaseValue(ch, rules, s)))});
     }
     if (!group.skills.empty()) texts.groups.push_back(std::move(group));
   }

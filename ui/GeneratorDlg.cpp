@@ -15,7 +15,6 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <algorithm>
-#include <cstdint>
 
 #include "character/Dice.h"
 #include "print/PrintableSheet.h"
@@ -100,10 +99,6 @@ QPixmap LoadPng(const QString& path) {
   reader.setAutoDetectImageFormat(false);
   return QPixmap::fromImage(reader.read());
 }
-
-// A total shown on the form: beyond the 32-bit range it stops at the nearest
-// 32-bit value, as every other sum of the game does.
-int AddSaturating(int a, int b) { return SaturateToInt(std::int64_t{a} + b); }
 
 // Whether the template makes list `id` a sorted one.
 bool IsSorted(int id) {
