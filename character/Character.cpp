@@ -8,6 +8,15 @@
 
 int PocketsInUse(const CRules& rules) { return std::clamp(rules.m_nPockets, 0, MAX_POCKETS); }
 
+std::string JoinArchetypes(const std::vector<std::string>& names) {
+  std::string text;
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) text += '/';
+    text += names[i];
+  }
+  return text;
+}
+
 namespace {
 
 // Builds the sheet line by line; every line ends with CR LF. Pieces are

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "rules/Records.h"
 #include "rules/Rules.h"
@@ -15,6 +16,10 @@ inline constexpr int AMBIDEXTERITY_MIN = 16;
 // The pockets a character uses: the rules' pocket count, kept within 0 and the
 // capacity of the pocket array.
 int PocketsInUse(const CRules& rules);
+
+// The archetype text of a character, m_strArchetype: the names of the
+// archetypes in use, in order, joined by "/".
+std::string JoinArchetypes(const std::vector<std::string>& names);
 
 class CCharacter {
  public:

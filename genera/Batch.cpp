@@ -233,12 +233,9 @@ void MakeCharacter(const CBatchPlan& plan, int n, CCharacter& character,
 
   character.m_strRace = rules.m_aRaces[race].GetName();
   archetypeNames.clear();
-  character.m_strArchetype.clear();
-  for (int k = 0; k < inUse; ++k) {
+  for (int k = 0; k < inUse; ++k)
     archetypeNames.push_back(rules.m_aArchetypes[archetypes[k]].GetName());
-    if (k > 0) character.m_strArchetype += '/';
-    character.m_strArchetype += archetypeNames.back();
-  }
+  character.m_strArchetype = JoinArchetypes(archetypeNames);
   character.m_bMale = plan.male;
   character.m_nHand = plan.hand;
   // Both hands need the third characteristic at AMBIDEXTERITY_MIN or more;

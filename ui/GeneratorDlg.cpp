@@ -558,11 +558,7 @@ std::vector<std::string> CGeneratorDlg::TakeIdentityFromForm() {
   if (m_btnUseArchetype3.GetCheck()) {
     archetypes.push_back(m_cbArchetype3.GetLBText(m_cbArchetype3.GetCurSel()));
   }
-  // Appended piece by piece: at -O3, GCC 12 gives a false -Wrestrict warning
-  // on const char* + std::string&&.
-  std::string joined = archetypes.front();
-  for (size_t i = 1; i < archetypes.size(); ++i) joined.append("/").append(archetypes[i]);
-  m_character.m_strArchetype = joined;
+  m_character.m_strArchetype = JoinArchetypes(archetypes);
   m_character.m_strRace = m_cbRace.GetLBText(m_cbRace.GetCurSel());
   m_character.m_bMale = m_btnMale.GetCheck() ? 1 : 0;
   const bool right = m_btnRightHanded.GetCheck();
