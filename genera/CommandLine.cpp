@@ -4,6 +4,7 @@
 #include <QList>
 
 #include "app/Build.h"
+#include "app/Console.h"
 #include "rules/Records.h"
 
 namespace {
@@ -130,13 +131,8 @@ CGeneraCommandLine ParseGeneraCommandLine(const QStringList& arguments) {
 
   if (!parser.parse(arguments)) {
     const QString hint = QStringLiteral(" (tarvo-genera --help per l'uso)");
-    const QStringList unknown = parser.unknownOptionNames();
-    if (!unknown.isEmpty()) {
-      const QString& option = unknown.front();
-      return fail(
-          QStringLiteral("opzione sconosciuta: %1%2%3")
-              .arg(option.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), option, hint));
-    }
+    const QString unknown = UnknownOptionError(parser);
+    if (!unknown.isEmpty()) return fail(unknown + hint);
     for (const QString& argument : arguments.mid(1)) {
       for (const QCommandLineOption& flag : {help, version, toStdout, overwrite, pdf}) {
         if (argument.startsWith(QStringLiteral("--") + flag.names().back() + QLatin1Char('=')))

@@ -1,17 +1,16 @@
 #include "genera/Genera.h"
 
 #include <QFile>
-#include <cstdio>
 #include <memory>
 #include <string>
 
+#include "app/Console.h"
 #include "app/RulesLocation.h"
 #include "genera/Batch.h"
 #include "rules/Rules.h"
 
 void SayOnStandardError(const QString& text, bool bare) {
-  const QString line = (bare ? text : QStringLiteral("tarvo-genera: ") + text) + QLatin1Char('\n');
-  std::fputs(line.toLocal8Bit().constData(), stderr);
+  WriteText(stderr, (bare ? text : QStringLiteral("tarvo-genera: ") + text) + QLatin1Char('\n'));
 }
 
 int RunGenera(const CGeneraOptions& options) {

@@ -1,9 +1,9 @@
 // tarvo-genera: many Velmor characters at once, from the command line.
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <cstdio>
 #include <memory>
 
+#include "app/Console.h"
 #include "genera/CommandLine.h"
 #include "genera/Genera.h"
 
@@ -14,10 +14,10 @@ int main(int argc, char* argv[]) {
   const CGeneraCommandLine line = ParseGeneraCommandLine(arguments);
   switch (line.action) {
     case CGeneraCommandLine::Action::Help:
-      std::fputs(GeneraUsage().toLocal8Bit().constData(), stdout);
+      WriteText(stdout, GeneraUsage());
       return 0;
     case CGeneraCommandLine::Action::Version:
-      std::fputs(GeneraVersion().toLocal8Bit().constData(), stdout);
+      WriteText(stdout, GeneraVersion());
       return 0;
     case CGeneraCommandLine::Action::Error:
       SayOnStandardError(line.error);

@@ -9,9 +9,9 @@
 #include <QLocale>
 #include <QTimer>
 #include <QTranslator>
-#include <cstdio>
 
 #include "app/Build.h"
+#include "app/Console.h"
 #include "app/RulesLocation.h"
 #include "res/resource.h"
 #include "ui/Controls.h"
@@ -38,11 +38,6 @@ const char* const kUsage =
     "     (di solito ~/.local/share/tarvo);\n"
     "  3. le regole installate, che al primo avvio diventano la copia del giocatore.\n";
 
-void Print(std::FILE* stream, const QString& text) {
-  std::fputs(text.toLocal8Bit().constData(), stream);
-  std::fflush(stream);
-}
-
 // Set only by the tests of the installed program and the start-up benchmark,
 // so that a start can be proved and timed from outside and nothing waits for
 // a person: once the form shows its first rolls and has been painted, the
@@ -65,9 +60,10 @@ class CFirstPaintProbe : public QObject {
       // The controls are painted right after the form itself.
       QTimer::singleShot(0, m_dialog, [this] {
         const auto* race = qobject_cast<const QComboBox*>(m_dialog->GetDlgItem(IDC_RACE));
-        Print(stdout, m_path + QLatin1Char('\n') +
-                          (race != nullptr ? race->currentText() : QString()) + QLatin1Char('\n') +
-                          GetControlText(m_dialog->GetDlgItem(IDC_STAT1)) + QLatin1Char('\n'));
+        WriteText(stdout, m_path + QLatin1Char('\n') +
+                              (race != nullptr ? race->currentText() : QString()) +
+                              QLatin1Char('\n') + GetControlText(m_dialog->GetDlgItem(IDC_STAT1)) +
+                              QLatin1Char('\n'));
         m_dialog->close();
       });
     }
@@ -93,15 +89,11 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
   CCommandLine line;
   line.action = CCommandLine::Action::Error;
   if (!parser.parse(arguments)) {
-    const QStringList unknown = parser.unknownOptionNames();
-    if (!unknown.isEmpty()) {
-      const QString& name = unknown.front();
-      line.error = QStringLiteral("opzione sconosciuta: %1%2")
-                       .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name);
-    } else if (!arguments.isEmpty() && arguments.back() == QStringLiteral("--regole")) {
-      line.error = QStringLiteral("manca il nome del file dopo --regole");
-    } else {
-      line.error = QStringLiteral("riga di comando non valida");
+    line.error = UnknownOptionError(parser);
+    if (line.error.isEmpty()) {
+      line.error = !arguments.isEmpty() && arguments.back() == QStringLiteral("--regole")
+                       ? QStringLiteral("manca il nome del file dopo --regole")
+                       : QStringLiteral("riga di comando non valida");
     }
     return line;
   }
@@ -134,15 +126,16 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
 int AnswerCommandLine(const CCommandLine& commandLine) {
   switch (commandLine.action) {
     case CCommandLine::Action::Help:
-      Print(stdout, QString::fromUtf8(kUsage));
+      WriteText(stdout, QString::fromUtf8(kUsage));
       return 0;
     case CCommandLine::Action::Version:
-      Print(stdout, QStringLiteral("TARVO %1 (Qt %2)\n")
-                        .arg(QString::fromUtf8(TARVO_VERSION), QString::fromUtf8(qVersion())));
+      WriteText(stdout, QStringLiteral("TARVO %1 (Qt %2)\n")
+                            .arg(QString::fromUtf8(TARVO_VERSION), QString::fromUtf8(qVersion())));
       return 0;
     case CCommandLine::Action::Error:
-      Print(stderr,
-            QStringLiteral("tarvo: %1\n\n%2").arg(commandLine.error, QString::fromUtf8(kUsage)));
+      WriteText(
+          stderr,
+          QStringLiteral("tarvo: %1\n\n%2").arg(commandLine.error, QString::fromUtf8(kUsage)));
       return 2;
     case CCommandLine::Action::Run:
       break;
@@ -173,7 +166,7 @@ bool InstallItalianTranslation(QCoreApplication& application) {
 }
 
 void CGeneratorApp::ReportError(const QString& text) {
-  Print(stderr, QStringLiteral("tarvo: %1\n").arg(text));
+  WriteText(stderr, QStringLiteral("tarvo: %1\n").arg(text));
   if (m_prompts != nullptr) {
     m_prompts->ShowError(nullptr, text);
   } else if (!StartupProbe()) {
