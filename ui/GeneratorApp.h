@@ -48,7 +48,7 @@ class CGeneratorApp {
   int Run(const QString& rulesFile);
 
   // Runs the program on the running QApplication: builds the main dialog on
-  // the rules file at `rulesPath` and shows it modally until it is closed.
+  // the rules file at `rulesPath` and shows it as its window until it is closed.
   // Returns the exit status: 0 after the dialog, 1 when the rules cannot be
   // loaded (after a message naming the file, the folder and the reason).
   int InitInstance(const char* rulesPath = RULES_FILE_NAME);
