@@ -9,9 +9,7 @@
 // The folder (default: the system's temporary folder) decides the file
 // system measured.
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/statfs.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QString>
@@ -24,11 +22,10 @@
 #include <vector>
 
 #include "bench/BenchRules.h"
+#include "bench/Process.h"
 #include "bench/Timing.h"
 #include "genera/Batch.h"
 #include "print/Win1252.h"
-
-extern char** environ;
 
 namespace {
 
@@ -61,23 +58,6 @@ void WriteFloor(const fs::path& folder, const std::vector<std::string>& names,
     ::close(fd);
   }
   ::close(dir);
-}
-
-void RunProgram(const std::vector<std::string>& arguments) {
-  std::vector<char*> argv;
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-    std::perror(argv[0]);
-    std::exit(1);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "%s ended with status %d\n", argv[0], status);
-    std::exit(1);
-  }
 }
 
 }  // namespace
@@ -184,7 +164,7 @@ int main(int argc, char** argv) {
           floor.push_back(Now() - start);
           break;
         default:
-          RunProgram(arguments);
+          bench::RunProgram(arguments, false);
           program.push_back(Now() - start);
           break;
       }

@@ -4,13 +4,8 @@
 // floor is the same form built from the template with no rules
 // (tarvo_form_floor). Reports the median time and the peak memory of each.
 //   tarvo_startup_speed [pairs]
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -19,53 +14,18 @@
 #include <vector>
 
 #include "bench/BenchRules.h"
+#include "bench/Process.h"
 #include "bench/Timing.h"
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Run {
-  double ms = 0;
-  double peakMiB = 0;
-};
-
-// Runs `program` with `arguments` to its end, its output discarded.
-Run Start(const std::string& program, const std::vector<std::string>& arguments) {
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(program.c_str()));
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
-    std::perror(program.c_str());
-    std::exit(1);
-  }
-  int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  const auto end = std::chrono::steady_clock::now();
-  posix_spawn_file_actions_destroy(&actions);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "%s ended with status %d\n", program.c_str(), status);
-    std::exit(1);
-  }
-  return {std::chrono::duration<double, std::milli>(end - start).count(),
-          static_cast<double>(usage.ru_maxrss) / 1024.0};
-}
-
 void Compare(const char* what, const std::string& rules, int pairs) {
   std::vector<double> tarvoMs, floorMs, tarvoMiB, floorMiB;
   for (int i = 0; i < pairs; ++i) {
-    const Run program = Start(TARVO_PROGRAM, {rules});
-    const Run floor = Start(TARVO_FLOOR, {});
+    const bench::Run program = bench::RunProgram({TARVO_PROGRAM, rules}, true);
+    const bench::Run floor = bench::RunProgram({TARVO_FLOOR}, true);
     tarvoMs.push_back(program.ms);
     floorMs.push_back(floor.ms);
     tarvoMiB.push_back(program.peakMiB);
