@@ -165,13 +165,11 @@ done
 # so the desktop matches the window with its entry.
 mkdir "$work/bin"
 ln -s "$tarvo" "$work/bin/un-altro-nome"
-# -noreset: the window lister connecting and leaving must not reset the server
-# while the program connects.
-Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1280x1024x24 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb non parte: $(cat "$work/xvfb.log")"
-display=":$(head -n 1 "$work/display")"
+# shellcheck source=tests/x11/xvfb.sh
+. "$repo/tests/x11/xvfb.sh"
+start_xvfb "$work" || fail "Xvfb non parte: $(cat "$work/xvfb.log")"
+pids+=("$XVFB_PID")
+display=$XVFB_DISPLAY
 run DISPLAY="$display" "$work/bin/un-altro-nome" >"$work/x.log" 2>&1 &
 pids+=($!)
 window=""

@@ -32,20 +32,15 @@ fail() {
   exit 1
 }
 
-# Xvfb picks a free display and writes its number.
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ ! -s "$work/display" ]; then
+# shellcheck source=tests/x11/xvfb.sh
+. "$(dirname "$0")/xvfb.sh"
+if ! start_xvfb "$work"; then
   cat "$work/xvfb.log" >&2
   echo "SALTATO: Xvfb non si avvia" >&2
   exit 77
 fi
-export DISPLAY=":$(head -n1 "$work/display")"
+xvfb_pid=$XVFB_PID
+export DISPLAY=$XVFB_DISPLAY
 
 mkdir "$work/home" "$work/run"
 cp "$rules" "$work/run/tarvo.rul"
