@@ -289,15 +289,17 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
   std::vector<std::string> archetypeNames;
   std::string error;
   int written = 0;
-  auto writeFailed = [&] {
+  // `pgKept`: the failing character's printable sheet failed after its .pg
+  // was written, which stays.
+  auto writeFailed = [&](bool pgKept = false) {
     QString text = QString::fromLocal8Bit(error);
     if (text.endsWith(QLatin1Char('.'))) text.chop(1);
     if (!text.isEmpty()) text[0] = text[0].toLower();
-    if (written == 1) {
-      text += QStringLiteral(" (il personaggio prima resta scritto)");
-    } else if (written > 1) {
-      text += QStringLiteral(" (i %1 personaggi prima restano scritti)").arg(written);
-    }
+    QStringList kept;
+    if (written == 1) kept << QStringLiteral("il personaggio prima resta scritto");
+    if (written > 1) kept << QStringLiteral("i %1 personaggi prima restano scritti").arg(written);
+    if (pgKept) kept << QStringLiteral("di questo resta il file .pg");
+    if (!kept.isEmpty()) text += QStringLiteral(" (") + kept.join(QStringLiteral("; ")) + ')';
     failure = {1, text};
     return false;
   };
@@ -306,7 +308,10 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
     MakeCharacter(plan, n, character, archetypeNames, warn);
     const std::string sheet = character.SheetText(rules);
     if (plan.toStdout) {
-      if (!out.Write(sheet, error)) return writeFailed();
+      if (!out.Write(sheet, error)) {
+        written = out.Complete();
+        return writeFailed();
+      }
     } else {
       const std::string& base = bases[static_cast<size_t>(n - 1)];
       if (!folder->Write(base + ".pg", sheet, error)) return writeFailed();
@@ -318,13 +323,17 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
                   "\".";
           return writeFailed();
         }
-        if (!folder->Write(base + ".pdf", std::string_view(pdf.constData(), pdf.size()), error))
-          return writeFailed();
+        if (!folder->Write(base + ".pdf", std::string_view(pdf.constData(), pdf.size()), error)) {
+          return writeFailed(true);
+        }
       }
     }
     ++written;
   }
-  if (plan.toStdout && !out.Flush(error)) return writeFailed();
+  if (plan.toStdout && !out.Flush(error)) {
+    written = out.Complete();
+    return writeFailed();
+  }
   return true;
 }
 

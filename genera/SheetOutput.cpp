@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -26,16 +27,18 @@ bool Fail(CGeneraFailure& failure, const QString& message) {
   return false;
 }
 
-// Writes all of `bytes` to `fd`, however many calls it takes.
-bool WriteAll(int fd, std::string_view bytes, int& err) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+// Writes all of `bytes` to `fd`, however many calls it takes; `done` counts
+// the bytes written, a failure's included.
+bool WriteAll(int fd, std::string_view bytes, int& err, size_t& done) {
+  done = 0;
+  while (done < bytes.size()) {
+    const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (written < 0) {
       if (errno == EINTR) continue;
       err = errno;
       return false;
     }
-    bytes.remove_prefix(static_cast<size_t>(written));
+    done += static_cast<size_t>(written);
   }
   return true;
 }
@@ -51,7 +54,11 @@ CSheetFolder::CSheetFolder(std::string folder, bool overwrite)
     : m_folder(std::move(folder)), m_overwrite(overwrite) {
   std::error_code ec;
   const fs::path absolute = fs::absolute(fs::path(m_folder), ec);
-  m_absolute = ec ? m_folder : absolute.lexically_normal().string();
+  // ".." after a symbolic link leads out of the folder the link names, not
+  // out of the link's own folder: a path with ".." is kept as it is written,
+  // for the replacements to land in the folder that was checked.
+  const bool climbs = std::find(absolute.begin(), absolute.end(), fs::path("..")) != absolute.end();
+  m_absolute = ec ? m_folder : (climbs ? absolute : absolute.lexically_normal()).string();
   if (m_absolute.size() > 1 && m_absolute.back() == '/') m_absolute.pop_back();
 }
 
@@ -119,6 +126,10 @@ bool CSheetFolder::Check(const std::vector<std::string>& names, CGeneraFailure& 
       return Fail(
           failure,
           QStringLiteral("%1 non si può sostituire: %2").arg(Quoted(PathOf(name)), Reason(errno)));
+    // The replacement refuses a file with no write bit, whoever runs it.
+    if (followed && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+      return Fail(failure, QStringLiteral("%1 non si può sostituire: il file è in sola lettura")
+                               .arg(Quoted(PathOf(name))));
     m_replaced.insert(name);
   }
   if (first) {
@@ -163,7 +174,8 @@ bool CSheetFolder::Write(const std::string& name, std::string_view bytes, std::s
     return false;
   }
   int err = 0;
-  bool ok = WriteAll(fd, bytes, err);
+  size_t done = 0;
+  bool ok = WriteAll(fd, bytes, err, done);
   if (::close(fd) != 0 && ok) {
     ok = false;
     err = errno;
@@ -175,15 +187,19 @@ bool CSheetFolder::Write(const std::string& name, std::string_view bytes, std::s
   return ok;
 }
 
-bool CStandardOutput::Write(std::string_view bytes, std::string& error) {
-  m_buffer += bytes;
+bool CStandardOutput::Write(std::string_view sheet, std::string& error) {
+  m_buffer += sheet;
+  m_ends.push_back(m_buffer.size());
   return m_buffer.size() < (1u << 16) || Flush(error);
 }
 
 bool CStandardOutput::Flush(std::string& error) {
   int err = 0;
-  const bool ok = WriteAll(STDOUT_FILENO, m_buffer, err);
+  size_t done = 0;
+  const bool ok = WriteAll(STDOUT_FILENO, m_buffer, err, done);
+  for (const size_t end : m_ends) m_complete += end <= done ? 1 : 0;
   m_buffer.clear();
+  m_ends.clear();
   if (!ok) error = "Impossibile scrivere sullo standard output: " + DescribeErrno(err) + ".";
   return ok;
 }

@@ -44,9 +44,14 @@ class CSheetFolder {
 // Standard output, written in large pieces.
 class CStandardOutput {
  public:
-  bool Write(std::string_view bytes, std::string& error);
+  // Adds one sheet, writing the sheets held when they fill the buffer.
+  bool Write(std::string_view sheet, std::string& error);
   bool Flush(std::string& error);
+  // How many sheets have reached standard output whole.
+  int Complete() const { return m_complete; }
 
  private:
   std::string m_buffer;
+  std::vector<size_t> m_ends;  // where each sheet held in the buffer ends
+  int m_complete = 0;
 };

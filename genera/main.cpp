@@ -1,13 +1,30 @@
 // tarvo-genera: many Velmor characters at once, from the command line.
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QHashFunctions>
 #include <memory>
 
 #include "app/Console.h"
 #include "genera/CommandLine.h"
 #include "genera/Genera.h"
 
+namespace {
+
+// Qt's own notes and warnings (an unset XDG_RUNTIME_DIR, say) are not for
+// whoever runs a batch: standard error carries only the program's Italian
+// lines. Critical and fatal messages still go out.
+void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) WriteText(stderr, text + QLatin1Char('\n'));
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  // Qt's hashes seeded alike on every run: the fonts a PDF embeds are then
+  // the same bytes from the same seed.
+  QHashSeed::setDeterministicGlobalSeed();
+  qInstallMessageHandler(QuietQt);
+
   // The command line first: --help, --version and its errors need nothing else.
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <string>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -30,8 +31,30 @@ std::string DescribeErrno(int err) {
       return "il nome del file è troppo lungo";
     case EIO:
       return "errore di ingresso/uscita";
+    case EFBIG:
+      return "il file supera la dimensione consentita";
+    case ELOOP:
+      return "troppi collegamenti simbolici nel percorso";
+    case EMFILE:
+    case ENFILE:
+      return "troppi file aperti";
+    case EBADF:
+      return "il canale non è aperto";
+    case EINVAL:
+      return "argomento non valido";
+    case EPIPE:
+      return "il canale è stato chiuso dall'altra parte";
+    case EBUSY:
+    case ETXTBSY:
+      return "il file è in uso";
+    case EEXIST:
+      return "il file esiste già";
+    case EXDEV:
+      return "il file è su un altro file system";
     default:
-      return std::strerror(err);
+      // An error without words of its own is named by its number, with the
+      // system's own text beside it.
+      return "errore di sistema " + std::to_string(err) + " (" + std::strerror(err) + ")";
   }
 }
 

@@ -61,6 +61,7 @@ class GeneraTest : public ::testing::Test {
     for (const auto& [name, value] : environment) env.insert(name, value);
     QProcess process;
     process.setProcessEnvironment(env);
+    if (!m_stdoutFile.isEmpty()) process.setStandardOutputFile(m_stdoutFile);
     process.setWorkingDirectory(QString::fromStdString(m_work.string()));
     process.start(QStringLiteral(TARVO_GENERA_PROGRAM), arguments);
     Outcome run;
@@ -76,6 +77,7 @@ class GeneraTest : public ::testing::Test {
 
   std::string Sheet(const std::string& name) const { return ReadBytes(m_work / name); }
 
+  QString m_stdoutFile;  // where standard output goes, when not read back
   CTempFolder m_folder;
   fs::path m_work = m_folder / "lavoro";
   fs::path m_home = m_folder / "casa";
@@ -292,6 +294,22 @@ TEST_F(GeneraTest, ReplacingNeedsToBeAskedFor) {
   EXPECT_EQ(Sheet("Personaggio 1.pg"), Sheet("nuova/Personaggio 1.pg"));
   EXPECT_EQ(Sheet("Personaggio 2.pg"), Sheet("nuova/Personaggio 2.pg"));
   EXPECT_EQ(Snapshot(m_work).size(), 5u);  // no temporary file left beside them
+
+  // A sheet without a write bit is refused before anything is replaced, even
+  // for root; a folder reached through a link and ".." is the one replaced.
+  const std::string second = Sheet("Personaggio 2.pg");
+  fs::permissions(m_work / "Personaggio 2.pg", fs::perms::owner_read);
+  const Outcome refused = Genera({"--seme", "5", "--numero", "2", "--sovrascrivi"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("il file è in sola lettura"), std::string::npos) << refused.err;
+  EXPECT_EQ(Sheet("Personaggio 1.pg"), Sheet("nuova/Personaggio 1.pg"));
+  EXPECT_EQ(Sheet("Personaggio 2.pg"), second);
+  fs::create_directories(m_work / "giro/dentro");
+  fs::create_directories(m_work / "nuova/sotto");
+  fs::create_directory_symlink("../../nuova/sotto", m_work / "giro/dentro/via");
+  ASSERT_EQ(Genera({"--seme", "6", "--cartella", "giro/dentro/via/..", "--sovrascrivi"}).status, 0);
+  EXPECT_FALSE(fs::exists(m_work / "giro/dentro/Personaggio 1.pg"));
+  EXPECT_NE(Sheet("Personaggio 1.pg"), Sheet("nuova/Personaggio 1.pg"));
 }
 
 // A disk that fills in the middle of a batch: the sheets before stay whole,
@@ -314,13 +332,32 @@ TEST_F(GeneraTest, AFailedWriteKeepsTheSheetsBefore) {
                          "\": spazio su disco esaurito (i " + std::to_string(written.size()) +
                          " personaggi prima restano scritti)\n");
   for (const auto& [name, bytes] : written) EXPECT_EQ(bytes, Sheet("tutte/" + name)) << name;
+
+  // Standard output that takes nothing claims no sheet written.
+  m_stdoutFile = QStringLiteral("/dev/full");
+  const Outcome full = Genera({"--seme", "9", "--numero", "3", "--stdout"});
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(full.err,
+            "tarvo-genera: impossibile scrivere sullo standard output: spazio su disco esaurito\n");
 }
 
 // The printable sheet is drawn offscreen whatever the environment asks for.
+// A seed gives the same PDF but for the moment it records, and Qt's own
+// warnings stay off standard error.
 TEST_F(GeneraTest, PdfNeedsNoDisplay) {
-  const Outcome run = Genera({"--pdf", "--nome", "Àlda", "--cartella", "stampa"}, true,
-                             {{"QT_QPA_PLATFORM", "xcb"}});
+  const Outcome run =
+      Genera({"--pdf", "--nome", "Àlda", "--cartella", "stampa", "--seme", "3"}, true,
+             {{"QT_QPA_PLATFORM", "xcb"}, {"XDG_RUNTIME_DIR", (m_home / "manca").c_str()}});
   ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  ASSERT_EQ(Genera({"--pdf", "--nome", "Àlda", "--cartella", "ancora", "--seme", "3"}).status, 0);
+  const auto withoutDate = [this](const std::string& name) {
+    std::string pdf = Sheet(name);
+    const size_t date = pdf.find("/CreationDate (D:");
+    if (date != std::string::npos) pdf.replace(date, 31, "");
+    return pdf;
+  };
+  EXPECT_EQ(withoutDate("stampa/Àlda.pdf"), withoutDate("ancora/Àlda.pdf"));
   const QString pdf = QString::fromStdString((m_work / "stampa/Àlda.pdf").string());
   EXPECT_TRUE(PdfLayoutText(pdf).contains(QStringLiteral("Àlda")));
   EXPECT_EQ(Value(Sheet("stampa/Àlda.pg"), "NOME"), "\xC0lda");
