@@ -56,8 +56,11 @@ bool ReadWhole(const QString& path, std::string& bytes, QString& reason) {
 CRulesPlaces CRulesPlaces::ForThisProgram() {
   CRulesPlaces places;
   places.workingFolder = QDir::currentPath();
-  places.dataFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                      QStringLiteral("/tarvo");
+  QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  // A data folder given as a relative path is not one: it would put the
+  // player's copy in whatever folder the program starts from.
+  if (QDir::isRelativePath(data)) data = QDir::homePath() + QStringLiteral("/.local/share");
+  places.dataFolder = data + QStringLiteral("/tarvo");
   places.installedRules =
       QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
                       QString::fromUtf8(TARVO_DATA_FROM_BINDIR) + QLatin1Char('/') + kRulesName);

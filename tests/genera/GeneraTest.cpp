@@ -281,6 +281,15 @@ TEST_F(GeneraTest, BadInputSaysOneLineAndWritesNothing) {
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     EXPECT_EQ(Snapshot(m_work), before) << line.toStdString();
   }
+
+  // No rules named, none here and none installed beside this build: every
+  // place is named, and a relative data folder counts for none.
+  const Outcome none = Genera({}, false, {{"XDG_DATA_HOME", "dati"}});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_NE(none.err.find("\"" + (m_home / ".local/share/tarvo/tarvo.rul").string() +
+                          "\" (copia del giocatore)"),
+            std::string::npos)
+      << none.err;
 }
 
 TEST_F(GeneraTest, ReplacingNeedsToBeAskedFor) {
