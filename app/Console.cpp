@@ -3,9 +3,9 @@
 #include <QCommandLineParser>
 #include <QStringList>
 
-void WriteText(std::FILE* stream, const QString& text) {
-  std::fputs(text.toLocal8Bit().constData(), stream);
-  std::fflush(stream);
+bool WriteText(std::FILE* stream, const QString& text) {
+  const bool written = std::fputs(text.toLocal8Bit().constData(), stream) >= 0;
+  return std::fflush(stream) == 0 && written && std::ferror(stream) == 0;
 }
 
 QString UnknownOptionError(const QCommandLineParser& parser) {

@@ -7,8 +7,9 @@
 
 class QCommandLineParser;
 
-// Writes `text` to `stream` in the locale's encoding, at once.
-void WriteText(std::FILE* stream, const QString& text);
+// Writes `text` to `stream` in the locale's encoding, at once; false when
+// it did not get there (a full disk, a closed pipe).
+bool WriteText(std::FILE* stream, const QString& text);
 
 // "opzione sconosciuta: --pippo" (or "-x") for the first option `parser` did
 // not know; empty when it knew them all.

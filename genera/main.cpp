@@ -31,11 +31,9 @@ int main(int argc, char* argv[]) {
   const CGeneraCommandLine line = ParseGeneraCommandLine(arguments);
   switch (line.action) {
     case CGeneraCommandLine::Action::Help:
-      WriteText(stdout, GeneraUsage());
-      return 0;
+      return WriteText(stdout, GeneraUsage()) ? 0 : 1;
     case CGeneraCommandLine::Action::Version:
-      WriteText(stdout, GeneraVersion());
-      return 0;
+      return WriteText(stdout, GeneraVersion()) ? 0 : 1;
     case CGeneraCommandLine::Action::Error:
       SayOnStandardError(line.error);
       return 2;

@@ -126,12 +126,13 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
 int AnswerCommandLine(const CCommandLine& commandLine) {
   switch (commandLine.action) {
     case CCommandLine::Action::Help:
-      WriteText(stdout, QString::fromUtf8(kUsage));
-      return 0;
+      return WriteText(stdout, QString::fromUtf8(kUsage)) ? 0 : 1;
     case CCommandLine::Action::Version:
-      WriteText(stdout, QStringLiteral("TARVO %1 (Qt %2)\n")
-                            .arg(QString::fromUtf8(TARVO_VERSION), QString::fromUtf8(qVersion())));
-      return 0;
+      return WriteText(stdout,
+                       QStringLiteral("TARVO %1 (Qt %2)\n")
+                           .arg(QString::fromUtf8(TARVO_VERSION), QString::fromUtf8(qVersion())))
+                 ? 0
+                 : 1;
     case CCommandLine::Action::Error:
       WriteText(
           stderr,

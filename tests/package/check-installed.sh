@@ -91,6 +91,19 @@ out=$(run "$tarvo" --help) || status=$?
 expect 0 "$status" "stato d'uscita di --help"
 case "$out" in "Uso: tarvo "*--regole*) ;; *) fail "--help dice «$out»" ;; esac
 
+# Every file the man pages name as installed is in the package.
+for page in tarvo tarvo-genera; do
+  for file in $(zcat "$root/usr/share/man/man6/$page.6.gz" | sed -n 's/^\.I \(\/usr\/.*\)/\1/p'); do
+    [ -f "$root$file" ] || fail "$page.6 nomina $file, che il pacchetto non ha"
+  done
+done
+
+# No display: one Italian line and status 1, not Qt's abort.
+status=0
+run "$tarvo" >/dev/null 2>"$work/err" || status=$?
+expect 1 "$status" "stato d'uscita senza display"
+grep -q '^tarvo: nessuno schermo' "$work/err" || fail "senza display: «$(cat "$work/err")»"
+
 # A mistaken command line: one line of error, the usage, status 2, no window.
 for args in "--pippo" "uno.rul due.rul"; do
   status=0
