@@ -9,7 +9,8 @@ set -euo pipefail
 deb=$(realpath "$1")
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 # A virtual X server and its window lister show the window's class.
-"$repo/scripts/setup.sh" xvfb x11-utils x11-xkb-utils xkb-data
+"$repo/scripts/setup.sh" xvfb x11-utils x11-xkb-utils xkb-data \
+  shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tarvo-installed.XXXXXX")
 pids=()
@@ -52,8 +53,28 @@ for size in 16 32 48 64 128 256; do
     "misure di $png"
 done
 cmp "$repo/tarvo.rul" "$root/usr/share/tarvo/tarvo.rul" || fail "le regole installate non sono tarvo.rul"
-tarvo="$root$(key Exec)"
-[ -x "$tarvo" ] || fail "Exec=$(key Exec) non è nel pacchetto"
+# The entry hands TARVO the file it opens (%f), nothing when started from the menu.
+exec_line=$(key Exec)
+expect " %f" "${exec_line#* }" "argomenti di Exec"
+tarvo="$root${exec_line%% *}"
+[ -x "$tarvo" ] || fail "Exec=$exec_line non è nel pacchetto"
+
+# A .pg sheet is a TARVO character sheet, by its name and by its first line,
+# and the desktop opens it with TARVO.
+share="$work/share"
+mkdir -p "$share/mime"
+cp -r "$root/usr/share/mime/packages" "$root/usr/share/applications" "$share/"
+mv "$share/packages" "$share/mime/"
+update-mime-database "$share/mime"
+update-desktop-database "$share/applications"
+mime() { env XDG_DATA_DIRS="$share:/usr/share" XDG_DATA_HOME="$work/nessuno" \
+  XDG_CONFIG_HOME="$work/nessuno" "$@"; }
+cp "$repo/tests/character/data/aldo.pg" "$work/aldo.pg"
+cp "$repo/tests/character/data/aldo.pg" "$work/aldo.dat"
+expect application/x-tarvo-pg "$(mime mimetype -b "$work/aldo.pg")" "tipo di aldo.pg"
+expect application/x-tarvo-pg "$(mime mimetype -b -M "$work/aldo.dat")" "tipo dalla prima riga"
+expect "$id.desktop" "$(mime xdg-mime query default application/x-tarvo-pg)" \
+  "programma che apre le schede"
 # The program lies where games go, and answers where programs are looked for.
 [ -x "$root/usr/bin/tarvo" ] || fail "manca usr/bin/tarvo"
 expect "$("$tarvo" --version)" "$("$root/usr/bin/tarvo" --version)" "usr/bin/tarvo --version"
