@@ -55,7 +55,7 @@ done
 cmp "$repo/tarvo.rul" "$root/usr/share/tarvo/tarvo.rul" || fail "le regole installate non sono tarvo.rul"
 # The entry hands TARVO the file it opens (%f), nothing when started from the menu.
 exec_line=$(key Exec)
-expect " %f" "${exec_line#* }" "argomenti di Exec"
+expect "%f" "${exec_line#* }" "argomenti di Exec"
 tarvo="$root${exec_line%% *}"
 [ -x "$tarvo" ] || fail "Exec=$exec_line non è nel pacchetto"
 
@@ -66,7 +66,7 @@ mkdir -p "$share/mime"
 cp -r "$root/usr/share/mime/packages" "$root/usr/share/applications" "$share/"
 mv "$share/packages" "$share/mime/"
 update-mime-database "$share/mime"
-update-desktop-database "$share/applications"
+update-desktop-database -q "$share/applications"
 mime() { env XDG_DATA_DIRS="$share:/usr/share" XDG_DATA_HOME="$work/nessuno" \
   XDG_CONFIG_HOME="$work/nessuno" "$@"; }
 cp "$repo/tests/character/data/aldo.pg" "$work/aldo.pg"
