@@ -65,10 +65,10 @@ share="$work/share"
 mkdir -p "$share/mime"
 cp -r "$root/usr/share/mime/packages" "$root/usr/share/applications" "$share/"
 mv "$share/packages" "$share/mime/"
-update-mime-database "$share/mime"
-update-desktop-database -q "$share/applications"
 mime() { env XDG_DATA_DIRS="$share:/usr/share" XDG_DATA_HOME="$work/nessuno" \
   XDG_CONFIG_HOME="$work/nessuno" "$@"; }
+mime update-mime-database "$share/mime"
+mime update-desktop-database -q "$share/applications"
 cp "$repo/tests/character/data/aldo.pg" "$work/aldo.pg"
 cp "$repo/tests/character/data/aldo.pg" "$work/aldo.dat"
 expect application/x-tarvo-pg "$(mime mimetype -b "$work/aldo.pg")" "tipo di aldo.pg"
