@@ -181,8 +181,8 @@ class CSheetParser {
   void Parse(CSheet& sheet) {
     Take();
     if (m_atEnd || m_line != SHEET_FIRST_LINE) {
-      Refuse("atteso " + Quote(SHEET_FIRST_LINE) +
-             ", la prima riga di ogni scheda personaggio: il file non è una scheda");
+      RefuseBecause("atteso " + Quote(SHEET_FIRST_LINE) + " (la prima riga di ogni scheda), " +
+                    Found() + ": il file non è una scheda personaggio");
     }
     Literal("- Quistel 1.2.2 pg format -");
     Literal(".");
@@ -435,7 +435,8 @@ class CSheetParser {
     for (const auto& [field, member] : numbers) {
       const int value = Number(head + field);
       const std::string written = std::string(field) + ' ' + std::to_string(value);
-      if (!keep([&](const CItem& item) { return item.*member == value; }))
+      int CItem::*const number = member;  // a binding that a lambda can capture
+      if (!keep([&](const CItem& item) { return item.*number == value; }))
         RefuseBecause("nessun " + known + " ha " + written);
       known.append(joint).append(written);
       joint = " e ";

@@ -185,7 +185,7 @@ TEST_F(AldoTest, AnythingElseIsRefusedAtItsLineAndChangesNothing) {
   };
   const std::string number = "\"PF.Tot \" e un numero intero";
   const std::vector<Case> cases = {
-      {1, "Informazioni personaggio", 1, "la prima riga di ogni scheda personaggio"},
+      {1, "Informazioni personaggio", 1, "il file non è una scheda personaggio"},
       {2, "- Quistel 1.2.3 pg format -", 2, "atteso \"- Quistel 1.2.2 pg format -\""},
       {4, "NOME", 4, "atteso \"NOME \" e il nome del personaggio, trovato \"NOME\""},
       {6, "ARCHETIPO Guerriero/Ladro/Ladro/Ladro", 6, "da uno a tre archetipi"},
@@ -237,9 +237,9 @@ TEST_F(AldoTest, TheSheetMustEndWithTheRulesPockets) {
     EXPECT_FALSE(ReadSheetText(text, "aldo.pg", against, sheet, &error));
     return std::to_string(error.m_nLine) + ": " + error.m_strReason;
   };
-  EXPECT_EQ(refusal("", rules), "1: atteso \"Informazioni Personaggio\", la prima riga di ogni "
-                                "scheda personaggio: il file non è una scheda, trovata la fine "
-                                "del file");
+  EXPECT_EQ(refusal("", rules),
+            "1: atteso \"Informazioni Personaggio\" (la prima riga di ogni scheda), trovata la "
+            "fine del file: il file non è una scheda personaggio");
   EXPECT_EQ(refusal(whole.substr(0, whole.find("Tasca5.")), rules),
             "75: atteso \"Tasca5.NOME \" e il nome di un oggetto delle regole, trovata la fine del "
             "file: la scheda ha 5 tasche, le regole 10");
