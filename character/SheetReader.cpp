@@ -170,6 +170,14 @@ struct CProblem {
   std::string reason;
 };
 
+// The numbers of an item in the order of its lines.
+struct CItemNumber {
+  const char* field;
+  int CItem::*member;
+};
+constexpr CItemNumber kItemNumbers[] = {
+    {"POTENZA", &CItem::m_nPotenza}, {"BONUS", &CItem::m_nBonus}, {"MOD", &CItem::m_nMod}};
+
 constexpr const char* kNumber =
     " e un numero intero (da -2147483648 a 2147483647, senza \"+\" né zeri iniziali)";
 
@@ -284,32 +292,44 @@ class CSheetParser {
     if (m_atEnd || m_line != text) Refuse("atteso " + Quote(text));
   }
 
+  // The key of a "key value" line: for an item, the place ("Destra.",
+  // "Tasca3.") and the field ("NOME"); otherwise the key alone.
+  struct CKey {
+    CKey(const char* key) : field(key) {}
+    CKey(const std::string& key) : field(key) {}
+    CKey(std::string_view place, std::string_view name) : head(place), field(name) {}
+    std::string_view head;
+    std::string_view field;
+  };
+
   // Whether the current line is `key`, a space and something (maybe nothing);
   // that something goes to `rest`.
-  bool After(std::string_view key, std::string_view& rest) const {
-    if (m_atEnd || m_line.size() <= key.size() || m_line[key.size()] != ' ' ||
-        m_line.substr(0, key.size()) != key) {
+  bool After(const CKey& key, std::string_view& rest) const {
+    const size_t size = key.head.size() + key.field.size();
+    if (m_atEnd || m_line.size() <= size || m_line[size] != ' ' ||
+        m_line.substr(0, key.head.size()) != key.head ||
+        m_line.substr(key.head.size(), key.field.size()) != key.field) {
       return false;
     }
-    rest = m_line.substr(key.size() + 1);
+    rest = m_line.substr(size + 1);
     return true;
   }
 
-  static std::string KeyWithSpace(std::string_view key) {
-    std::string text(key);
-    text += ' ';
+  static std::string KeyWithSpace(const CKey& key) {
+    std::string text(key.head);
+    text.append(key.field) += ' ';
     return Quote(text);
   }
 
   // The value of the next line, "key value".
-  std::string_view Text(std::string_view key, const char* what) {
+  std::string_view Text(const CKey& key, const char* what) {
     Take();
     std::string_view rest;
     if (!After(key, rest)) Refuse("atteso " + KeyWithSpace(key) + " e " + what);
     return rest;
   }
 
-  int Number(std::string_view key) {
+  int Number(const CKey& key) {
     Take();
     std::string_view rest;
     int value = 0;
@@ -399,7 +419,7 @@ class CSheetParser {
   // catalogue entry with the written name, type and numbers, or the default
   // item when the sheet has it and no entry does. A line is refused where no
   // entry with the fields read so far has its field.
-  CItem Item(const std::string& head) {
+  CItem Item(std::string_view head) {
     constexpr int kDefault = -1;  // the default item, after the catalogue
     int candidates[MAX_ITEMS + 1];
     int count = 0;
@@ -415,31 +435,36 @@ class CSheetParser {
       return count > 0;
     };
 
-    const std::string nameKey = head + "NOME";
     const char* what = "il nome di un oggetto delle regole";
-    const std::string_view name = Text(nameKey, what);
+    const std::string_view name = Text({head, "NOME"}, what);
     m_endNote.clear();
     if (!keep([&](const CItem& item) { return item.m_strName == name; }))
-      Refuse("atteso " + KeyWithSpace(nameKey) + " e " + what);
-    std::string known = "oggetto delle regole chiamato " + Quote(name);
+      Refuse("atteso " + KeyWithSpace({head, "NOME"}) + " e " + what);
+    // What the first `numbers` numbers and the fields before them say of the
+    // item, for a message; `like` is an entry that has them.
+    const auto known = [&](int numbers, const CItem& like) {
+      std::string text = "oggetto delle regole chiamato " + Quote(name);
+      if (numbers < 0) return text;
+      text.append(" di tipo ").append(Quote(like.m_strType));
+      for (int n = 0; n < numbers; ++n) {
+        text.append(n == 0 ? " con " : " e ").append(kItemNumbers[n].field);
+        text.append(" ").append(std::to_string(like.*kItemNumbers[n].member));
+      }
+      return text;
+    };
 
-    const std::string typeKey = head + "TIPO";
-    const std::string_view type = Text(typeKey, "il tipo dell'oggetto");
+    const std::string_view type = Text({head, "TIPO"}, "il tipo dell'oggetto");
     if (!keep([&](const CItem& item) { return item.m_strType == type; }))
-      Refuse("atteso " + KeyWithSpace(typeKey) + " e il tipo di un " + known);
-    known.append(" di tipo ").append(Quote(type));
+      Refuse("atteso " + KeyWithSpace({head, "TIPO"}) + " e il tipo di un " + known(-1, {}));
 
-    const std::pair<const char*, int CItem::*> numbers[] = {
-        {"POTENZA", &CItem::m_nPotenza}, {"BONUS", &CItem::m_nBonus}, {"MOD", &CItem::m_nMod}};
-    const char* joint = " con ";
-    for (const auto& [field, member] : numbers) {
-      const int value = Number(head + field);
-      const std::string written = std::string(field) + ' ' + std::to_string(value);
-      int CItem::*const number = member;  // a binding that a lambda can capture
-      if (!keep([&](const CItem& item) { return item.*number == value; }))
-        RefuseBecause("nessun " + known + " ha " + written);
-      known.append(joint).append(written);
-      joint = " e ";
+    for (int n = 0; n < 3; ++n) {
+      const int value = Number({head, kItemNumbers[n].field});
+      int CItem::*const member = kItemNumbers[n].member;
+      const int before = candidates[0];
+      if (!keep([&](const CItem& item) { return item.*member == value; })) {
+        RefuseBecause("nessun " + known(n, entry(before)) + " ha " + kItemNumbers[n].field + " " +
+                      std::to_string(value));
+      }
     }
     return entry(candidates[0]);
   }

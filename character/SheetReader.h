@@ -57,6 +57,8 @@ class CSheet {
   CSheet() = default;
   CSheet(const CSheet&) = default;
   CSheet& operator=(const CSheet&) = default;
+  CSheet(CSheet&&) = default;
+  CSheet& operator=(CSheet&&) = default;
   virtual ~CSheet() = default;
 
   std::string m_strName;  // any length: tarvo-genera writes longer names than the form
