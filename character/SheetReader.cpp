@@ -254,9 +254,7 @@ class CSheetParser {
     Literal(".");
     const int pockets = PocketsInUse(m_rules);
     for (int p = 0; p < pockets; ++p) {
-      // A sheet that ends where a pocket begins has fewer pockets than the rules.
-      m_endNote = ": la scheda ha " + std::to_string(p) + " tasche, le regole " +
-                  std::to_string(pockets);
+      m_pocketAt = p;
       sheet.m_aPockets[p] = Item("Tasca" + std::to_string(p) + '.');
     }
     Take();
@@ -276,7 +274,13 @@ class CSheetParser {
   // What was found on the current line, for a message.
   std::string Found() const {
     if (!m_atEnd) return "trovato " + Quote(m_line);
-    return "trovata la fine del file" + m_endNote;
+    std::string end = "trovata la fine del file";
+    if (m_pocketAt >= 0) {
+      // The sheet ends where a pocket begins: it has fewer than the rules.
+      end.append(": la scheda ha ").append(std::to_string(m_pocketAt));
+      end.append(" tasche, le regole ").append(std::to_string(PocketsInUse(m_rules)));
+    }
+    return end;
   }
 
   // The current line is not what was `expected`; says what was found instead.
@@ -437,7 +441,7 @@ class CSheetParser {
 
     const char* what = "il nome di un oggetto delle regole";
     const std::string_view name = Text({head, "NOME"}, what);
-    m_endNote.clear();
+    m_pocketAt = -1;
     if (!keep([&](const CItem& item) { return item.m_strName == name; }))
       Refuse("atteso " + KeyWithSpace({head, "NOME"}) + " e " + what);
     // What the first `numbers` numbers and the fields before them say of the
@@ -473,7 +477,7 @@ class CSheetParser {
   const CRules& m_rules;
   std::string_view m_line;
   bool m_atEnd = false;
-  std::string m_endNote;  // said when the sheet ends where a pocket should begin
+  int m_pocketAt = -1;  // the pocket whose first line is wanted, -1 elsewhere
   const CItem m_defaultItem;
 };
 
