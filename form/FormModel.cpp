@@ -37,10 +37,6 @@ void CopyCharacter(const CCharacter& from, CCharacter& to) {
 
 CFormModel::CFormModel(const CRules& rules, CCharacter& character)
     : m_rules(rules), m_character(character) {
-  m_nItems = rules.ItemsInUse();
-  for (int i = 0; i < m_nItems; ++i) m_aSortedPrices[i] = rules.m_aItems[i].m_nPrice;
-  std::sort(m_aSortedPrices, m_aSortedPrices + m_nItems);
-
   if (rules.RacesInUse() > 0) m_nRace = 0;
   if (rules.ArchetypesInUse() > 0) std::fill(std::begin(m_aArchetypes), std::end(m_aArchetypes), 0);
   if (Pockets() > 0) m_nPocket = 0;
@@ -55,8 +51,7 @@ void CFormModel::SetChoices(int race, const int archetypes[3], int archetypeCoun
     if (k >= count) {
       m_aArchetypes[k] = m_aArchetypes[k - 1];
     } else {
-      m_aArchetypes[k] =
-          archetype >= 0 && archetype < m_rules.ArchetypesInUse() ? archetype : -1;
+      m_aArchetypes[k] = archetype >= 0 && archetype < m_rules.ArchetypesInUse() ? archetype : -1;
     }
   }
   m_bUse2 = count >= 2;
@@ -67,8 +62,7 @@ void CFormModel::SetChoices(int race, const int archetypes[3], int archetypeCoun
   m_nPocket = Pockets() > 0 ? 0 : -1;
 }
 
-void CFormModel::Start(int race, const int archetypes[3], int archetypeCount, bool male,
-                       int hand) {
+void CFormModel::Start(int race, const int archetypes[3], int archetypeCount, bool male, int hand) {
   SetChoices(race, archetypes, archetypeCount, male, hand);
   RerollRace();
   RollSkills();
@@ -224,7 +218,7 @@ int CFormModel::HeldId(EquipmentPlace place) const {
 }
 
 bool CFormModel::IsOffered(EquipmentPlace place, int item) const {
-  if (item < 0 || item >= m_nItems) return false;
+  if (item < 0 || item >= m_rules.ItemsInUse()) return false;
   // The price against the money alone: the held item is not traded in here,
   // and it is offered whatever it costs.
   return m_rules.m_aItems[item].m_nPrice <= m_character.m_nMoney || item == HeldId(place);
@@ -232,22 +226,22 @@ bool CFormModel::IsOffered(EquipmentPlace place, int item) const {
 
 int CFormModel::OfferedItems(EquipmentPlace place, int items[MAX_ITEMS]) const {
   int count = 0;
-  for (int i = 0; i < m_nItems; ++i) {
+  for (int i = 0; i < m_rules.ItemsInUse(); ++i) {
     if (IsOffered(place, i)) items[count++] = i;
   }
   return count;
 }
 
 COfferSignature CFormModel::OfferSignature(EquipmentPlace place) const {
-  const int* prices = m_aSortedPrices;
-  const int affordable =
-      static_cast<int>(std::upper_bound(prices, prices + m_nItems, m_character.m_nMoney) - prices);
-  return {affordable, HeldId(place)};
+  COfferSignature signature{0, HeldId(place)};
+  for (int i = 0; i < m_rules.ItemsInUse(); ++i)
+    signature.affordable += m_rules.m_aItems[i].m_nPrice <= m_character.m_nMoney ? 1 : 0;
+  return signature;
 }
 
 int CFormModel::SelectedItem(EquipmentPlace place) const {
   const int held = HeldId(place);
-  return held >= 0 && held < m_nItems ? held : -1;
+  return held >= 0 && held < m_rules.ItemsInUse() ? held : -1;
 }
 
 CFormIdentity CFormModel::Identity() const {
