@@ -57,8 +57,8 @@ struct CFormIdentity {
 
 class CFormModel {
  public:
-  // Works on `rules` and `character`, which outlive the model. Starts as the
-  // form opens, before anything is
+  // Works on `rules` and `character`, which outlive the model; the rules stay
+  // as they are while it lives, as loaded rules do. Starts as the form opens, before anything is
   // rolled: the first race and archetype 0 in every list (none when the rules
   // have none), neither archetype box checked, right-handed, male, pocket 0
   // selected.
@@ -197,6 +197,10 @@ class CFormModel {
 
   const CRules& m_rules;
   CCharacter& m_character;
+  // The items in use, and their prices from the lowest up for the offer
+  // signatures.
+  int m_nItems = 0;
+  int m_aSortedPrices[MAX_ITEMS] = {};
 
   int m_nRace = -1;
   int m_aArchetypes[3] = {-1, -1, -1};

@@ -595,13 +595,17 @@ void CGeneratorDlg::OfferItems(CComboBox& list, Offer& offer, EquipmentPlace pla
   if (offer.made && offer.signature == signature) return;
   offer = {signature, true};
 
+  int items[MAX_ITEMS];
+  bool offered[MAX_ITEMS] = {};
+  for (int k = m_model.OfferedItems(place, items) - 1; k >= 0; --k) offered[items[k]] = true;
+
   // The list holds catalogue items in alphabetical order; walking that order
   // once, the entries that come or go are inserted or removed in place.
   int row = 0;
   for (int k = 0; k < m_nItemOrder; ++k) {
     const int item = m_itemOrder[k];
     const bool listed = row < list.GetCount() && list.GetItemData(row) == item;
-    if (m_model.IsOffered(place, item)) {
+    if (offered[item]) {
       if (!listed) list.SetItemData(list.InsertString(row, m_itemNames[item]), item);
       ++row;
     } else if (listed) {

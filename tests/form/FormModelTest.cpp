@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <map>
 #include <vector>
 
@@ -21,7 +22,8 @@ CDice DrawDie() {
 
 class FormModelTest : public ::testing::Test {
  protected:
-  FormModelTest() {
+  static CRules TestRules() {
+    CRules rules(nullptr);
     rules.m_nCharacteristics = 4;
     rules.m_nRaces = 2;
     for (CRace& race : rules.m_aRaces) {
@@ -45,6 +47,7 @@ class FormModelTest : public ::testing::Test {
       rules.m_aItems[i].m_nPrice = prices[i];
       rules.m_aItems[i].m_nId = i;
     }
+    return rules;
   }
 
   // Starts with race 1 and archetype `archetype` alone, rolling the third
@@ -60,7 +63,7 @@ class FormModelTest : public ::testing::Test {
     return {items, items + model.OfferedItems(place, items)};
   }
 
-  CRules rules{nullptr};
+  CRules rules{TestRules()};
   CCharacter character;
   CFormModel model{rules, character};
 };
@@ -255,6 +258,22 @@ TEST_F(FormModelTest, RestoreShowsAFinishedCharacterWithoutRolling) {
   EXPECT_EQ(character.m_nMoney, 501);
   EXPECT_EQ(finished.m_nMoney, 11);
   EXPECT_EQ(draws.Drawn(), 0);
+}
+
+TEST_F(FormModelTest, ValueTextsAtTheEdgesOfTheNumbers) {
+  character.m_aStats[0].m_nValue = -7;
+  character.m_aStats[1].m_nValue = INT_MIN;
+  character.m_aSkills[0].m_nValue = INT_MIN;
+  character.m_aSkills[0].m_nModifier = INT_MIN;
+  character.m_nPMAct = INT_MIN;
+  character.m_nPMTot = INT_MAX;
+  std::string text;
+  model.StatText(0, text);
+  EXPECT_EQ(text, "-7 (-1)");
+  model.SkillText(0, text);
+  EXPECT_EQ(text, "-2147483648 + -2147483648 = -2147483648 (-2147483648)");
+  model.ScoreText(FormScore::PM, text);
+  EXPECT_EQ(text, "-2147483648/2147483647");
 }
 
 TEST_F(FormModelTest, OddInputIsRefusedWithoutHarm) {
