@@ -61,6 +61,8 @@ void CopyCharacter(const CCharacter& from, CCharacter& to) {
 
 CFormModel::CFormModel(const CRules& rules, CCharacter& character)
     : m_rules(rules), m_character(character) {
+  m_nCharacteristics = rules.CharacteristicsInUse();
+  m_nSkills = rules.SkillsInUse();
   m_nItems = rules.ItemsInUse();
   for (int i = 0; i < m_nItems; ++i) m_aSortedPrices[i] = rules.m_aItems[i].m_nPrice;
   std::sort(m_aSortedPrices, m_aSortedPrices + m_nItems);
@@ -185,7 +187,7 @@ int CFormModel::Archetype(int list) const {
 std::string CFormModel::PocketText(int pocket) { return "Tasca " + FormatNumber(pocket); }
 
 void CFormModel::StatText(int c, std::string& text) const {
-  if (c < 0 || c >= m_rules.CharacteristicsInUse()) {
+  if (c < 0 || c >= m_nCharacteristics) {
     text.clear();
     return;
   }
@@ -194,7 +196,7 @@ void CFormModel::StatText(int c, std::string& text) const {
 }
 
 void CFormModel::SkillText(int s, std::string& text) const {
-  if (s < 0 || s >= m_rules.SkillsInUse()) {
+  if (s < 0 || s >= m_nSkills) {
     text.clear();
     return;
   }

@@ -197,8 +197,10 @@ class CFormModel {
 
   const CRules& m_rules;
   CCharacter& m_character;
-  // The items in use, and their prices from the lowest up for the offer
-  // signatures.
+  // The counts in use, and the items' prices from the lowest up for the
+  // offer signatures.
+  int m_nCharacteristics = 0;
+  int m_nSkills = 0;
   int m_nItems = 0;
   int m_aSortedPrices[MAX_ITEMS] = {};
 
