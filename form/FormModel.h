@@ -58,10 +58,10 @@ struct CFormIdentity {
 class CFormModel {
  public:
   // Works on `rules` and `character`, which outlive the model; the rules stay
-  // as they are while it lives, as loaded rules do. Starts as the form opens, before anything is
-  // rolled: the first race and archetype 0 in every list (none when the rules
-  // have none), neither archetype box checked, right-handed, male, pocket 0
-  // selected.
+  // as they are while it lives, as loaded rules do. Starts as the form opens,
+  // before anything is rolled: the first race and archetype 0 in every list
+  // (none when the rules have none), neither archetype box checked,
+  // right-handed, male, pocket 0 selected.
   CFormModel(const CRules& rules, CCharacter& character);
   CFormModel(const CFormModel&) = delete;
   CFormModel& operator=(const CFormModel&) = delete;
