@@ -1,0 +1,173 @@
+#include "ui/PrintSheets.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <cerrno>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/Console.h"
+#include "app/RulesLocation.h"
+#include "character/SheetReader.h"
+#include "print/PrintableSheet.h"
+#include "rules/AtomicFile.h"
+#include "rules/Rules.h"
+
+namespace {
+
+QString Quoted(const QString& path) {
+  return QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"');
+}
+
+// Writes `bytes` as the new file `path`, which must not exist: created
+// exclusively, so a file that appears meanwhile is never replaced. On failure
+// no file is left and `error` says why.
+bool WriteNewFile(const QString& path, const QByteArray& bytes, QString& error) {
+  const QByteArray name = QFile::encodeName(path);
+  const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+  if (fd < 0) {
+    const int err = errno;
+    error = err == EEXIST
+                ? QStringLiteral("la scheda stampabile %1 esiste già: --sovrascrivi la sostituisce")
+                      .arg(Quoted(path))
+                : QStringLiteral("impossibile scrivere la scheda stampabile %1: %2")
+                      .arg(Quoted(path), QString::fromStdString(DescribeErrno(err)));
+    return false;
+  }
+  int err = 0;
+  for (qsizetype done = 0; done < bytes.size();) {
+    const ssize_t written = ::write(fd, bytes.constData() + done,
+                                    static_cast<size_t>(bytes.size() - done));
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      err = errno;
+      break;
+    }
+    done += written;
+  }
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err != 0) {
+    ::unlink(name.constData());
+    error = QStringLiteral("impossibile scrivere la scheda stampabile %1: %2")
+                .arg(Quoted(path), QString::fromStdString(DescribeErrno(err)));
+    return false;
+  }
+  return true;
+}
+
+// The absolute, cleaned form of `path`, to tell two names of one file apart
+// from two files.
+QString Absolute(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+
+}  // namespace
+
+QString PrintablePathFor(const QString& sheet) {
+  const QString base =
+      sheet.endsWith(QStringLiteral(".pg"), Qt::CaseInsensitive) ? sheet.chopped(3) : sheet;
+  return base + QStringLiteral(".pdf");
+}
+
+bool PrintSheets(const CPrintSheetsOptions& options, const CPrintSheetsEvents& events,
+                 CPrintSheetsResult& result) {
+  const auto say = [&events](const QString& line) {
+    if (events.line) events.line(line);
+  };
+  const CRulesLocation location = FindRulesFile(options.rulesFile, CRulesPlaces::ForThisProgram());
+  if (!location.Found()) {
+    say(location.error);
+    return false;
+  }
+  const std::string rulesPath = QFile::encodeName(location.path).toStdString();
+  const auto rules = std::make_unique<CRules>(rulesPath.c_str());
+  if (!rules->IsLoaded()) {
+    say(QString::fromUtf8(rules->GetLoadError().m_strMessage));
+    return false;
+  }
+
+  QSet<QString> sheetsDone;  // absolute paths of the sheets taken so far
+  QHash<QString, QString> printedFrom;  // absolute PDF path -> the sheet it came from
+  const int total = static_cast<int>(options.sheets.size());
+  for (int n = 0; n < total; ++n) {
+    const QString& path = options.sheets[n];
+    if (events.progress && !events.progress(n, total, path)) {
+      result.stopped = true;
+      break;
+    }
+    const QString absolute = Absolute(path);
+    if (sheetsDone.contains(absolute)) continue;
+    sheetsDone.insert(absolute);
+    const auto fail = [&](const QString& line) {
+      ++result.failed;
+      say(line);
+    };
+
+    const QString pdfPath = PrintablePathFor(path);
+    const QString pdfAbsolute = Absolute(pdfPath);
+    if (printedFrom.contains(pdfAbsolute)) {
+      fail(QStringLiteral("la scheda stampabile %1 sarebbe sia di %2 sia di %3: si scrive solo "
+                          "la prima")
+               .arg(Quoted(pdfPath), Quoted(printedFrom.value(pdfAbsolute)), Quoted(path)));
+      continue;
+    }
+    printedFrom.insert(pdfAbsolute, path);
+    // Nothing is read when the printable sheet is there already and stays.
+    if (!options.overwrite && QFileInfo::exists(pdfPath)) {
+      fail(QStringLiteral("la scheda stampabile %1 esiste già: --sovrascrivi la sostituisce")
+               .arg(Quoted(pdfPath)));
+      continue;
+    }
+
+    CSheet sheet;
+    CSheetError error;
+    if (!ReadSheet(QFile::encodeName(path).constData(), *rules, sheet, &error)) {
+      fail(QString::fromUtf8(error.m_strMessage));
+      continue;
+    }
+    // The character as the form would show it.
+    auto character = std::make_unique<CCharacter>();
+    ApplySheet(sheet, *rules, *character);
+    std::vector<std::string> archetypes;
+    for (int k = 0; k < sheet.m_nArchetypes; ++k)
+      archetypes.push_back(rules->m_aArchetypes[sheet.m_aArchetypes[k]].m_strName);
+    const SheetContent content{*character, *rules, archetypes, rulesPath};
+
+    const QByteArray pdf = PrintableSheetPdf(content, QFileInfo(path).fileName());
+    if (pdf.isEmpty()) {
+      fail(QStringLiteral("impossibile disegnare la scheda stampabile %1").arg(Quoted(pdfPath)));
+      continue;
+    }
+    QString writeError;
+    bool written = false;
+    if (options.overwrite) {
+      std::string atomicError;
+      written = WriteFileAtomically(QFile::encodeName(pdfPath).toStdString(),
+                                    std::string_view(pdf.constData(), pdf.size()), &atomicError);
+      if (!written) writeError = QString::fromUtf8(atomicError);
+    } else {
+      written = WriteNewFile(pdfPath, pdf, writeError);
+    }
+    if (!written) {
+      fail(writeError);
+      continue;
+    }
+    ++result.written;
+  }
+  return true;
+}
+
+int RunPrintSheets(const CPrintSheetsOptions& options) {
+  CPrintSheetsEvents events;
+  events.line = [](const QString& line) {
+    WriteText(stderr, QStringLiteral("tarvo: ") + line + QLatin1Char('\n'));
+  };
+  CPrintSheetsResult result;
+  if (!PrintSheets(options, events, result)) return 1;
+  return result.failed == 0 && !result.stopped ? 0 : 1;
+}
