@@ -67,7 +67,16 @@ std::string Shown(std::string_view bytes) {
   return out;
 }
 
-std::string Quoted(std::string_view bytes) { return "\"" + Shown(bytes) + "\""; }
+// The pieces one after another. (Appended: at -O3, GCC 12 gives a false
+// -Wrestrict warning on const char* + std::string&&.)
+template <class... Pieces>
+std::string Cat(const Pieces&... pieces) {
+  std::string text;
+  (text.append(pieces), ...);
+  return text;
+}
+
+std::string Quoted(std::string_view bytes) { return Cat("\"", Shown(bytes), "\""); }
 
 bool IsBlank(unsigned char byte) { return byte == ' ' || (byte >= '\t' && byte <= '\r'); }
 
@@ -117,14 +126,16 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-// FNV-1a of the name as SameName compares it: equal names, equal hashes.
-std::uint64_t NameHash(std::string_view name) {
-  std::uint64_t hash = 0xCBF29CE484222325u;
-  for (const char ch : Trimmed(name)) {
-    hash ^= FoldLetter(static_cast<unsigned char>(ch));
-    hash *= 0x100000001B3u;
-  }
-  return hash;
+// A cheap mark of a name as SameName compares it: its length and a few of
+// its letters. Equal names have equal marks; names with equal marks are
+// compared in full.
+std::uint64_t NameSignature(std::string_view name) {
+  name = Trimmed(name);
+  if (name.empty()) return 0;
+  auto at = [&](size_t i) -> std::uint64_t { return FoldLetter(static_cast<unsigned char>(name[i])); };
+  const size_t n = name.size();
+  return (std::uint64_t{n} << 40) ^ (at(0) << 32) ^ (at(n / 2) << 24) ^ (at(n - 1) << 16) ^
+         (at(n > 1 ? n - 2 : 0) << 8) ^ at(n > 2 ? n - 3 : 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -189,9 +200,14 @@ constexpr SectionWords kWords[] = {
 
 const SectionWords& WordsOf(Section section) { return kWords[static_cast<int>(section)]; }
 
-// The watch of the check: it notes the findings of every line the walk reads.
+// The watch of the check: it notes the findings of every line the walk
+// reads. It keeps the texts it needs as views of the file's own bytes, so the
+// walk stores none; what every line costs stays small and inline, and the
+// rest (a record's name, a key, an item's type, a finding) is out of line.
 class CChecker {
  public:
+  static constexpr bool kKeepsTexts = false;
+
   explicit CChecker(const CRules& rules) : m_rules(rules) {}
 
   std::vector<CRulesFinding> m_findings;
@@ -200,67 +216,31 @@ class CChecker {
 
   bool Reading() const { return !m_ended; }
 
-  void Text(const Place& place, std::string_view text, const LineReader& reader) {
-    if (PastEnd(place, reader)) return;
-    const int line = reader.Line();
-    switch (place.field) {
-      case Field::CharLabel:
-      case Field::SkillLabel:
-        m_name = text;
-        break;
-      case Field::RaceName:
-      case Field::ArchetypeName:
-      case Field::ItemName:
-        m_name = text;
-        CheckDuplicateName(place, text, line);
-        break;
-      case Field::CharKey:
-      case Field::SkillKey:
-        CheckDuplicateKey(place, text, line);
-        break;
-      case Field::ItemType:
-        CheckType(place, text, line);
-        break;
-      default:
-        break;
-    }
+  [[gnu::always_inline]] void Text(const Place& place, std::string_view text,
+                                   const LineReader& reader) {
+    if (reader.PastEnd()) [[unlikely]] return Ended(place, reader);
+    if (place.field != Field::CharExtra && place.field != Field::SkillSheetName)
+      Record(place, text, reader.Line());
   }
 
-  void Number(const Place& place, int value, const LineReader& reader) {
-    if (PastEnd(place, reader)) return;
-    const int line = reader.Line();
-    if (!reader.LastWasPlain()) CheckNumberText(place, reader.LastText(), value, line);
+  [[gnu::always_inline]] void Number(const Place& place, int value, const LineReader& reader) {
+    if (reader.PastEnd()) [[unlikely]] return Ended(place, reader);
+    if (!reader.LastWasPlain()) [[unlikely]]
+      CheckNumberText(place, reader.LastText(), value, reader.Line());
     switch (place.field) {
       case Field::Count:
-        if (place.section == Section::Characteristics && value > FORM_CHARACTERISTICS &&
-            value <= MAX_CHARACTERISTICS) {
-          Warn(line, Where(place) + ": " + std::to_string(value) + ", ma il modulo mostra solo le prime " +
-                         std::to_string(FORM_CHARACTERISTICS) + " caratteristiche");
-        } else if (place.section == Section::Skills && value > FORM_SKILLS && value <= MAX_SKILLS) {
-          Warn(line, Where(place) + ": " + std::to_string(value) + ", ma il modulo mostra solo le prime " +
-                         std::to_string(FORM_SKILLS) + " abilità");
-        }
+        if (value > FORM_CHARACTERISTICS) [[unlikely]] CheckCount(place, value, reader.Line());
         break;
       case Field::SkillBase:
-        CheckBase(place, value, line);
+        if (value < 0 || value >= m_rules.m_nCharacteristics) [[unlikely]]
+          BaseOutside(place, value, reader.Line());
         break;
       case Field::DiceCount:
-        if (value < 0) {
-          Warn(line, Where(place) + ": " + std::to_string(value) +
-                         " è negativo: non si tira nessun dado e resta solo il bonus");
-        }
-        break;
       case Field::DiceSides:
-        if (value < 0) {
-          Warn(line, Where(place) + ": " + std::to_string(value) +
-                         " è negativo: i dadi danno numeri negativi");
-        }
+        if (value < 0) [[unlikely]] NegativeDice(place, value, reader.Line());
         break;
       case Field::Price:
-        if (place.record == 0 && value != 0) {
-          Warn(line, Where(place) + ": il primo oggetto è l'oggetto vuoto e dovrebbe costare 0, non " +
-                         std::to_string(value));
-        }
+        if (place.record == 0 && value != 0) [[unlikely]] EmptyItemPrice(place, value, reader.Line());
         break;
       default:
         break;
@@ -282,10 +262,12 @@ class CChecker {
                     [](char ch) { return IsBlank(static_cast<unsigned char>(ch)); }))
       return;
     const long lines = std::count(rest.begin(), rest.end(), '\n') + (rest.back() != '\n' ? 1 : 0);
-    std::string message = "oggetti, dopo l'ultimo oggetto: da qui ";
-    message += lines == 1 ? "c'è un'altra riga" : "ci sono altre " + std::to_string(lines) + " righe";
-    message += ", che TARVO non legge (il numero di oggetti è " + std::to_string(m_rules.m_nItems) + ")";
-    Warn(reader.Line() + 1, std::move(message));
+    Warn(reader.Line() + 1,
+         Cat("oggetti, dopo l'ultimo oggetto: da qui ",
+             lines == 1 ? std::string("c'è un'altra riga")
+                        : Cat("ci sono altre ", std::to_string(lines), " righe"),
+             ", che TARVO non legge (il numero di oggetti è ", std::to_string(m_rules.m_nItems),
+             ")"));
   }
 
  private:
@@ -314,17 +296,24 @@ class CChecker {
     return 0;
   }
 
-  // "Forza", or "caratteristica 3" for one without a label.
+  // The first of `count` keys equal to `key` without regard to case, as
+  // CRules finds them; -1 when none is.
+  static int FindKey(const std::string_view* keys, int count, std::string_view key) {
+    for (int i = 0; i < count; ++i) {
+      if (EqualFolded(keys[i], key)) return i;
+    }
+    return -1;
+  }
+
+  // "di Forza", or "della caratteristica 3" for one without a label.
   std::string DiceOwner(const Place& place) const {
     if (place.dice < 0) return "delle monete";
     const bool races = place.section == Section::Races;
     const int capacity = races ? MAX_CHARACTERISTICS : MAX_SKILLS;
-    const std::string label = place.dice < capacity ? (races ? m_rules.m_aCharLabel[place.dice]
-                                                             : m_rules.m_aSkillLabel[place.dice])
-                                                    : std::string();
-    if (!label.empty()) return "di " + Shown(label);
-    return std::string(races ? "della caratteristica " : "dell'abilità ") +
-           std::to_string(place.dice + 1);
+    const std::string_view label =
+        place.dice < capacity ? (races ? m_charLabel : m_skillLabel)[place.dice] : std::string_view();
+    if (!label.empty()) return Cat("di ", Shown(label));
+    return Cat(races ? "della caratteristica " : "dell'abilità ", std::to_string(place.dice + 1));
   }
 
   std::string FieldName(const Place& place) const {
@@ -350,11 +339,11 @@ class CChecker {
       case Field::Honour:
         return "onore";
       case Field::DiceCount:
-        return "numero di dadi " + DiceOwner(place);
+        return Cat("numero di dadi ", DiceOwner(place));
       case Field::DiceSides:
-        return "facce dei dadi " + DiceOwner(place);
+        return Cat("facce dei dadi ", DiceOwner(place));
       case Field::DiceBonus:
-        return "bonus " + DiceOwner(place);
+        return Cat("bonus ", DiceOwner(place));
       case Field::ItemType:
         return "tipo";
       case Field::Potenza:
@@ -375,50 +364,80 @@ class CChecker {
     const SectionWords& words = WordsOf(place.section);
     std::string where = words.plural;
     if (place.record >= 0) {
-      where += ", ";
-      where += words.record;
-      where += " " + std::to_string(place.record + 1);
-      if (ofCount) where += " di " + std::to_string(CountOf(place.section));
-      if (!m_name.empty()) where += " " + Quoted(m_name);
+      where.append(", ").append(words.record).append(" ").append(std::to_string(place.record + 1));
+      if (ofCount) where.append(" di ").append(std::to_string(CountOf(place.section)));
+      if (!m_name.empty()) where.append(" ").append(Quoted(m_name));
     }
-    return where + ", " + FieldName(place);
+    return where.append(", ").append(FieldName(place));
   }
 
   // The first line wanted beyond the file's end says so, once; the lines
   // after it are all empty and tell nothing more.
-  bool PastEnd(const Place& place, const LineReader& reader) {
-    if (!reader.PastEnd()) {
-      // A record's name comes first; until it is read the record has none.
-      if (place.record >= 0 && place.record != m_record) {
-        m_record = place.record;
-        m_name = {};
-      } else if (place.record < 0) {
-        m_record = -1;
-        m_name = {};
-      }
-      return false;
-    }
-    if (m_ended) return true;
+  [[gnu::noinline]] void Ended(const Place& place, const LineReader& reader) {
+    if (m_ended) return;
     m_ended = true;
     const int line = reader.Line();
     if (reader.FailedLine() == line) {
       m_findings.push_back({CRulesFinding::Kind::Error, line, "errore di lettura"});
-      return true;
+      return;
     }
-    if (place.record != m_record) m_name = {};
+    // A record's name (or label) is its first line: not read, none to show.
+    switch (place.field) {
+      case Field::CharLabel:
+      case Field::SkillLabel:
+      case Field::RaceName:
+      case Field::ArchetypeName:
+      case Field::ItemName:
+        m_name = {};
+        break;
+      default:
+        break;
+    }
     if (line == 1) {
-      Warn(line, Where(place) + ": il file è vuoto");
+      Warn(line, Cat(Where(place), ": il file è vuoto"));
     } else if (place.record < 0) {
-      Warn(line, Where(place) + ": il file finisce prima di questa riga: le sezioni che mancano "
-                                "restano vuote");
+      Warn(line, Cat(Where(place),
+                     ": il file finisce prima di questa riga: le sezioni che mancano restano "
+                     "vuote"));
     } else {
-      Warn(line, Where(place, true) + ": il file finisce prima di questa riga: i nomi che "
-                                      "mancano si leggono vuoti e i numeri 0");
+      Warn(line, Cat(Where(place, true),
+                     ": il file finisce prima di questa riga: i nomi che mancano si leggono "
+                     "vuoti e i numeri 0"));
     }
-    return true;
   }
 
-  void CheckNumberText(const Place& place, std::string_view text, int value, int line) {
+  // The text lines that matter: names, labels, keys and types.
+  [[gnu::noinline]] void Record(const Place& place, std::string_view text, int line) {
+    const int record = place.record;
+    switch (place.field) {
+      case Field::CharLabel:
+        m_name = text;
+        if (record < MAX_CHARACTERISTICS) m_charLabel[record] = text;
+        break;
+      case Field::SkillLabel:
+        m_name = text;
+        if (record < MAX_SKILLS) m_skillLabel[record] = text;
+        break;
+      case Field::CharKey:
+      case Field::SkillKey:
+        CheckDuplicateKey(place, text, line);
+        break;
+      case Field::RaceName:
+      case Field::ArchetypeName:
+      case Field::ItemName:
+        m_name = text;
+        CheckDuplicateName(place, text, line);
+        break;
+      case Field::ItemType:
+        CheckType(place, text, line);
+        break;
+      default:
+        break;
+    }
+  }
+
+  [[gnu::noinline]] void CheckNumberText(const Place& place, std::string_view text, int value,
+                                         int line) {
     size_t i = 0;
     while (i < text.size() && IsBlank(static_cast<unsigned char>(text[i]))) ++i;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
@@ -426,31 +445,55 @@ class CChecker {
     while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
     std::string message;
     if (i == digits) {
-      message = text.empty() ? "la riga è vuota e si legge 0"
-                             : Quoted(text) + " non è un numero e si legge 0";
+      message = text.empty() ? std::string("la riga è vuota e si legge 0")
+                             : Cat(Quoted(text), " non è un numero e si legge 0");
     } else {
       while (i < text.size() && IsBlank(static_cast<unsigned char>(text[i]))) ++i;
       if (i == text.size()) return;  // blanks around a number change nothing
-      message = Quoted(text) + " si legge " + std::to_string(value) +
-                " (il testo dopo le cifre non conta)";
+      message = Cat(Quoted(text), " si legge ", std::to_string(value),
+                    " (il testo dopo le cifre non conta)");
     }
     if (line == 1 && text.substr(0, 3) == "\xEF\xBB\xBF")
       message += "; il file comincia con il BOM di UTF-8: va salvato in Windows-1252, senza BOM";
-    Warn(line, Where(place) + ": " + message);
+    Warn(line, Cat(Where(place), ": ", message));
   }
 
-  void CheckBase(const Place& place, int base, int line) {
-    const int characteristics = m_rules.m_nCharacteristics;
-    if (base >= 0 && base < characteristics) return;
-    if (characteristics <= 0) {
-      Warn(line, Where(place) + ": " + std::to_string(base) +
-                     ", ma non c'è nessuna caratteristica su cui l'abilità possa basarsi");
-    } else {
-      Warn(line, Where(place) + ": " + std::to_string(base) +
-                     " non è una caratteristica (contando da 0 vanno da 0 a " +
-                     std::to_string(characteristics - 1) +
-                     "): all'abilità non si somma nessuna caratteristica");
+  // More characteristics or skills than the form has rows for.
+  [[gnu::noinline]] void CheckCount(const Place& place, int value, int line) {
+    if (place.section == Section::Characteristics && value <= MAX_CHARACTERISTICS) {
+      Warn(line, Cat(Where(place), ": ", std::to_string(value),
+                     ", ma il modulo mostra solo le prime ", std::to_string(FORM_CHARACTERISTICS),
+                     " caratteristiche"));
+    } else if (place.section == Section::Skills && value > FORM_SKILLS && value <= MAX_SKILLS) {
+      Warn(line, Cat(Where(place), ": ", std::to_string(value),
+                     ", ma il modulo mostra solo le prime ", std::to_string(FORM_SKILLS),
+                     " abilità"));
     }
+  }
+
+  [[gnu::noinline]] void BaseOutside(const Place& place, int base, int line) {
+    const int characteristics = m_rules.m_nCharacteristics;
+    if (characteristics <= 0) {
+      Warn(line, Cat(Where(place), ": ", std::to_string(base),
+                     ", ma non c'è nessuna caratteristica su cui l'abilità possa basarsi"));
+    } else {
+      Warn(line, Cat(Where(place), ": ", std::to_string(base),
+                     " non è una caratteristica (contando da 0 vanno da 0 a ",
+                     std::to_string(characteristics - 1),
+                     "): all'abilità non si somma nessuna caratteristica"));
+    }
+  }
+
+  [[gnu::noinline]] void NegativeDice(const Place& place, int value, int line) {
+    Warn(line, Cat(Where(place), ": ", std::to_string(value),
+                   place.field == Field::DiceCount
+                       ? " è negativo: non si tira nessun dado e resta solo il bonus"
+                       : " è negativo: i dadi danno numeri negativi"));
+  }
+
+  [[gnu::noinline]] void EmptyItemPrice(const Place& place, int value, int line) {
+    Warn(line, Cat(Where(place), ": il primo oggetto è l'oggetto vuoto e dovrebbe costare 0, non ",
+                   std::to_string(value)));
   }
 
   // Races, archetypes and items with the same name; only those the rules
@@ -459,110 +502,105 @@ class CChecker {
     const int section = static_cast<int>(place.section) - static_cast<int>(Section::Races);
     const int capacity = rules_reading::kSectionLimits[static_cast<int>(place.section)].capacity;
     if (place.record >= capacity) return;
-    const std::uint64_t hash = NameHash(name);
-    m_nameHash[section][place.record] = hash;
+    const std::uint64_t signature = NameSignature(name);
+    m_names[section][place.record] = name;
+    m_nameSignature[section][place.record] = signature;
     m_nameLine[section][place.record] = line;
     for (int j = 0; j < place.record; ++j) {
-      if (m_nameHash[section][j] != hash) continue;
-      const std::string& earlier = NameOf(place.section, j);
+      if (m_nameSignature[section][j] != signature) continue;
+      const std::string_view earlier = m_names[section][j];
       if (!SameName(earlier, name)) continue;
-      std::string message = Where(place) + ": è già il nome " + WordsOf(place.section).of + " " +
-                            std::to_string(j + 1);
-      if (earlier != name) message += " (" + Quoted(earlier) + ")";
-      Warn(line, message + ", alla riga " + std::to_string(m_nameLine[section][j]));
+      std::string message = Cat(Where(place), ": è già il nome ", WordsOf(place.section).of, " ",
+                                std::to_string(j + 1));
+      if (earlier != name) message.append(" (").append(Quoted(earlier)).append(")");
+      Warn(line, message.append(", alla riga ").append(std::to_string(m_nameLine[section][j])));
       return;
     }
-  }
-
-  const std::string& NameOf(Section section, int index) const {
-    if (section == Section::Races) return m_rules.m_aRaces[index].m_strName;
-    if (section == Section::Archetypes) return m_rules.m_aArchetypes[index].m_strName;
-    return m_rules.m_aItems[index].m_strName;
   }
 
   // Two keys that an item type finds as one: the later never gets the effect.
   void CheckDuplicateKey(const Place& place, std::string_view key, int line) {
     const bool skill = place.section == Section::Skills;
     if (place.record >= (skill ? MAX_SKILLS : MAX_CHARACTERISTICS)) return;
+    (skill ? m_skillKey : m_charKey)[place.record] = key;
     (skill ? m_skillKeyLine : m_charKeyLine)[place.record] = line;
-    auto report = [&](Section section, int j, const std::string& label, int at, const char* who) {
-      std::string message = Where(place) + ": " + ShownWord(key) + " è già la chiave " +
-                            WordsOf(section).of + " " + std::to_string(j + 1);
-      if (!label.empty()) message += " " + Quoted(label);
-      Warn(line, message + ", alla riga " + std::to_string(at) +
-                     ": gli oggetti di questo tipo agiscono solo " + who);
+    auto report = [&](Section section, int j, std::string_view label, int at, const char* who) {
+      std::string message = Cat(Where(place), ": ", ShownWord(key), " è già la chiave ",
+                                WordsOf(section).of, " ", std::to_string(j + 1));
+      if (!label.empty()) message.append(" ").append(Quoted(label));
+      Warn(line, message.append(", alla riga ")
+                     .append(std::to_string(at))
+                     .append(": gli oggetti di questo tipo agiscono solo ")
+                     .append(who));
     };
-    if (skill) {
-      for (int j = 0; j < place.record; ++j) {
-        if (EqualFolded(m_rules.m_aSkillKey[j], key))
-          return report(Section::Skills, j, m_rules.m_aSkillLabel[j], m_skillKeyLine[j], "su quella");
-      }
-      for (int j = 0; j < m_rules.CharacteristicsInUse(); ++j) {
-        if (EqualFolded(m_rules.m_aCharKey[j], key))
-          return report(Section::Characteristics, j, m_rules.m_aCharLabel[j], m_charKeyLine[j],
-                        "su questa abilità");
-      }
-    } else {
-      for (int j = 0; j < place.record; ++j) {
-        if (EqualFolded(m_rules.m_aCharKey[j], key))
-          return report(Section::Characteristics, j, m_rules.m_aCharLabel[j], m_charKeyLine[j],
-                        "su quella");
-      }
+    int j = FindKey(skill ? m_skillKey : m_charKey, place.record, key);
+    if (j >= 0) {
+      report(place.section, j, (skill ? m_skillLabel : m_charLabel)[j],
+             (skill ? m_skillKeyLine : m_charKeyLine)[j], "su quella");
+    } else if (skill && (j = FindKey(m_charKey, m_rules.CharacteristicsInUse(), key)) >= 0) {
+      report(Section::Characteristics, j, m_charLabel[j], m_charKeyLine[j], "su questa abilità");
     }
   }
 
   void CheckType(const Place& place, std::string_view type, int line) {
     if (place.record == 0 && !EqualFolded(type, DEFAULT_ITEM_TYPE)) {
-      Warn(line, Where(place) + ": il primo oggetto è l'oggetto vuoto, con cui cominciano mani, "
-                                "corpo e tasche, e il suo tipo dovrebbe essere empty, non " +
-                     ShownWord(type));
+      Warn(line, Cat(Where(place),
+                     ": il primo oggetto è l'oggetto vuoto, con cui cominciano mani, corpo e "
+                     "tasche, e il suo tipo dovrebbe essere empty, non ",
+                     ShownWord(type)));
     }
     if (EqualFolded(type, "armor") || EqualFolded(type, DEFAULT_ITEM_TYPE)) return;
+    const int skills = m_rules.SkillsInUse();
+    const int characteristics = m_rules.CharacteristicsInUse();
     if (EqualFolded(type, "shield")) {
-      if (m_rules.FindSkill("shield") < 0) {
-        Warn(line, Where(place) + ": " + ShownWord(type) +
+      if (FindKey(m_skillKey, skills, "shield") < 0) {
+        Warn(line, Cat(Where(place), ": ", ShownWord(type),
                        ", ma nessuna abilità ha la chiave shield: il MOD dello scudo non si "
-                       "aggiunge a nessuna abilità");
+                       "aggiunge a nessuna abilità"));
       }
       return;
     }
-    if (type.empty() || m_rules.FindSkill(type) >= 0 || m_rules.FindCharacteristic(type) >= 0)
+    if (type.empty() || FindKey(m_skillKey, skills, type) >= 0 ||
+        FindKey(m_charKey, characteristics, type) >= 0)
       return;
 
     // The nearest known type, the fixed ones first, then the keys in order.
     int best = 3;
     std::string suggestion;
-    auto consider = [&](std::string_view known, const char* of, int index, const std::string& label) {
+    auto consider = [&](std::string_view known, const char* of, int index, std::string_view label) {
       if (known.empty()) return;
       const int distance = NearDistance(type, known);
       if (distance >= best) return;
       best = distance;
       suggestion = ShownWord(known);
       if (of != nullptr) {
-        suggestion += std::string(", la chiave ") + of + " " + std::to_string(index + 1);
-        if (!label.empty()) suggestion += " " + Quoted(label);
+        suggestion.append(", la chiave ").append(of).append(" ").append(std::to_string(index + 1));
+        if (!label.empty()) suggestion.append(" ").append(Quoted(label));
       }
     };
     for (const char* fixed : {"armor", "shield", DEFAULT_ITEM_TYPE}) consider(fixed, nullptr, 0, {});
-    for (int s = 0; s < m_rules.SkillsInUse(); ++s)
-      consider(m_rules.m_aSkillKey[s], WordsOf(Section::Skills).of, s, m_rules.m_aSkillLabel[s]);
-    for (int c = 0; c < m_rules.CharacteristicsInUse(); ++c) {
-      consider(m_rules.m_aCharKey[c], WordsOf(Section::Characteristics).of, c,
-               m_rules.m_aCharLabel[c]);
-    }
+    for (int s = 0; s < skills; ++s)
+      consider(m_skillKey[s], WordsOf(Section::Skills).of, s, m_skillLabel[s]);
+    for (int c = 0; c < characteristics; ++c)
+      consider(m_charKey[c], WordsOf(Section::Characteristics).of, c, m_charLabel[c]);
     if (suggestion.empty()) return;
-    Warn(line, Where(place) + ": " + ShownWord(type) + ": forse " + suggestion +
-                   "? Un tipo che TARVO non conosce non ha effetto");
+    Warn(line, Cat(Where(place), ": ", ShownWord(type), ": forse ", suggestion,
+                   "? Un tipo che TARVO non conosce non ha effetto"));
   }
 
-  const CRules& m_rules;
+  const CRules& m_rules;       // the numbers as read; the walk stores no texts
   bool m_ended = false;        // a line beyond the end has been wanted
-  int m_record = -1;           // the record being read
-  std::string_view m_name;     // its name (label) once read
-  std::array<std::array<std::uint64_t, MAX_ITEMS>, 3> m_nameHash{};
-  std::array<std::array<int, MAX_ITEMS>, 3> m_nameLine{};
+  std::string_view m_name;     // the name (label) of the record being read
+  std::string_view m_charLabel[MAX_CHARACTERISTICS];
+  std::string_view m_charKey[MAX_CHARACTERISTICS];
+  std::string_view m_skillLabel[MAX_SKILLS];
+  std::string_view m_skillKey[MAX_SKILLS];
   int m_charKeyLine[MAX_CHARACTERISTICS] = {};
   int m_skillKeyLine[MAX_SKILLS] = {};
+  // Races, archetypes and items: names, their signatures and lines.
+  std::string_view m_names[3][MAX_ITEMS];
+  std::uint64_t m_nameSignature[3][MAX_ITEMS] = {};
+  int m_nameLine[3][MAX_ITEMS] = {};
 };
 
 static_assert(MAX_ITEMS >= MAX_RACES && MAX_ITEMS >= MAX_ARCHETYPES);
@@ -585,8 +623,14 @@ std::string ShellWord(std::string_view path) {
   });
   if (plain) return std::string(path);
   std::string word = "'";
-  for (const char ch : path) word += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
-  return word + "'";
+  for (const char ch : path) {
+    if (ch == '\'') {
+      word += "'\\''";
+    } else {
+      word += ch;
+    }
+  }
+  return word += '\'';
 }
 
 }  // namespace
@@ -597,15 +641,14 @@ std::vector<CRulesFinding> CheckRulesFile(const char* path) {
   rules_reading::FileBytes bytes;
   std::string reason;
   if (!rules_reading::ReadRulesFile(path ? path : "", bytes, reason))
-    return {{CRulesFinding::Kind::Error, 0, "impossibile aprire il file delle regole: " + reason}};
+    return {{CRulesFinding::Kind::Error, 0, Cat("impossibile aprire il file delle regole: ", reason)}};
   return Check(bytes.View(), bytes.complete);
 }
 
 std::string FormatFinding(std::string_view file, const CRulesFinding& finding) {
   std::string line(file);
-  if (finding.m_nLine > 0) line += ":" + std::to_string(finding.m_nLine);
-  line += finding.IsError() ? ": errore: " : ": avviso: ";
-  return line + finding.m_strMessage;
+  if (finding.m_nLine > 0) line.append(":").append(std::to_string(finding.m_nLine));
+  return line.append(finding.IsError() ? ": errore: " : ": avviso: ").append(finding.m_strMessage);
 }
 
 std::string SummarizeFindings(const std::vector<CRulesFinding>& findings) {
@@ -620,7 +663,7 @@ std::string SummarizeFindings(const std::vector<CRulesFinding>& findings) {
 std::string FurtherProblemsNote(const std::vector<CRulesFinding>& findings, std::string_view path) {
   const size_t further = findings.empty() ? 0 : findings.size() - 1;
   if (further == 0) return {};
-  const std::string command = " Il comando tarvo --verifica " + ShellWord(path) + " elenca ";
-  if (further == 1) return command + "un altro problema del file.";
-  return command + "altri " + std::to_string(further) + " problemi del file.";
+  const std::string command = Cat(" Il comando tarvo --verifica ", ShellWord(path), " elenca ");
+  if (further == 1) return Cat(command, "un altro problema del file.");
+  return Cat(command, "altri ", std::to_string(further), " problemi del file.");
 }

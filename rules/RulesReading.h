@@ -175,6 +175,7 @@ struct Refusal {
 
 // Reads the lines of `reader` into `rules` in the order of the format and
 // tells `watch` about each:
+//   kKeepsTexts     -- whether the texts are stored in `rules`;
 //   bool Reading()  -- false stops the records still to come (the counts are
 //                      still read);
 //   void Text(const Place&, std::string_view text, const LineReader&);
@@ -241,13 +242,13 @@ class Walk {
 
   bool Going(int index, int count) { return index < count && m_on && m_watch.Reading(); }
 
-  void Text(const Place& place, std::string& into) {
+  [[gnu::always_inline]] void Text(const Place& place, std::string& into) {
     const std::string_view text = m_reader.Next();
-    into = text;
+    if constexpr (Watch::kKeepsTexts) into = text;
     m_watch.Text(place, text, m_reader);
   }
 
-  int Number(const Place& place) {
+  [[gnu::always_inline]] int Number(const Place& place) {
     const int value = m_reader.Number();
     m_watch.Number(place, value, m_reader);
     return value;
@@ -263,7 +264,7 @@ class Walk {
     return m_on;
   }
 
-  void Dice(Place place, CDice& dice) {
+  [[gnu::always_inline]] void Dice(Place place, CDice& dice) {
     dice.m_nCount = Number(place);
     if (dice.m_nCount > MAX_DICE_COUNT) {
       Refuse(place, "dadi", dice.m_nCount, MAX_DICE_COUNT);
@@ -297,6 +298,7 @@ class Walk {
 
 // The reader's watch: it sees nothing and stops at the first refusal.
 struct StopAtRefusal {
+  static constexpr bool kKeepsTexts = true;
   static bool Reading() { return true; }
   static void Text(const Place&, std::string_view, const LineReader&) {}
   static void Number(const Place&, int, const LineReader&) {}
