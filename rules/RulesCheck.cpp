@@ -1,7 +1,6 @@
 #include "rules/RulesCheck.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -623,8 +622,10 @@ std::vector<CRulesFinding> Check(std::string_view text, bool complete) {
   return std::move(checker.m_findings);
 }
 
-// `path` as a shell takes it: bare when nothing in it is special.
+// `path` as a shell takes it: bare when nothing in it is special, and never
+// taken for an option.
 std::string ShellWord(std::string_view path) {
+  if (!path.empty() && path.front() == '-') return ShellWord(Cat("./", path));
   const bool plain = !path.empty() && std::all_of(path.begin(), path.end(), [](char ch) {
     const auto byte = static_cast<unsigned char>(ch);
     return byte >= 0x80 || (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||

@@ -385,4 +385,6 @@ TEST(RulesCheck, SummaryAndTheNoteOfARefusal) {
       FurtherProblemsNote({warning, error, warning, error}, "/le mie regole/l'ultima.rul"),
       " Il comando tarvo --verifica '/le mie regole/l'\\''ultima.rul' elenca altri 3 problemi "
       "del file.");
+  EXPECT_EQ(FurtherProblemsNote({error, warning}, "-x.rul"),
+            " Il comando tarvo --verifica ./-x.rul elenca un altro problema del file.");
 }
