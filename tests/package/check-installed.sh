@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks the Debian package as a player gets it: unpacks the .deb into a
 # folder of its own (dpkg-deb -x) and runs the unpacked program the way the
-# desktop entry starts it, with a home and a data folder of the check's own;
-# then tarvo-genera, with no display.
+# desktop entry starts it, with a home and a data folder of the check's own,
+# also on a sheet; then tarvo-genera and tarvo --pdf, with no display.
 #   tests/package/check-installed.sh dist/tarvo_1.2.0_amd64.deb
 # Stops at the first thing that is not as it should be, saying what.
 set -euo pipefail
@@ -202,6 +202,31 @@ for n in 1 2 3; do
   cmp "$work/uno/Prova $n.pg" "$work/due/Prova $n.pg" || fail "lo stesso seme dà un'altra Prova $n.pg"
   expect "%PDF" "$(head -c 4 "$work/uno/Prova $n.pdf")" "inizio di Prova $n.pdf"
 done
+
+# A sheet on the command line opens in the form, as a file manager opens it:
+# the form shows the sheet's race.
+sheet_race=$(sed -n '7s/^RAZZA \(.*\)\r$/\1/p' "$work/uno/Prova 2.pg" | iconv -f WINDOWS-1252 -t UTF-8)
+[ -n "$sheet_race" ] || fail "Prova 2.pg non ha la razza alla riga 7"
+out=$(start "$work/uno/Prova 2.pg") || fail "l'avvio con una scheda finisce con lo stato $?"
+expect "$copy" "$(sed -n 1p <<<"$out")" "file delle regole dell'avvio con una scheda"
+expect "$sheet_race" "$(sed -n 2p <<<"$out")" "razza mostrata dall'avvio con Prova 2.pg"
+
+# tarvo --pdf, with no display: the printable sheet beside the sheet, which
+# it carries; an existing one stays unless it is to be replaced.
+mkdir "$work/stampa"
+cp "$work/uno/Prova 1.pg" "$work/stampa/eroe.pg"
+run "$tarvo" --pdf "$work/stampa/eroe.pg" 2>"$work/err" ||
+  fail "tarvo --pdf finisce con lo stato $?: $(cat "$work/err")"
+[ ! -s "$work/err" ] || fail "tarvo --pdf scrive sullo standard error: $(cat "$work/err")"
+expect "%PDF" "$(head -c 4 "$work/stampa/eroe.pdf")" "inizio di eroe.pdf"
+pdfdetach -save 1 -o "$work/stampa/allegato.pg" "$work/stampa/eroe.pdf" >/dev/null
+cmp "$work/stampa/eroe.pg" "$work/stampa/allegato.pg" || fail "eroe.pdf non contiene eroe.pg"
+status=0
+run "$tarvo" --pdf "$work/stampa/eroe.pg" 2>"$work/err" || status=$?
+expect 1 "$status" "stato d'uscita di tarvo --pdf con il PDF che esiste già"
+grep -q '^tarvo: .*esiste già' "$work/err" || fail "tarvo --pdf su un PDF che c'è: «$(cat "$work/err")»"
+run "$tarvo" --pdf --sovrascrivi "$work/stampa/eroe.pg" ||
+  fail "tarvo --pdf --sovrascrivi finisce con lo stato $?"
 
 # On X11 the window's class is tarvo, tarvo whatever the program is called,
 # so the desktop matches the window with its entry.
