@@ -43,9 +43,18 @@ int main(int argc, char* argv[]) {
   // English words: say it here, in a line.
   if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
       qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-    WriteText(stderr,
-              QStringLiteral("tarvo: nessuno schermo: TARVO è una finestra, ma qui non c'è un "
-                             "display (DISPLAY e WAYLAND_DISPLAY non sono impostati)\n"));
+    QString text = QStringLiteral(
+        "tarvo: nessuno schermo: TARVO è una finestra, ma qui non c'è un display (DISPLAY e "
+        "WAYLAND_DISPLAY non sono impostati)\n");
+    // A sheet prints without one.
+    if (!commandLine.sheetFile.isEmpty())
+      text += QStringLiteral("tarvo: la scheda stampabile si scrive anche senza schermo: "
+                             "tarvo --pdf %1\"%2\"\n")
+                  .arg(commandLine.rulesFile.isEmpty()
+                           ? QString()
+                           : QStringLiteral("--regole \"%1\" ").arg(commandLine.rulesFile),
+                       commandLine.sheetFile);
+    WriteText(stderr, text);
     return 1;
   }
 
