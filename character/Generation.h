@@ -2,6 +2,9 @@
 // selections and check states, calls these, and refreshes.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "character/Character.h"
 #include "rules/Rules.h"
 
@@ -33,6 +36,29 @@ bool Purchase(CCharacter& character, const CRules& rules, EquipmentPlace place, 
 
 // Recomputes every modifier and the armour from the two hands and the worn item.
 void ApplyEquipmentEffects(CCharacter& character, const CRules& rules);
+
+// What an item of a given type does while it is held in a hand or worn.
+struct CItemEffect {
+  enum class Kind {
+    None,            // nothing ("empty", or a type no rule knows)
+    Armour,          // sets the protection to POTENZA
+    Shield,          // MOD to the shield skill, POTENZA off six others
+    Skill,           // MOD to skill `index`
+    Characteristic,  // MOD to characteristic `index`
+  };
+  Kind kind = Kind::None;
+  int index = -1;
+};
+
+// The effect of type `type`, matched as the equipment rules match it: "armor"
+// and "shield" without regard to case, then a skill's key, then a
+// characteristic's.
+CItemEffect ItemEffect(const CRules& rules, std::string_view type);
+
+// What type `type` means to a player, as Windows-1252 bytes: "Armatura",
+// "Scudo", the name of the skill or characteristic whose key it is, or
+// nothing for a type without effect (the empty item's among them).
+std::string ItemTypeName(const CRules& rules, std::string_view type);
 
 // The rolled value of the characteristic on which skill `skill` rests, or 0
 // when the skill is not in use or its base is not a characteristic in use.
