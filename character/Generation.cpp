@@ -123,8 +123,7 @@ const CItem& HeldItem(const CCharacter& character, EquipmentPlace place, int poc
   throw std::invalid_argument("equipment place");
 }
 
-bool Purchase(CCharacter& character, const CRules& rules, EquipmentPlace place, int pocket,
-              int item) {
+bool Buy(CCharacter& character, const CRules& rules, EquipmentPlace place, int pocket, int item) {
   if (item < 0 || item >= rules.ItemsInUse()) return false;
   if (place == EquipmentPlace::Pocket && (pocket < 0 || pocket >= PocketsInUse(rules)))
     return false;
@@ -136,6 +135,12 @@ bool Purchase(CCharacter& character, const CRules& rules, EquipmentPlace place, 
   if (available < bought.m_nPrice) return false;
   character.m_nMoney = SaturateToInt(available - bought.m_nPrice);
   held.CopyFrom(bought);
+  return true;
+}
+
+bool Purchase(CCharacter& character, const CRules& rules, EquipmentPlace place, int pocket,
+              int item) {
+  if (!Buy(character, rules, place, pocket, item)) return false;
   if (place != EquipmentPlace::Pocket) ApplyEquipmentEffects(character, rules);
   return true;
 }

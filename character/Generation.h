@@ -28,9 +28,13 @@ CItem& HeldItem(CCharacter& character, EquipmentPlace place, int pocket = 0);
 const CItem& HeldItem(const CCharacter& character, EquipmentPlace place, int pocket = 0);
 
 // Buys catalogue item `item` into `place`, trading in the held item at the
-// price paid for it. Returns false, changing nothing, when the money does not
-// reach or `item` / `pocket` is not valid. A bought hand or worn item
-// recomputes the equipment effects; a pocket item does not.
+// price paid for it: the money and the item, nothing else. Returns false,
+// changing nothing, when the money does not reach or `item` / `pocket` is not
+// valid.
+bool Buy(CCharacter& character, const CRules& rules, EquipmentPlace place, int pocket, int item);
+
+// Buy, and then, for a hand or the worn item, ApplyEquipmentEffects: a
+// pocket item has no effect to apply.
 bool Purchase(CCharacter& character, const CRules& rules, EquipmentPlace place, int pocket,
               int item);
 
