@@ -1,14 +1,12 @@
 #include "rules/Rules.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <system_error>
 
 #include "rules/AtomicFile.h"
 #include "rules/FileAccess.h"
