@@ -183,12 +183,14 @@ struct FileBytes {
     std::setvbuf(file, nullptr, _IONBF, 0);
     // A full rules file takes about 15 KiB: one read of this size takes it all.
     size_t capacity = 64 * 1024;
-    data = std::make_unique_for_overwrite<char[]>(capacity);
+    // Left uninitialised, as the read fills it (a plain new[]: the standard
+    // libraries of some targets lack make_unique_for_overwrite).
+    data.reset(new char[capacity]);
     for (;;) {
       size += std::fread(data.get() + size, 1, capacity - size, file);
       if (size < capacity) break;
       capacity *= 2;
-      auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+      std::unique_ptr<char[]> grown(new char[capacity]);
       std::memcpy(grown.get(), data.get(), size);
       data = std::move(grown);
     }
