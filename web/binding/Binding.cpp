@@ -1,0 +1,141 @@
+// The page's one way into the core: plain functions of numbers, with bytes
+// passed through input slots the page fills and one output the page reads.
+// The binding keeps the one session; the page holds no object of it.
+#include <cstdint>
+#include <string>
+
+#include "web/binding/BundledRules.h"
+#include "web/binding/Session.h"
+
+#ifdef __EMSCRIPTEN__
+#include <emscripten/emscripten.h>
+#define TARVO_EXPORT extern "C" EMSCRIPTEN_KEEPALIVE
+#else
+#define TARVO_EXPORT extern "C"
+#endif
+
+namespace {
+
+constexpr int INPUT_SLOTS = 2;
+
+struct CBinding {
+  CWebSession session;
+  std::string input[INPUT_SLOTS];
+  std::string output;
+  CLinkChoices link;
+};
+
+CBinding& Binding() {
+  static CBinding binding;
+  return binding;
+}
+
+const std::string& Input(int slot) { return Binding().input[slot]; }
+void Output(std::string text) { Binding().output = std::move(text); }
+
+}  // namespace
+
+// A buffer of `size` bytes for input `slot` (0 or 1), which the page fills
+// before the call that reads it; nullptr for a slot that is not one.
+TARVO_EXPORT char* tarvo_input(int slot, int size) {
+  if (slot < 0 || slot >= INPUT_SLOTS || size < 0) return nullptr;
+  std::string& input = Binding().input[slot];
+  input.assign(static_cast<size_t>(size), '\0');
+  return input.data();
+}
+
+// The bytes of the last call's output.
+TARVO_EXPORT const char* tarvo_output() { return Binding().output.data(); }
+TARVO_EXPORT int tarvo_output_size() { return static_cast<int>(Binding().output.size()); }
+
+// The bundled rules; 1 when they load.
+TARVO_EXPORT int tarvo_load_bundled_rules() {
+  std::string message;
+  const bool loaded = Binding().session.LoadRules(BundledRules(), RULES_FILE_NAME, message);
+  Output(message);
+  return loaded ? 1 : 0;
+}
+
+// The rules file of input 0, named by input 1 (UTF-8). 1 when it loads; else
+// the output is the refusal, and the rules and the form stay as they were.
+TARVO_EXPORT int tarvo_load_rules() {
+  std::string message;
+  const bool loaded = Binding().session.LoadRules(Input(0), Input(1), message);
+  Output(message);
+  return loaded ? 1 : 0;
+}
+
+// Output: the rules as JSON (labels, races, archetypes, items, pockets).
+TARVO_EXPORT void tarvo_rules_json() { Output(Binding().session.RulesJson()); }
+
+// Opens the form anew, seeded with `seed`, on archetype `firstArchetype`.
+TARVO_EXPORT void tarvo_start(std::uint32_t seed, int firstArchetype) {
+  Binding().session.Start(seed, firstArchetype);
+}
+
+// Forgets the choices of a link.
+TARVO_EXPORT void tarvo_link_clear() { Binding().link = CLinkChoices(); }
+
+// Input 0 is a choice of a link: `kind` 0 race, 1 archetype (one per call),
+// 2 sex, 3 hand, 4 name.
+TARVO_EXPORT void tarvo_link_set(int kind) {
+  CLinkChoices& link = Binding().link;
+  const std::string& value = Input(0);
+  switch (kind) {
+    case 0:
+      link.race = value;
+      break;
+    case 1:
+      link.archetypes.push_back(value);
+      break;
+    case 2:
+      link.sex = value;
+      break;
+    case 3:
+      link.hand = value;
+      break;
+    case 4:
+      link.name = value;
+      link.hasName = true;
+      break;
+    default:
+      break;
+  }
+}
+
+// Opens the form anew with the link's choices; output: what the link named
+// wrong, as a JSON list of Italian lines.
+TARVO_EXPORT void tarvo_start_link(std::uint32_t seed, int firstArchetype) {
+  CBinding& binding = Binding();
+  std::string json = "[";
+  for (const std::string& line : binding.session.StartFromLink(seed, firstArchetype, binding.link)) {
+    if (json.size() > 1) json += ',';
+    json += '"';
+    for (const char ch : line) {
+      if (ch == '"' || ch == '\\') json += '\\';
+      if (static_cast<unsigned char>(ch) >= 0x20) json += ch;
+    }
+    json += '"';
+  }
+  Output(json + "]");
+}
+
+// One user action (see FormAction); 1 when it is one.
+TARVO_EXPORT int tarvo_act(int action, int value) {
+  return Binding().session.Act(action, value) ? 1 : 0;
+}
+
+// The name field lost the focus: input 0 holds its text (UTF-8).
+TARVO_EXPORT void tarvo_take_name() { Binding().session.TakeName(Input(0)); }
+
+// Output: what every control shows, as JSON.
+TARVO_EXPORT void tarvo_view_json() { Output(Binding().session.ViewJson()); }
+
+// Output: the .pg sheet's bytes.
+TARVO_EXPORT void tarvo_sheet() { Output(Binding().session.Sheet()); }
+
+// Output: the printable sheet's texts, as JSON.
+TARVO_EXPORT void tarvo_print_json() { Output(Binding().session.PrintJson()); }
+
+// Output: the sheet's file name for the name of input 0 (UTF-8).
+TARVO_EXPORT void tarvo_file_name() { Output(CWebSession::FileName(Input(0))); }

@@ -1,0 +1,381 @@
+#include "web/binding/Session.h"
+
+#include <algorithm>
+
+#include "character/Dice.h"
+#include "web/binding/Json.h"
+#include "web/binding/Names.h"
+#include "web/binding/Text.h"
+
+namespace {
+
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+// The names of `count` records, Windows-1252, as one UTF-8 list for a message.
+template <typename NameOf>
+std::string NameList(int count, NameOf nameOf) {
+  std::string list;
+  for (int i = 0; i < count; ++i) {
+    if (i > 0) list += ", ";
+    list += Utf8FromWindows1252(nameOf(i));
+  }
+  return list;
+}
+
+std::string Lower(std::string text) {
+  for (char& ch : text) {
+    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+  }
+  return text;
+}
+
+std::string Number(int value) { return FormatNumber(value); }
+
+}  // namespace
+
+CWebSession::CWebSession() : m_rules(std::make_unique<CRules>(nullptr)) {}
+
+bool CWebSession::LoadRules(std::string_view bytes, std::string_view name, std::string& message) {
+  auto rules = std::make_unique<CRules>(nullptr);
+  if (!rules->LoadText(bytes, name)) {
+    const CRulesError& error = rules->GetLoadError();
+    // The reader's own reason and line; the page has no folder to name.
+    message = "Il file delle regole " + Quoted(name) + " non è valido";
+    if (error.m_nLine > 0) message += ": riga " + std::to_string(error.m_nLine);
+    message += ": " + error.m_strReason + ".";
+    return false;
+  }
+  m_form.reset();
+  m_rules = std::move(rules);
+  m_rulesName = std::string(name);
+  m_loaded = true;
+  message.clear();
+  return true;
+}
+
+void CWebSession::Start(std::uint32_t seed, int firstArchetype) {
+  m_form = std::make_unique<CFormState>(*m_rules);
+  SeedRandom(seed);
+  m_form->Start(firstArchetype);
+}
+
+std::vector<std::string> CWebSession::StartFromLink(std::uint32_t seed, int firstArchetype,
+                                                    const CLinkChoices& link) {
+  std::vector<std::string> said;
+  const CRules& rules = *m_rules;
+  int race = 0;
+  if (!link.race.empty()) {
+    const auto raceName = [&rules](int r) { return rules.m_aRaces[r].GetName(); };
+    const int found = MatchName(link.race, rules.RacesInUse(), raceName);
+    if (found >= 0) {
+      race = found;
+    } else {
+      said.push_back("razza sconosciuta: " + Quoted(link.race) +
+                     "; le razze sono: " + NameList(rules.RacesInUse(), raceName));
+    }
+  }
+  int archetypes[3] = {firstArchetype, firstArchetype, firstArchetype};
+  int count = 0;
+  const auto archetypeName = [&rules](int a) { return rules.m_aArchetypes[a].GetName(); };
+  for (const std::string& wanted : link.archetypes) {
+    if (count == 3) {
+      said.push_back("al massimo tre archetipi, non " + std::to_string(link.archetypes.size()));
+      break;
+    }
+    const int found = MatchName(wanted, rules.ArchetypesInUse(), archetypeName);
+    if (found >= 0) {
+      archetypes[count++] = found;
+    } else {
+      said.push_back("archetipo sconosciuto: " + Quoted(wanted) + "; gli archetipi sono: " +
+                     NameList(rules.ArchetypesInUse(), archetypeName));
+    }
+  }
+  // The lists not in use show the one before them.
+  for (int k = std::max(count, 1); k < 3; ++k) archetypes[k] = archetypes[k - 1];
+
+  bool male = true;
+  if (!link.sex.empty()) {
+    const std::string sex = Lower(link.sex);
+    if (sex == "m" || sex == "f") {
+      male = sex == "m";
+    } else {
+      said.push_back("il sesso è m o f, non " + Quoted(link.sex));
+    }
+  }
+  int hand = 1;
+  if (!link.hand.empty()) {
+    const std::string wanted = Lower(link.hand);
+    if (wanted == "destra") {
+      hand = 1;
+    } else if (wanted == "sinistra") {
+      hand = 2;
+    } else if (wanted == "entrambe") {
+      hand = 3;
+    } else {
+      said.push_back("la mano è destra, sinistra o entrambe, non " + Quoted(link.hand));
+    }
+  }
+
+  m_form = std::make_unique<CFormState>(rules);
+  SeedRandom(seed);
+  if (!m_form->StartWith(race, archetypes, std::max(count, 1), male, hand)) {
+    const std::string label = rules.CharacteristicsInUse() > 2
+                                  ? Utf8FromWindows1252(rules.GetCharLabel(2))
+                                  : std::string("terza caratteristica");
+    said.push_back(label + " " + Number(m_form->Character().m_aStats[2].m_nValue) + ", sotto " +
+                   Number(AMBIDEXTERITY_MIN) +
+                   ": non può usare entrambe le mani, usa la destra");
+  }
+  if (link.hasName) TakeName(link.name);
+  return said;
+}
+
+bool CWebSession::Act(int action, int value) {
+  if (!m_form || action < 0 || action >= static_cast<int>(FormAction::Count)) return false;
+  CFormState& form = *m_form;
+  switch (static_cast<FormAction>(action)) {
+    case FormAction::ChooseRace:
+      form.ChooseRace(value);
+      break;
+    case FormAction::RerollRace:
+      form.RerollRace();
+      break;
+    case FormAction::ChooseArchetype1:
+      form.ChooseArchetype(0, value);
+      break;
+    case FormAction::ChooseArchetype2:
+      form.ChooseArchetype(1, value);
+      break;
+    case FormAction::ChooseArchetype3:
+      form.ChooseArchetype(2, value);
+      break;
+    case FormAction::RerollSkills:
+      form.RerollSkills();
+      break;
+    case FormAction::ClickUseArchetype2:
+      form.ClickUseArchetype2();
+      break;
+    case FormAction::ClickUseArchetype3:
+      form.ClickUseArchetype3();
+      break;
+    case FormAction::ClickMale:
+      form.ClickMale();
+      break;
+    case FormAction::ClickFemale:
+      form.ClickFemale();
+      break;
+    case FormAction::ClickRightHanded:
+      form.ClickRightHanded();
+      break;
+    case FormAction::ClickLeftHanded:
+      form.ClickLeftHanded();
+      break;
+    case FormAction::ChooseRightItem:
+      form.ChooseItem(0, value);
+      break;
+    case FormAction::ChooseLeftItem:
+      form.ChooseItem(1, value);
+      break;
+    case FormAction::ChooseWornItem:
+      form.ChooseItem(2, value);
+      break;
+    case FormAction::SelectPocket:
+      form.SelectPocket(value);
+      break;
+    case FormAction::ChoosePocketItem:
+      form.ChooseItem(3, value);
+      break;
+    case FormAction::Count:
+      return false;
+  }
+  return true;
+}
+
+void CWebSession::TakeName(std::string_view typed) {
+  if (m_form) m_form->TakeName(Windows1252FromUtf8(CutToUtf16Units(typed, NAME_LENGTH)));
+}
+
+std::string CWebSession::RulesJson() const {
+  const CRules& rules = *m_rules;
+  CJson json;
+  json.Begin('{');
+  json.Key("file").Text(m_rulesName);
+  json.Key("statLabels").Begin('[');
+  for (int c = 0; c < std::min(rules.CharacteristicsInUse(), FORM_CHARACTERISTICS); ++c)
+    json.GameText(rules.GetCharLabel(c));
+  json.End(']');
+  json.Key("skillLabels").Begin('[');
+  for (int s = 0; s < std::min(rules.SkillsInUse(), FORM_SKILLS); ++s)
+    json.GameText(rules.GetSkillLabel(s));
+  json.End(']');
+  json.Key("races").Begin('[');
+  for (int r = 0; r < rules.RacesInUse(); ++r) json.GameText(rules.m_aRaces[r].GetName());
+  json.End(']');
+  json.Key("archetypes").Begin('[');
+  for (int a = 0; a < rules.ArchetypesInUse(); ++a)
+    json.GameText(rules.m_aArchetypes[a].GetName());
+  json.End(']');
+  json.Key("items").Begin('[');
+  for (int i = 0; i < rules.ItemsInUse(); ++i) json.GameText(rules.m_aItems[i].GetName());
+  json.End(']');
+  json.Key("pockets").Number(PocketsInUse(rules));
+  json.Key("status").Text(STATUS_LINE);
+  json.End('}');
+  return json.Result();
+}
+
+std::string CWebSession::ViewJson() const {
+  if (!m_form) return "null";
+  const CFormState& form = *m_form;
+  const CRules& rules = *m_rules;
+  const CCharacter& ch = form.Character();
+  CJson json;
+  json.Begin('{');
+  json.Key("name").GameText(form.Name());
+  json.Key("race").Number(form.Race());
+  json.Key("archetypes").Begin('[');
+  for (int k = 0; k < 3; ++k) json.Number(form.Archetype(k));
+  json.End(']');
+  json.Key("useArchetype2").Bool(form.UseArchetype2());
+  json.Key("useArchetype3").Bool(form.UseArchetype3());
+  json.Key("male").Bool(form.Male());
+  json.Key("rightHanded").Bool(form.RightHanded());
+  json.Key("leftHanded").Bool(form.LeftHanded());
+  json.Key("stats").Begin('[');
+  for (int c = 0; c < std::min(rules.CharacteristicsInUse(), FORM_CHARACTERISTICS); ++c)
+    json.Text(form.StatText(c));
+  json.End(']');
+  json.Key("skills").Begin('[');
+  for (int s = 0; s < std::min(rules.SkillsInUse(), FORM_SKILLS); ++s)
+    json.Text(form.SkillText(s));
+  json.End(']');
+  json.Key("pf").Text(Number(ch.m_nPFAct) + "/" + Number(ch.m_nPFTot));
+  json.Key("pm").Text(Number(ch.m_nPMAct) + "/" + Number(ch.m_nPMTot));
+  json.Key("honour").Text(Number(ch.m_nHonour));
+  json.Key("cdb").Text(Number(ch.m_nCdB));
+  json.Key("protection").Text(Number(ch.m_nArmour));
+  json.Key("money").Text(Number(ch.m_nMoney));
+  json.Key("pocket").Number(form.Pocket());
+  json.Key("lists").Begin('[');
+  for (int list = 0; list < 4; ++list) {
+    json.Begin('{');
+    json.Key("offer").Begin('[');
+    for (const int item : form.Offer(list)) json.Number(item);
+    json.End(']');
+    json.Key("selected").Number(form.Selected(list));
+    json.End('}');
+  }
+  json.End(']');
+  json.End('}');
+  return json.Result();
+}
+
+std::string CWebSession::Sheet() {
+  if (!m_form) return {};
+  m_form->TakeIdentity();
+  return m_form->Character().SheetText(*m_rules);
+}
+
+std::string CWebSession::PrintJson() {
+  if (!m_form) return "null";
+  const std::vector<std::string> archetypes = m_form->TakeIdentity();
+  const CCharacter& ch = m_form->Character();
+  const CRules& rules = *m_rules;
+  CJson json;
+  json.Begin('{');
+  // A name of blanks alone (control characters show as blanks) is no name.
+  const bool named = std::any_of(ch.m_strName.begin(), ch.m_strName.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    const bool control = byte < 0x20 || byte == 0x7F || byte == 0x81 || byte == 0x8D ||
+                         byte == 0x8F || byte == 0x90 || byte == 0x9D;
+    return !control && byte != ' ' && byte != 0xA0;
+  });
+  json.Key("name");
+  if (named) {
+    json.GameText(ch.m_strName, true);
+  } else {
+    json.Text("Senza nome");
+  }
+  json.Key("race").GameText(ch.m_strRace, true);
+  std::string joined;
+  for (const std::string& name : archetypes) {
+    if (name.empty()) continue;
+    if (!joined.empty()) joined += " / ";
+    joined += name;
+  }
+  json.Key("archetypes").GameText(joined, true);
+  json.Key("sex").Text(ch.m_bMale == 1 ? "Maschile" : "Femminile");
+  json.Key("hand").Text(ch.m_nHand == 3 ? "Ambidestro" : (ch.m_nHand == 1 ? "Destro" : "Mancino"));
+  json.Key("rules").Text(m_rulesName);
+
+  const int characteristics = rules.CharacteristicsInUse();
+  json.Key("stats").Begin('[');
+  for (int c = 0; c < characteristics; ++c) {
+    const CStatValue& stat = ch.m_aStats[c];
+    json.Begin('[').GameText(rules.GetCharLabel(c), true);
+    json.Text(Number(stat.m_nValue)).Text(Number(stat.m_nModifier));
+    json.Text(Number(AddSaturating(stat.m_nValue, stat.m_nModifier))).End(']');
+  }
+  json.End(']');
+
+  json.Key("scores").Begin('[');
+  const std::pair<const char*, std::string> scores[] = {
+      {"PF", Number(ch.m_nPFAct) + "/" + Number(ch.m_nPFTot)},
+      {"PM", Number(ch.m_nPMAct) + "/" + Number(ch.m_nPMTot)},
+      {"Onore", Number(ch.m_nHonour)},
+      {"C.d.B.", Number(ch.m_nCdB)},
+      {"Protezione", Number(ch.m_nArmour)},
+      {"Monete", Number(ch.m_nMoney)},
+  };
+  for (const auto& [label, text] : scores) json.Begin('[').Text(label).Text(text).End(']');
+  json.End(']');
+
+  // One group per characteristic, in rules order, of the skills resting on
+  // it; last the skills whose base names no characteristic.
+  json.Key("groups").Begin('[');
+  const int skills = rules.SkillsInUse();
+  for (int c = 0; c <= characteristics; ++c) {
+    bool opened = false;
+    for (int s = 0; s < skills; ++s) {
+      const int base = rules.m_aSkillBase[s];
+      const bool hasBase = base >= 0 && base < characteristics;
+      if (c < characteristics ? base != c : hasBase) continue;
+      if (!opened) {
+        json.Begin('{').Key("heading");
+        if (c < characteristics) {
+          json.GameText(rules.GetCharLabel(c), true);
+        } else {
+          json.Text("Senza caratteristica");
+        }
+        json.Key("skills").Begin('[');
+        opened = true;
+      }
+      const CSkillValue& skill = ch.m_aSkills[s];
+      const int total = AddSaturating(skill.m_nValue, skill.m_nModifier);
+      json.Begin('[').GameText(rules.GetSkillLabel(s), true);
+      json.Text(Number(skill.m_nValue)).Text(Number(skill.m_nModifier)).Text(Number(total));
+      json.Text(Number(AddSaturating(total, SkillBaseValue(ch, rules, s)))).End(']');
+    }
+    if (opened) json.End(']').End('}');
+  }
+  json.End(']');
+
+  json.Key("held").Begin('[');
+  const std::pair<const char*, const CItem*> held[] = {
+      {"Mano destra", &ch.m_itemRight}, {"Mano sinistra", &ch.m_itemLeft}, {"Addosso", &ch.m_itemWorn}};
+  for (const auto& [place, item] : held) {
+    json.Begin('[').Text(place).GameText(item->m_strName, true).GameText(item->m_strType, true);
+    json.Text(Number(item->m_nPotenza)).Text(Number(item->m_nBonus)).Text(Number(item->m_nMod));
+    json.End(']');
+  }
+  json.End(']');
+  json.Key("pockets").Begin('[');
+  for (int p = 0; p < PocketsInUse(rules); ++p) {
+    json.Begin('[').Text("Tasca " + Number(p)).GameText(ch.m_aPockets[p].m_strName, true).End(']');
+  }
+  json.End(']');
+  json.End('}');
+  return json.Result();
+}
+
+std::string CWebSession::FileName(std::string_view typed) { return SheetFileName(typed); }

@@ -1,0 +1,166 @@
+// The page's side of the binding: the WebAssembly module built from the C++
+// core, called with numbers, bytes and texts. Every rule of the form is in
+// the module; this file only moves values across.
+
+// The user's actions, numbered as the binding numbers them.
+export const Action = Object.freeze({
+  ChooseRace: 0,
+  RerollRace: 1,
+  ChooseArchetype1: 2,
+  ChooseArchetype2: 3,
+  ChooseArchetype3: 4,
+  RerollSkills: 5,
+  ClickUseArchetype2: 6,
+  ClickUseArchetype3: 7,
+  ClickMale: 8,
+  ClickFemale: 9,
+  ClickRightHanded: 10,
+  ClickLeftHanded: 11,
+  ChooseRightItem: 12,
+  ChooseLeftItem: 13,
+  ChooseWornItem: 14,
+  SelectPocket: 15,
+  ChoosePocketItem: 16,
+});
+
+// The kinds of a link's choices, numbered as the binding numbers them.
+const LinkChoice = Object.freeze({ race: 0, archetype: 1, sex: 2, hand: 3, name: 4 });
+
+const utf8 = new TextEncoder();
+const fromUtf8 = new TextDecoder('utf-8');
+
+// Starts the module. `factory` is the function the module's script defines
+// (TarvoCore); `wasm` is the module's bytes, or the address to fetch them
+// from. Nothing else is fetched.
+export async function openCore(factory, wasm) {
+  // Settles only when the module cannot start.
+  let failed;
+  const instantiated = new Promise((_, reject) => {
+    failed = reject;
+  });
+  const module = factory({
+    instantiateWasm(imports, receive) {
+      instantiate(wasm, imports).then((result) => receive(result.instance), failed);
+      return {};
+    },
+    onAbort(what) {
+      failed(new Error(`il modulo si è fermato: ${what}`));
+    },
+    print() {},
+    printErr() {},
+  });
+  return new Core(await Promise.race([module, instantiated]));
+}
+
+async function instantiate(wasm, imports) {
+  if (typeof wasm !== 'string') return WebAssembly.instantiate(wasm, imports);
+  const response = fetch(wasm, { credentials: 'same-origin' });
+  if (WebAssembly.instantiateStreaming) {
+    try {
+      return await WebAssembly.instantiateStreaming(response, imports);
+    } catch {
+      // A host that serves the module with another type: read it whole.
+    }
+  }
+  const bytes = await (await fetch(wasm, { credentials: 'same-origin' })).arrayBuffer();
+  return WebAssembly.instantiate(bytes, imports);
+}
+
+export class Core {
+  constructor(module) {
+    this.m = module;
+  }
+
+  // Puts `bytes` (a Uint8Array, or a text sent as UTF-8) into input `slot`.
+  put(slot, bytes) {
+    const data = typeof bytes === 'string' ? utf8.encode(bytes) : bytes;
+    const at = this.m._tarvo_input(slot, data.length);
+    this.m.HEAPU8.set(data, at);
+  }
+
+  // A copy of the last output's bytes.
+  bytes() {
+    const at = this.m._tarvo_output();
+    return this.m.HEAPU8.slice(at, at + this.m._tarvo_output_size());
+  }
+
+  text() {
+    return fromUtf8.decode(this.bytes());
+  }
+
+  json() {
+    return JSON.parse(this.text());
+  }
+
+  // The bundled rules; {ok, message}.
+  loadBundledRules() {
+    const ok = this.m._tarvo_load_bundled_rules() === 1;
+    return { ok, message: this.text() };
+  }
+
+  // A rules file of the player's own; {ok, message} with the refusal and its
+  // line when it is refused (then nothing changes).
+  loadRules(bytes, name) {
+    this.put(0, bytes);
+    this.put(1, name);
+    const ok = this.m._tarvo_load_rules() === 1;
+    return { ok, message: this.text() };
+  }
+
+  rules() {
+    this.m._tarvo_rules_json();
+    return this.json();
+  }
+
+  start(seed, firstArchetype) {
+    this.m._tarvo_start(seed >>> 0, firstArchetype);
+  }
+
+  // Starts with a link's choices ({race, archetypes, sex, hand, name}, each
+  // optional); returns what the link named wrong, as Italian lines.
+  startFromLink(seed, firstArchetype, link) {
+    this.m._tarvo_link_clear();
+    const set = (kind, value) => {
+      this.put(0, value);
+      this.m._tarvo_link_set(kind);
+    };
+    if (link.race !== undefined) set(LinkChoice.race, link.race);
+    for (const archetype of link.archetypes ?? []) set(LinkChoice.archetype, archetype);
+    if (link.sex !== undefined) set(LinkChoice.sex, link.sex);
+    if (link.hand !== undefined) set(LinkChoice.hand, link.hand);
+    if (link.name !== undefined) set(LinkChoice.name, link.name);
+    this.m._tarvo_start_link(seed >>> 0, firstArchetype);
+    return this.json();
+  }
+
+  act(action, value = 0) {
+    return this.m._tarvo_act(action, value) === 1;
+  }
+
+  takeName(text) {
+    this.put(0, text);
+    this.m._tarvo_take_name();
+  }
+
+  view() {
+    this.m._tarvo_view_json();
+    return this.json();
+  }
+
+  // The .pg sheet's bytes.
+  sheet() {
+    this.m._tarvo_sheet();
+    return this.bytes();
+  }
+
+  printable() {
+    this.m._tarvo_print_json();
+    return this.json();
+  }
+
+  fileName(name) {
+    this.put(0, name);
+    this.m._tarvo_file_name();
+    return this.text();
+  }
+}
