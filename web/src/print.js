@@ -62,18 +62,18 @@ export function drawSheet(target, sheet) {
   left.append(
     section(
       'Caratteristiche',
-      table('stats', ['', '14mm', '14mm', '14mm'], ['', 'Valore', 'Mod.', 'Totale'],
+      table('stat-table', ['', '14mm', '14mm', '14mm'], ['', 'Valore', 'Mod.', 'Totale'],
         sheet.stats.map((cells) => row(cells, 1))),
     ),
   );
-  const scores = el('div', 'scores');
+  const scores = el('div', 'score-boxes');
   for (const [label, text] of sheet.scores) scores.append(box(label, text));
   left.append(section('Punteggi', scores));
   left.append(
-    section('Tasche', table('pockets', ['17mm', ''], ['', ''],
+    section('Tasche', table('pocket-table', ['17mm', ''], ['', ''],
       sheet.pockets.map((cells) => row(cells, 2, ['place', ''])))),
   );
-  left.querySelector('.pockets thead').remove();
+  left.querySelector('.pocket-table thead').remove();
 
   const skillRows = [];
   for (const group of sheet.groups) {
@@ -88,7 +88,7 @@ export function drawSheet(target, sheet) {
   right.append(
     section(
       'Abilità',
-      table('skills', ['', '12.5mm', '12.5mm', '12.5mm', '12.5mm'],
+      table('skill-table', ['', '12.5mm', '12.5mm', '12.5mm', '12.5mm'],
         ['', 'Valore', 'Mod.', 'Totale', '+ Car.'], skillRows),
     ),
   );
@@ -98,7 +98,7 @@ export function drawSheet(target, sheet) {
 
   const equipment = section(
     'Equipaggiamento',
-    table('held', ['30mm', '66mm', '36mm', '18mm', '18mm', '18mm'],
+    table('held-table', ['30mm', '66mm', '36mm', '18mm', '18mm', '18mm'],
       ['', 'Oggetto', 'Tipo', 'POTENZA', 'BONUS', 'MOD'],
       sheet.held.map((cells) => row(cells, 3, ['place']))),
   );

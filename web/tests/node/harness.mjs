@@ -228,3 +228,18 @@ export function genera(args) {
   if (run.status !== 0) throw new Error(`tarvo-genera ${args.join(' ')}: ${run.stderr}`);
   return run.stdout;
 }
+
+// `text` in Windows-1252, as rules files are written; throws on a character
+// the code page cannot hold.
+export function windows1252(text) {
+  const high = '€\x81‚ƒ„…†‡ˆ‰Š‹Œ\x8DŽ\x8F\x90‘’“”•–—˜™š›œ\x9DžŸ';
+  return Buffer.from(
+    [...text].map((ch) => {
+      const code = ch.codePointAt(0);
+      if (code < 0x80 || (code >= 0xa0 && code <= 0xff)) return code;
+      const at = high.indexOf(ch);
+      if (at < 0) throw new Error(`${ch} non è in Windows-1252`);
+      return 0x80 + at;
+    }),
+  );
+}
