@@ -1,0 +1,275 @@
+#include "form/FormModel.h"
+
+#include <algorithm>
+
+#include "character/Dice.h"
+
+namespace {
+
+constexpr int LISTS = 3;
+
+// Copies every field of `from` into `to`; a character is not copyable as a
+// whole.
+void CopyCharacter(const CCharacter& from, CCharacter& to) {
+  if (&from == &to) return;
+  std::copy(std::begin(from.m_aStats), std::end(from.m_aStats), std::begin(to.m_aStats));
+  std::copy(std::begin(from.m_aSkills), std::end(from.m_aSkills), std::begin(to.m_aSkills));
+  for (int p = 0; p < MAX_POCKETS; ++p) to.m_aPockets[p].CopyFrom(from.m_aPockets[p]);
+  to.m_itemRight.CopyFrom(from.m_itemRight);
+  to.m_itemLeft.CopyFrom(from.m_itemLeft);
+  to.m_itemWorn.CopyFrom(from.m_itemWorn);
+  to.m_strName = from.m_strName;
+  to.m_strRace = from.m_strRace;
+  to.m_strArchetype = from.m_strArchetype;
+  to.m_bMale = from.m_bMale;
+  to.m_nHand = from.m_nHand;
+  to.m_nArmour = from.m_nArmour;
+  to.m_nHonour = from.m_nHonour;
+  to.m_nMoney = from.m_nMoney;
+  to.m_nCdB = from.m_nCdB;
+  to.m_nPFAct = from.m_nPFAct;
+  to.m_nPMAct = from.m_nPMAct;
+  to.m_nPFTot = from.m_nPFTot;
+  to.m_nPMTot = from.m_nPMTot;
+}
+
+}  // namespace
+
+CFormModel::CFormModel(const CRules& rules, CCharacter& character)
+    : m_rules(rules), m_character(character) {
+  m_nItems = rules.ItemsInUse();
+  for (int i = 0; i < m_nItems; ++i) m_aSortedPrices[i] = rules.m_aItems[i].m_nPrice;
+  std::sort(m_aSortedPrices, m_aSortedPrices + m_nItems);
+
+  if (rules.RacesInUse() > 0) m_nRace = 0;
+  if (rules.ArchetypesInUse() > 0) std::fill(std::begin(m_aArchetypes), std::end(m_aArchetypes), 0);
+  if (Pockets() > 0) m_nPocket = 0;
+}
+
+void CFormModel::SetChoices(int race, const int archetypes[3], int archetypeCount, bool male,
+                            int hand) {
+  const int count = std::clamp(archetypeCount, 1, LISTS);
+  m_nRace = race >= 0 && race < m_rules.RacesInUse() ? race : -1;
+  for (int k = 0; k < LISTS; ++k) {
+    const int archetype = archetypes != nullptr && k < count ? archetypes[k] : -1;
+    if (k >= count) {
+      m_aArchetypes[k] = m_aArchetypes[k - 1];
+    } else {
+      m_aArchetypes[k] =
+          archetype >= 0 && archetype < m_rules.ArchetypesInUse() ? archetype : -1;
+    }
+  }
+  m_bUse2 = count >= 2;
+  m_bUse3 = count >= 3;
+  m_bMale = male;
+  m_bRight = hand == 1 || hand == 3;
+  m_bLeft = hand != 1;
+  m_nPocket = Pockets() > 0 ? 0 : -1;
+}
+
+void CFormModel::Start(int race, const int archetypes[3], int archetypeCount, bool male,
+                       int hand) {
+  SetChoices(race, archetypes, archetypeCount, male, hand);
+  RerollRace();
+  RollSkills();
+}
+
+void CFormModel::Restore(const CCharacter& character, int race, const int archetypes[3],
+                         int archetypeCount, bool male, int hand) {
+  SetChoices(race, archetypes, archetypeCount, male, hand);
+  CopyCharacter(character, m_character);
+}
+
+bool CFormModel::ChooseRace(int race) {
+  if (!RollCharacteristics(m_character, m_rules, race)) return false;
+  m_nRace = race;
+  // No box was clicked: a new roll can take both hands away, never grant them.
+  SettleHands(m_bLeft);
+  return true;
+}
+
+bool CFormModel::RerollRace() { return ChooseRace(m_nRace); }
+
+bool CFormModel::SelectArchetype(int list, int archetype) {
+  if (list < 0 || list >= LISTS || archetype < 0 || archetype >= m_rules.ArchetypesInUse())
+    return false;
+  m_aArchetypes[list] = archetype;
+  return true;
+}
+
+bool CFormModel::RollSkills() {
+  // A list whose archetype is not in use shows the one of the list before it.
+  // The three lists hold the same entries, so the same archetype is the same
+  // entry in each, two archetypes of one name included.
+  if (!m_bUse2) m_aArchetypes[1] = m_aArchetypes[0];
+  if (!m_bUse3) m_aArchetypes[2] = m_aArchetypes[1];
+  return ::RollSkills(m_character, m_rules, m_aArchetypes, ArchetypesInUse());
+}
+
+bool CFormModel::ChooseArchetype(int list, int archetype) {
+  if (!SelectArchetype(list, archetype)) return false;
+  return RollSkills();
+}
+
+bool CFormModel::UseSecondArchetype(bool checked) {
+  m_bUse2 = checked;
+  if (!checked) m_bUse3 = false;
+  RollSkills();
+  return true;
+}
+
+bool CFormModel::UseThirdArchetype(bool checked) {
+  if (!m_bUse2) return false;
+  m_bUse3 = checked;
+  RollSkills();
+  return true;
+}
+
+void CFormModel::SettleHands(bool& other) {
+  if (!m_bRight && !m_bLeft) other = true;
+  if (m_bRight && m_bLeft && m_character.m_aStats[2].m_nValue < AMBIDEXTERITY_MIN) other = false;
+}
+
+void CFormModel::SetRightHanded(bool checked) {
+  m_bRight = checked;
+  SettleHands(m_bLeft);
+}
+
+void CFormModel::SetLeftHanded(bool checked) {
+  m_bLeft = checked;
+  SettleHands(m_bRight);
+}
+
+void CFormModel::SetMale(bool male) { m_bMale = male; }
+
+void CFormModel::SetName(std::string_view name) { m_character.m_strName = name; }
+
+bool CFormModel::SelectPocket(int pocket) {
+  if (pocket < 0 || pocket >= Pockets()) return false;
+  m_nPocket = pocket;
+  return true;
+}
+
+bool CFormModel::ChooseItem(EquipmentPlace place, int item) {
+  if (!IsOffered(place, item)) return false;
+  return Purchase(m_character, m_rules, place, place == EquipmentPlace::Pocket ? m_nPocket : 0,
+                  item);
+}
+
+int CFormModel::Archetype(int list) const {
+  return list >= 0 && list < LISTS ? m_aArchetypes[list] : -1;
+}
+
+std::string CFormModel::PocketText(int pocket) { return "Tasca " + FormatNumber(pocket); }
+
+void CFormModel::StatText(int c, std::string& text) const {
+  text.clear();
+  if (c < 0 || c >= m_rules.CharacteristicsInUse()) return;
+  const int v = m_character.m_aStats[c].m_nValue;
+  AppendNumber(text, v);
+  text += " (";
+  AppendNumber(text, v / 5);
+  text += ')';
+}
+
+void CFormModel::SkillText(int s, std::string& text) const {
+  text.clear();
+  if (s < 0 || s >= m_rules.SkillsInUse()) return;
+  const int v = m_character.m_aSkills[s].m_nValue;
+  const int m = m_character.m_aSkills[s].m_nModifier;
+  const int total = AddSaturating(v, m);
+  AppendNumber(text, v);
+  text += " + ";
+  AppendNumber(text, m);
+  text += " = ";
+  AppendNumber(text, total);
+  text += " (";
+  AppendNumber(text, AddSaturating(total, SkillBaseValue(m_character, m_rules, s)));
+  text += ')';
+}
+
+void CFormModel::ScoreText(FormScore score, std::string& text) const {
+  const CCharacter& ch = m_character;
+  text.clear();
+  const auto pair = [&text](int current, int total) {
+    AppendNumber(text, current);
+    text += '/';
+    AppendNumber(text, total);
+  };
+  switch (score) {
+    case FormScore::Honour:
+      AppendNumber(text, ch.m_nHonour);
+      break;
+    case FormScore::Money:
+      AppendNumber(text, ch.m_nMoney);
+      break;
+    case FormScore::Protection:
+      AppendNumber(text, ch.m_nArmour);
+      break;
+    case FormScore::CdB:
+      AppendNumber(text, ch.m_nCdB);
+      break;
+    case FormScore::PF:
+      pair(ch.m_nPFAct, ch.m_nPFTot);
+      break;
+    case FormScore::PM:
+      pair(ch.m_nPMAct, ch.m_nPMTot);
+      break;
+  }
+}
+
+int CFormModel::HeldId(EquipmentPlace place) const {
+  if (place == EquipmentPlace::Pocket && m_nPocket < 0) return -1;
+  return HeldItem(m_character, place, std::max(m_nPocket, 0)).m_nId;
+}
+
+bool CFormModel::IsOffered(EquipmentPlace place, int item) const {
+  if (item < 0 || item >= m_nItems) return false;
+  // The price against the money alone: the held item is not traded in here,
+  // and it is offered whatever it costs.
+  return m_rules.m_aItems[item].m_nPrice <= m_character.m_nMoney || item == HeldId(place);
+}
+
+int CFormModel::OfferedItems(EquipmentPlace place, int items[MAX_ITEMS]) const {
+  int count = 0;
+  for (int i = 0; i < m_nItems; ++i) {
+    if (IsOffered(place, i)) items[count++] = i;
+  }
+  return count;
+}
+
+COfferSignature CFormModel::OfferSignature(EquipmentPlace place) const {
+  const int* prices = m_aSortedPrices;
+  const int affordable =
+      static_cast<int>(std::upper_bound(prices, prices + m_nItems, m_character.m_nMoney) - prices);
+  return {affordable, HeldId(place)};
+}
+
+int CFormModel::SelectedItem(EquipmentPlace place) const {
+  const int held = HeldId(place);
+  return held >= 0 && held < m_nItems ? held : -1;
+}
+
+CFormIdentity CFormModel::Identity() const {
+  CFormIdentity identity;
+  identity.name = m_character.m_strName;
+  if (m_nRace >= 0) identity.race = m_rules.m_aRaces[m_nRace].GetName();
+  for (int k = 0; k < ArchetypesInUse(); ++k) {
+    const int archetype = m_aArchetypes[k];
+    identity.archetypes.push_back(archetype >= 0 ? m_rules.m_aArchetypes[archetype].GetName()
+                                                 : std::string());
+  }
+  identity.archetype = JoinArchetypes(identity.archetypes);
+  identity.male = m_bMale ? 1 : 0;
+  identity.hand = Hand();
+  return identity;
+}
+
+CFormIdentity CFormModel::TakeIdentity() {
+  CFormIdentity identity = Identity();
+  m_character.m_strRace = identity.race;
+  m_character.m_strArchetype = identity.archetype;
+  m_character.m_bMale = identity.male;
+  m_character.m_nHand = identity.hand;
+  return identity;
+}
