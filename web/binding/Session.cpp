@@ -53,10 +53,17 @@ bool CWebSession::LoadRules(std::string_view bytes, std::string_view name, std::
   return true;
 }
 
+void CWebSession::NewForm() {
+  m_form.reset();
+  m_character = std::make_unique<CCharacter>();
+  m_form = std::make_unique<CFormModel>(*m_rules, *m_character);
+}
+
 void CWebSession::Start(std::uint32_t seed, int firstArchetype) {
-  m_form = std::make_unique<CFormState>(*m_rules);
+  NewForm();
   SeedRandom(seed);
-  m_form->Start(firstArchetype);
+  const int archetypes[3] = {firstArchetype, firstArchetype, firstArchetype};
+  m_form->Start(0, archetypes, 1, true, 1);
 }
 
 std::vector<std::string> CWebSession::StartFromLink(std::uint32_t seed, int firstArchetype,
@@ -90,8 +97,6 @@ std::vector<std::string> CWebSession::StartFromLink(std::uint32_t seed, int firs
                      NameList(rules.ArchetypesInUse(), archetypeName));
     }
   }
-  // The lists not in use show the one before them.
-  for (int k = std::max(count, 1); k < 3; ++k) archetypes[k] = archetypes[k - 1];
 
   bool male = true;
   if (!link.sex.empty()) {
@@ -116,13 +121,16 @@ std::vector<std::string> CWebSession::StartFromLink(std::uint32_t seed, int firs
     }
   }
 
-  m_form = std::make_unique<CFormState>(rules);
+  NewForm();
   SeedRandom(seed);
-  if (!m_form->StartWith(race, archetypes, std::max(count, 1), male, hand)) {
+  m_form->Start(race, archetypes, std::max(count, 1), male, hand);
+  // Both hands need the third characteristic at AMBIDEXTERITY_MIN or more;
+  // the form settled on the right hand alone.
+  if (hand == 3 && m_form->Hand() != 3 && rules.RacesInUse() > 0) {
     const std::string label = rules.CharacteristicsInUse() > 2
                                   ? Utf8FromWindows1252(rules.GetCharLabel(2))
                                   : std::string("terza caratteristica");
-    said.push_back(label + " " + Number(m_form->Character().m_aStats[2].m_nValue) + ", sotto " +
+    said.push_back(label + " " + Number(m_character->m_aStats[2].m_nValue) + ", sotto " +
                    Number(AMBIDEXTERITY_MIN) +
                    ": non può usare entrambe le mani, usa la destra");
   }
@@ -132,67 +140,54 @@ std::vector<std::string> CWebSession::StartFromLink(std::uint32_t seed, int firs
 
 bool CWebSession::Act(int action, int value) {
   if (!m_form || action < 0 || action >= static_cast<int>(FormAction::Count)) return false;
-  CFormState& form = *m_form;
+  CFormModel& form = *m_form;
   switch (static_cast<FormAction>(action)) {
     case FormAction::ChooseRace:
-      form.ChooseRace(value);
-      break;
+      return form.ChooseRace(value);
     case FormAction::RerollRace:
-      form.RerollRace();
-      break;
+      return form.RerollRace();
     case FormAction::ChooseArchetype1:
-      form.ChooseArchetype(0, value);
-      break;
+      return form.ChooseArchetype(0, value);
     case FormAction::ChooseArchetype2:
-      form.ChooseArchetype(1, value);
-      break;
+      return form.UsesSecondArchetype() && form.ChooseArchetype(1, value);
     case FormAction::ChooseArchetype3:
-      form.ChooseArchetype(2, value);
-      break;
+      return form.UsesThirdArchetype() && form.ChooseArchetype(2, value);
     case FormAction::RerollSkills:
-      form.RerollSkills();
-      break;
-    case FormAction::ClickUseArchetype2:
-      form.ClickUseArchetype2();
-      break;
-    case FormAction::ClickUseArchetype3:
-      form.ClickUseArchetype3();
-      break;
-    case FormAction::ClickMale:
-      form.ClickMale();
-      break;
-    case FormAction::ClickFemale:
-      form.ClickFemale();
-      break;
-    case FormAction::ClickRightHanded:
-      form.ClickRightHanded();
-      break;
-    case FormAction::ClickLeftHanded:
-      form.ClickLeftHanded();
-      break;
+      return form.RerollSkills();
+    case FormAction::UseArchetype2:
+      return form.UseSecondArchetype(value != 0);
+    case FormAction::UseArchetype3:
+      return form.UseThirdArchetype(value != 0);
+    case FormAction::ChooseMale:
+      form.SetMale(true);
+      return true;
+    case FormAction::ChooseFemale:
+      form.SetMale(false);
+      return true;
+    case FormAction::SetRightHanded:
+      form.SetRightHanded(value != 0);
+      return true;
+    case FormAction::SetLeftHanded:
+      form.SetLeftHanded(value != 0);
+      return true;
     case FormAction::ChooseRightItem:
-      form.ChooseItem(0, value);
-      break;
+      return form.ChooseItem(EquipmentPlace::Right, value);
     case FormAction::ChooseLeftItem:
-      form.ChooseItem(1, value);
-      break;
+      return form.ChooseItem(EquipmentPlace::Left, value);
     case FormAction::ChooseWornItem:
-      form.ChooseItem(2, value);
-      break;
+      return form.ChooseItem(EquipmentPlace::Worn, value);
     case FormAction::SelectPocket:
-      form.SelectPocket(value);
-      break;
+      return form.SelectPocket(value);
     case FormAction::ChoosePocketItem:
-      form.ChooseItem(3, value);
-      break;
+      return form.ChooseItem(EquipmentPlace::Pocket, value);
     case FormAction::Count:
-      return false;
+      break;
   }
-  return true;
+  return false;
 }
 
 void CWebSession::TakeName(std::string_view typed) {
-  if (m_form) m_form->TakeName(Windows1252FromUtf8(CutToUtf16Units(typed, NAME_LENGTH)));
+  if (m_form) m_form->SetName(Windows1252FromUtf8(CutToUtf16Units(typed, NAME_MAX_CHARS)));
 }
 
 std::string CWebSession::RulesJson() const {
@@ -218,17 +213,19 @@ std::string CWebSession::RulesJson() const {
   json.Key("items").Begin('[');
   for (int i = 0; i < rules.ItemsInUse(); ++i) json.GameText(rules.m_aItems[i].GetName());
   json.End(']');
-  json.Key("pockets").Number(PocketsInUse(rules));
-  json.Key("status").Text(STATUS_LINE);
+  json.Key("pocketNames").Begin('[');
+  for (int p = 0; p < PocketsInUse(rules); ++p) json.Text(CFormModel::PocketText(p));
+  json.End(']');
+  json.Key("status").Text(STATUS_TEXT);
   json.End('}');
   return json.Result();
 }
 
 std::string CWebSession::ViewJson() const {
   if (!m_form) return "null";
-  const CFormState& form = *m_form;
+  const CFormModel& form = *m_form;
   const CRules& rules = *m_rules;
-  const CCharacter& ch = form.Character();
+  std::string text;
   CJson json;
   json.Begin('{');
   json.Key("name").GameText(form.Name());
@@ -236,33 +233,45 @@ std::string CWebSession::ViewJson() const {
   json.Key("archetypes").Begin('[');
   for (int k = 0; k < 3; ++k) json.Number(form.Archetype(k));
   json.End(']');
-  json.Key("useArchetype2").Bool(form.UseArchetype2());
-  json.Key("useArchetype3").Bool(form.UseArchetype3());
-  json.Key("male").Bool(form.Male());
-  json.Key("rightHanded").Bool(form.RightHanded());
-  json.Key("leftHanded").Bool(form.LeftHanded());
+  json.Key("useArchetype2").Bool(form.UsesSecondArchetype());
+  json.Key("useArchetype3").Bool(form.UsesThirdArchetype());
+  json.Key("archetype2Enabled").Bool(form.IsSecondArchetypeEnabled());
+  json.Key("useArchetype3Enabled").Bool(form.IsThirdBoxEnabled());
+  json.Key("archetype3Enabled").Bool(form.IsThirdArchetypeEnabled());
+  json.Key("male").Bool(form.IsMale());
+  json.Key("rightHanded").Bool(form.IsRightHanded());
+  json.Key("leftHanded").Bool(form.IsLeftHanded());
   json.Key("stats").Begin('[');
-  for (int c = 0; c < std::min(rules.CharacteristicsInUse(), FORM_CHARACTERISTICS); ++c)
-    json.Text(form.StatText(c));
+  for (int c = 0; c < std::min(rules.CharacteristicsInUse(), FORM_CHARACTERISTICS); ++c) {
+    form.StatText(c, text);
+    json.Text(text);
+  }
   json.End(']');
   json.Key("skills").Begin('[');
-  for (int s = 0; s < std::min(rules.SkillsInUse(), FORM_SKILLS); ++s)
-    json.Text(form.SkillText(s));
+  for (int s = 0; s < std::min(rules.SkillsInUse(), FORM_SKILLS); ++s) {
+    form.SkillText(s, text);
+    json.Text(text);
+  }
   json.End(']');
-  json.Key("pf").Text(Number(ch.m_nPFAct) + "/" + Number(ch.m_nPFTot));
-  json.Key("pm").Text(Number(ch.m_nPMAct) + "/" + Number(ch.m_nPMTot));
-  json.Key("honour").Text(Number(ch.m_nHonour));
-  json.Key("cdb").Text(Number(ch.m_nCdB));
-  json.Key("protection").Text(Number(ch.m_nArmour));
-  json.Key("money").Text(Number(ch.m_nMoney));
-  json.Key("pocket").Number(form.Pocket());
+  const std::pair<const char*, FormScore> scores[] = {
+      {"pf", FormScore::PF},         {"pm", FormScore::PM},
+      {"honour", FormScore::Honour}, {"cdb", FormScore::CdB},
+      {"protection", FormScore::Protection}, {"money", FormScore::Money}};
+  for (const auto& [key, score] : scores) {
+    form.ScoreText(score, text);
+    json.Key(key).Text(text);
+  }
+  json.Key("pocket").Number(form.SelectedPocket());
   json.Key("lists").Begin('[');
-  for (int list = 0; list < 4; ++list) {
+  for (const EquipmentPlace place : {EquipmentPlace::Right, EquipmentPlace::Left,
+                                     EquipmentPlace::Worn, EquipmentPlace::Pocket}) {
+    int items[MAX_ITEMS];
+    const int count = form.OfferedItems(place, items);
     json.Begin('{');
     json.Key("offer").Begin('[');
-    for (const int item : form.Offer(list)) json.Number(item);
+    for (int i = 0; i < count; ++i) json.Number(items[i]);
     json.End(']');
-    json.Key("selected").Number(form.Selected(list));
+    json.Key("selected").Number(form.SelectedItem(place));
     json.End('}');
   }
   json.End(']');
@@ -273,13 +282,13 @@ std::string CWebSession::ViewJson() const {
 std::string CWebSession::Sheet() {
   if (!m_form) return {};
   m_form->TakeIdentity();
-  return m_form->Character().SheetText(*m_rules);
+  return m_character->SheetText(*m_rules);
 }
 
 std::string CWebSession::PrintJson() {
   if (!m_form) return "null";
-  const std::vector<std::string> archetypes = m_form->TakeIdentity();
-  const CCharacter& ch = m_form->Character();
+  const std::vector<std::string> archetypes = m_form->TakeIdentity().archetypes;
+  const CCharacter& ch = *m_character;
   const CRules& rules = *m_rules;
   CJson json;
   json.Begin('{');

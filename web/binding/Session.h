@@ -10,27 +10,28 @@
 #include <vector>
 
 #include "rules/Rules.h"
-#include "web/binding/FormState.h"
+#include "character/Character.h"
+#include "form/FormModel.h"
 
-// The user's actions, as the page sends them with one number.
+// The user's actions, as the page sends them: one number and its value.
 enum class FormAction {
-  ChooseRace,          // a race index
-  RerollRace,          //
-  ChooseArchetype1,    // an archetype index
-  ChooseArchetype2,    // an archetype index
-  ChooseArchetype3,    // an archetype index
-  RerollSkills,        //
-  ClickUseArchetype2,  //
-  ClickUseArchetype3,  //
-  ClickMale,           //
-  ClickFemale,         //
-  ClickRightHanded,    //
-  ClickLeftHanded,     //
-  ChooseRightItem,     // a catalogue index
-  ChooseLeftItem,      // a catalogue index
-  ChooseWornItem,      // a catalogue index
-  SelectPocket,        // a pocket
-  ChoosePocketItem,    // a catalogue index
+  ChooseRace,        // a race index
+  RerollRace,        //
+  ChooseArchetype1,  // an archetype index
+  ChooseArchetype2,  // an archetype index
+  ChooseArchetype3,  // an archetype index
+  RerollSkills,      //
+  UseArchetype2,     // the box's check state after the click: 1 checked, 0 not
+  UseArchetype3,     // the same
+  ChooseMale,        //
+  ChooseFemale,      //
+  SetRightHanded,    // the box's check state after the click
+  SetLeftHanded,     // the same
+  ChooseRightItem,   // a catalogue index
+  ChooseLeftItem,    // a catalogue index
+  ChooseWornItem,    // a catalogue index
+  SelectPocket,      // a pocket
+  ChoosePocketItem,  // a catalogue index
   Count
 };
 
@@ -43,10 +44,6 @@ struct CLinkChoices {
   std::string name;
   bool hasName = false;
 };
-
-inline constexpr const char* STATUS_LINE = "TARVO v1.2 - Support for Velmor v1.2.x Character";
-// The form's name field holds this many characters.
-inline constexpr int NAME_LENGTH = 25;
 
 class CWebSession {
  public:
@@ -85,11 +82,14 @@ class CWebSession {
   static std::string FileName(std::string_view typed);
 
   const CRules& Rules() const { return *m_rules; }
-  CFormState* Form() { return m_form.get(); }
 
  private:
+  // A new character on the form, nothing rolled yet.
+  void NewForm();
+
   std::unique_ptr<CRules> m_rules;
-  std::unique_ptr<CFormState> m_form;
+  std::unique_ptr<CCharacter> m_character;
+  std::unique_ptr<CFormModel> m_form;
   std::string m_rulesName = RULES_FILE_NAME;
   bool m_loaded = false;
 };

@@ -10,12 +10,12 @@ export const Action = Object.freeze({
   ChooseArchetype2: 3,
   ChooseArchetype3: 4,
   RerollSkills: 5,
-  ClickUseArchetype2: 6,
-  ClickUseArchetype3: 7,
-  ClickMale: 8,
-  ClickFemale: 9,
-  ClickRightHanded: 10,
-  ClickLeftHanded: 11,
+  UseArchetype2: 6, // with the box's new state, 1 or 0
+  UseArchetype3: 7, // the same
+  ChooseMale: 8,
+  ChooseFemale: 9,
+  SetRightHanded: 10, // with the box's new state, 1 or 0
+  SetLeftHanded: 11, // the same
   ChooseRightItem: 12,
   ChooseLeftItem: 13,
   ChooseWornItem: 14,

@@ -74,19 +74,21 @@ export class Form {
     const chosen = (id, action) => on(id, 'change', (event) => act(action, Number(event.target.value)));
     const clicked = (id, action) => on(id, 'click', () => act(action, 0));
     const changed = (id, action) => on(id, 'change', () => act(action, 0));
+    // A check box sends the state the click gave it.
+    const ticked = (id, action) => on(id, 'change', (event) => act(action, event.target.checked ? 1 : 0));
 
     on('name', 'blur', (event) => takeName(event.target.value));
     chosen('race', Action.ChooseRace);
     clicked('reroll-race', Action.RerollRace);
-    changed('male', Action.ClickMale);
-    changed('female', Action.ClickFemale);
-    changed('right-handed', Action.ClickRightHanded);
-    changed('left-handed', Action.ClickLeftHanded);
+    changed('male', Action.ChooseMale);
+    changed('female', Action.ChooseFemale);
+    ticked('right-handed', Action.SetRightHanded);
+    ticked('left-handed', Action.SetLeftHanded);
     chosen('archetype1', Action.ChooseArchetype1);
     clicked('reroll-skills', Action.RerollSkills);
-    changed('use-archetype2', Action.ClickUseArchetype2);
+    ticked('use-archetype2', Action.UseArchetype2);
     chosen('archetype2', Action.ChooseArchetype2);
-    changed('use-archetype3', Action.ClickUseArchetype3);
+    ticked('use-archetype3', Action.UseArchetype3);
     chosen('archetype3', Action.ChooseArchetype3);
     for (const [id, action] of ITEM_LISTS) chosen(id, action);
     chosen('pocket', Action.SelectPocket);
@@ -108,8 +110,8 @@ export class Form {
     for (const id of ['archetype1', 'archetype2', 'archetype3']) {
       this.get(id).replaceChildren(...archetypeOrder.map((i) => option(i, rules.archetypes[i])));
     }
-    const pocketNames = Array.from({ length: rules.pockets }, (_, p) => `Tasca ${p}`);
-    this.get('pocket').replaceChildren(...listOrder(pocketNames).map((p) => option(p, pocketNames[p])));
+    const pockets = rules.pocketNames;
+    this.get('pocket').replaceChildren(...listOrder(pockets).map((p) => option(p, pockets[p])));
 
     // Each item's place in the equipment lists' order.
     this.itemRank = new Map(listOrder(rules.items).map((item, rank) => [item, rank]));
@@ -132,9 +134,9 @@ export class Form {
     view.archetypes.forEach((archetype, k) => select(this.get(`archetype${k + 1}`), archetype));
     this.get('use-archetype2').checked = view.useArchetype2;
     this.get('use-archetype3').checked = view.useArchetype3;
-    this.get('archetype2').disabled = !view.useArchetype2;
-    this.get('use-archetype3').disabled = !view.useArchetype2;
-    this.get('archetype3').disabled = !view.useArchetype3;
+    this.get('archetype2').disabled = !view.archetype2Enabled;
+    this.get('use-archetype3').disabled = !view.useArchetype3Enabled;
+    this.get('archetype3').disabled = !view.archetype3Enabled;
     this.get('male').checked = view.male;
     this.get('female').checked = !view.male;
     this.get('right-handed').checked = view.rightHanded;

@@ -72,7 +72,7 @@ test('a session by accessible names saves the sheet the native core makes for th
   await list(page, 'Razza').selectOption({ label: 'Nano' });
   act(0, await optionValue(page, 'Razza', 'Nano'));
   await page.getByRole('checkbox', { name: 'Archetipo #2' }).click();
-  act(6);
+  act(6, 1);
   await list(page, 'Archetipo #2').selectOption({ label: 'Guerriero' });
   act(3, await optionValue(page, 'Archetipo #2', 'Guerriero'));
   await page.getByRole('radio', { name: 'Donna' }).click();
@@ -82,7 +82,7 @@ test('a session by accessible names saves the sheet the native core makes for th
   await field(page, 'Nome').fill('Brunilde');
   await page.getByRole('checkbox', { name: 'Mancino' }).click();
   script.push('name Brunilde');
-  act(11);
+  act(11, 1);
   // Each list's last entry, whatever the money offers: some purchases go
   // through, a refused one leaves the held item.
   const buyLast = async (name, action) => {
