@@ -1,14 +1,17 @@
 // Timings of the work a player waits for: loading the rules at start, writing
-// them back, one whole generation, a purchase, and writing the sheet.
+// them back, one whole generation, a purchase, writing the sheet and reading it
+// back.
 #include <benchmark/benchmark.h>
 
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "bench/BenchRules.h"
 #include "character/Character.h"
 #include "character/Dice.h"
 #include "character/Generation.h"
+#include "character/SheetReader.h"
 #include "rules/Rules.h"
 
 namespace {
@@ -61,5 +64,55 @@ void SheetText(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(character.SheetText(rules));
 }
 BENCHMARK(SheetText);
+
+// The largest sheet: the capacity-full rules, three archetypes, an item in
+// both hands, on the body and in every pocket.
+std::string FullSheet(const CRules& rules) {
+  SeedRandom(7);
+  CCharacter character;
+  const int archetypes[3] = {3, 11, 24};
+  RollCharacteristics(character, rules, 14);
+  RollSkills(character, rules, archetypes, 3);
+  Purchase(character, rules, EquipmentPlace::Right, 0, 38);
+  Purchase(character, rules, EquipmentPlace::Left, 0, 37);
+  Purchase(character, rules, EquipmentPlace::Worn, 0, 36);
+  for (int p = 0; p < PocketsInUse(rules); ++p)
+    Purchase(character, rules, EquipmentPlace::Pocket, p, 1 + p);
+  character.m_strName = "Aldo della Torre di Velmor";
+  character.m_strRace = rules.m_aRaces[14].m_strName;
+  character.m_strArchetype =
+      JoinArchetypes({rules.m_aArchetypes[3].m_strName, rules.m_aArchetypes[11].m_strName,
+                      rules.m_aArchetypes[24].m_strName});
+  return character.SheetText(rules);
+}
+
+void ReadFullSheet(benchmark::State& state) {
+  CRules rules(nullptr);
+  rules.LoadText(bench::FullRules(), "piene.rul");
+  const std::string text = FullSheet(rules);
+  CCharacter character;
+  for (auto _ : state) {
+    CSheet sheet;
+    if (!ReadSheetText(text, "piene.pg", rules, sheet)) state.SkipWithError("sheet refused");
+    ApplySheet(sheet, rules, character);
+    benchmark::DoNotOptimize(character.m_nMoney);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(ReadFullSheet);
+
+// The floor: writing the same sheet.
+void WriteFullSheet(benchmark::State& state) {
+  CRules rules(nullptr);
+  rules.LoadText(bench::FullRules(), "piene.rul");
+  const std::string text = FullSheet(rules);
+  CSheet sheet;
+  ReadSheetText(text, "piene.pg", rules, sheet);
+  CCharacter character;
+  ApplySheet(sheet, rules, character);
+  for (auto _ : state) benchmark::DoNotOptimize(character.SheetText(rules));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(WriteFullSheet);
 
 }  // namespace

@@ -3,7 +3,8 @@
 # built with AddressSanitizer and UndefinedBehaviorSanitizer, then the Debian
 # package (scripts/package.sh: built, checked by lintian, desktop-file-validate
 # and appstreamcli) with the program it installs (tests/package), then a short
-# fuzz run of the rules reader (TARVO_FUZZ_SECONDS, default 60; 0 skips it).
+# fuzz run of the rules and sheet readers (TARVO_FUZZ_SECONDS each, default 60;
+# 0 skips it).
 # Installs the Debian packages it needs when they are missing; safe to run again.
 set -euo pipefail
 cd "$(dirname "$0")/.."

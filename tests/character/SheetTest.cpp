@@ -8,6 +8,7 @@
 #include "character/Character.h"
 #include "tests/FileBytes.h"
 #include "tests/Items.h"
+#include "tests/SheetRoundTrip.h"
 #include "tests/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -33,6 +34,18 @@ class SheetTest : public ::testing::Test {
       rules.m_aSkillSheetName[s] = skills[s];
       rules.m_aSkillBase[s] = bases[s];
     }
+    // What the sheet names, so that it reads back.
+    rules.m_nRaces = 1;
+    rules.m_aRaces[0].m_strName = "Umano";
+    rules.m_nArchetypes = 2;
+    rules.m_aArchetypes[0].m_strName = "Guerriero";
+    rules.m_aArchetypes[1].m_strName = "Ladro";
+    rules.m_nItems = 5;
+    rules.m_aItems[0] = HeldItem("Pugnale", "light", 2, 1, 1);
+    rules.m_aItems[1] = HeldItem("Scudo", "shield", 1, 0, 2);
+    rules.m_aItems[2] = HeldItem("Cuoio", "armor", 2, 0, 0);
+    rules.m_aItems[3] = HeldItem("Corda", "empty", 0, 0, 0);
+    rules.m_aItems[4] = HeldItem("Fuori", "empty", 1, 1, 1);
 
     aldo.m_strName = "Aldo";
     aldo.m_strArchetype = "Guerriero/Ladro";
@@ -71,6 +84,7 @@ TEST_F(SheetTest, WorkedExampleIsWrittenByteForByte) {
   const std::string expected = ReadBytes(ALDO_SHEET);
   ASSERT_EQ(expected.size(), 1547u) << "golden sheet missing or altered: " << ALDO_SHEET;
   EXPECT_EQ(ReadBytes(file), expected);
+  EXPECT_TRUE(SheetFileRoundTrips(file, rules));
 }
 
 TEST_F(SheetTest, EveryChangeOfBaseStartsABlockAndBasesAreNeverIndexes) {
@@ -87,6 +101,7 @@ TEST_F(SheetTest, EveryChangeOfBaseStartsABlockAndBasesAreNeverIndexes) {
   rules.m_aSkillBase[4] = 99;
   const char* odd = "- Abilit\xE0 -\r\nA 7\r\nB 5\r\n.\r\nC 6\r\nD 0\r\n.\r\nE 0\r\n.\r\n";
   EXPECT_NE(aldo.SheetText(rules).find(odd), std::string::npos);
+  EXPECT_TRUE(SheetRoundTrips(aldo.SheetText(rules), rules));
 
   rules.m_nSkills = 0;
   EXPECT_NE(aldo.SheetText(rules).find("- Abilit\xE0 -\r\n.\r\n-"), std::string::npos);
@@ -104,6 +119,7 @@ TEST_F(SheetTest, IdentityWordsAndNegativeNumbers) {
   EXPECT_NE(text.find("\r\nDominante Ambidestro\r\n"), std::string::npos);
   EXPECT_NE(text.find("\r\nMonete -7\r\n"), std::string::npos);
   EXPECT_NE(text.find("\r\nCdB -2147483648\r\n"), std::string::npos);
+  EXPECT_TRUE(SheetRoundTrips(text, rules));
   aldo.m_nHand = 2;
   EXPECT_NE(aldo.SheetText(rules).find("\r\nDominante Mancino\r\n"), std::string::npos);
 }
@@ -115,6 +131,7 @@ TEST_F(SheetTest, CountsBeyondTheCapacitiesStopAtTheArrays) {
   const std::string text = aldo.SheetText(rules);
   EXPECT_NE(text.find("Tasca14.MOD 0\r\n"), std::string::npos);
   EXPECT_EQ(text.find("Tasca15."), std::string::npos);
+  EXPECT_TRUE(SheetRoundTrips(text, rules));
   rules.m_nPockets = -1;
   EXPECT_EQ(aldo.SheetText(rules).find("Tasca"), std::string::npos);
 }
