@@ -106,7 +106,8 @@ bool CreatePlayerCopy(const QString& installedRules, const QString& dataFolder, 
   return true;
 }
 
-CRulesLocation FindRulesFile(const QString& explicitFile, const CRulesPlaces& places) {
+CRulesLocation FindRulesFile(const QString& explicitFile, const CRulesPlaces& places,
+                             CPlayerCopy copy) {
   CRulesLocation location;
   const QDir working(places.workingFolder);
 
@@ -135,6 +136,10 @@ CRulesLocation FindRulesFile(const QString& explicitFile, const CRulesPlaces& pl
             "File delle regole non trovato. Cercato, in quest'ordine: %1 (cartella di "
             "lavoro), %2 (copia del giocatore), %3 (regole installate).")
             .arg(Quoted(inWorkingFolder), Quoted(playerCopy), Quoted(places.installedRules));
+    return location;
+  }
+  if (copy == CPlayerCopy::Skip) {
+    location.path = places.installedRules;
     return location;
   }
   if (CreatePlayerCopy(places.installedRules, places.dataFolder, &location.error)) {

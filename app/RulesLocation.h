@@ -31,10 +31,17 @@ struct CRulesLocation {
   bool Found() const { return !path.isEmpty(); }
 };
 
+// Whether a search that ends at the installed rules makes the player's copy
+// (a start) or leaves everything as it is and finds the installed rules
+// themselves (a check of the rules, which writes nothing).
+enum class CPlayerCopy { Make, Skip };
+
 // Finds the rules file: `explicitFile` when it is not empty (relative to the
 // working folder; it must exist), otherwise the first of the places above,
-// making the player's copy when it is needed. The path found is absolute.
-CRulesLocation FindRulesFile(const QString& explicitFile, const CRulesPlaces& places);
+// making the player's copy when it is needed and `copy` allows it. The path
+// found is absolute.
+CRulesLocation FindRulesFile(const QString& explicitFile, const CRulesPlaces& places,
+                             CPlayerCopy copy = CPlayerCopy::Make);
 
 // The player's copy in `dataFolder`.
 QString PlayerRulesPath(const QString& dataFolder);

@@ -1,5 +1,6 @@
 // How loading the rules compares with the least any reader must do: the
-// file's bytes split into lines with memchr.
+// file's bytes split into lines with memchr; and how checking the rules for
+// their author (tarvo --verifica) compares with loading them.
 //   tarvo_rules_speed [samples]
 #include <fcntl.h>
 #include <unistd.h>
@@ -15,6 +16,7 @@
 #include "bench/BenchRules.h"
 #include "bench/Timing.h"
 #include "rules/Rules.h"
+#include "rules/RulesCheck.h"
 
 namespace {
 
@@ -73,6 +75,16 @@ int main(int argc, char** argv) {
       bench::TimePair([&] { rules.Load(name.c_str()); },
                       [&] { ReadAndSplit(name.c_str(), bytes, lines); }, 20, samples);
   bench::Report("load the full rules from disk", disk, "read(2) + memchr line split", 1.5);
+
+  // The full file shows more characteristics and skills than the form: the
+  // check has two warnings to write.
+  std::printf("check of the full rules: %s\n", SummarizeFindings(CheckRules(text)).c_str());
+  const bench::Pair check = bench::TimePair([&] { CheckRules(text); },
+                                            [&] { rules.LoadText(text, "full.rul"); }, 20, samples);
+  bench::Report("check the full rules from memory", check, "load them from memory", 2.0);
+  const bench::Pair checkDisk = bench::TimePair([&] { CheckRulesFile(name.c_str()); },
+                                                [&] { rules.Load(name.c_str()); }, 20, samples);
+  bench::Report("check the full rules from disk", checkDisk, "load them from disk", 2.0);
   std::filesystem::remove(path);
   return 0;
 }

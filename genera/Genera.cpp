@@ -8,6 +8,7 @@
 #include "app/RulesLocation.h"
 #include "genera/Batch.h"
 #include "rules/Rules.h"
+#include "rules/RulesCheck.h"
 
 void SayOnStandardError(const QString& text, bool bare) {
   WriteText(stderr, (bare ? text : QStringLiteral("tarvo-genera: ") + text) + QLatin1Char('\n'));
@@ -22,7 +23,8 @@ int RunGenera(const CGeneraOptions& options) {
   const std::string path = QFile::encodeName(location.path).toStdString();
   const auto rules = std::make_unique<CRules>(path.c_str());
   if (!rules->IsLoaded()) {
-    SayOnStandardError(QString::fromUtf8(rules->GetLoadError().m_strMessage));
+    SayOnStandardError(QString::fromUtf8(rules->GetLoadError().m_strMessage +
+                                         FurtherProblemsNote(CheckRulesFile(path.c_str()), path)));
     return 1;
   }
 

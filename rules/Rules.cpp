@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "rules/AtomicFile.h"
+#include "rules/RulesReading.h"
 
 namespace fs = std::filesystem;
 
@@ -67,82 +68,57 @@ void AppendNumber(std::string& text, int value) {
   text.append(digits, static_cast<size_t>(end.ptr - digits));
 }
 
+namespace rules_reading {
+
+std::string OverLimit(const char* what, int value, int limit) {
+  return "il numero di " + std::string(what) + " è " + std::to_string(value) + ", al massimo " +
+         std::to_string(limit);
+}
+
+bool ReadRulesFile(const std::string& path, FileBytes& bytes, std::string& reason) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (fs::is_directory(status)) {
+    reason = DescribeErrno(EISDIR);
+    return false;
+  }
+  if (fs::exists(status) && !fs::is_regular_file(status)) {
+    // A pipe could keep the program waiting and a device could be endless.
+    reason = "non è un file normale";
+    return false;
+  }
+  errno = 0;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    reason = DescribeErrno(errno ? errno : (fs::exists(status) ? EACCES : ENOENT));
+    return false;
+  }
+  // The file's own buffer would only copy the bytes once more.
+  std::setvbuf(file, nullptr, _IONBF, 0);
+  // A full rules file takes about 15 KiB: one read of this size takes it all.
+  size_t capacity = 64 * 1024;
+  bytes.data = std::make_unique_for_overwrite<char[]>(capacity);
+  bytes.size = 0;
+  for (;;) {
+    bytes.size += std::fread(bytes.data.get() + bytes.size, 1, capacity - bytes.size, file);
+    if (bytes.size < capacity) break;
+    capacity *= 2;
+    auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+    std::memcpy(grown.get(), bytes.data.get(), bytes.size);
+    bytes.data = std::move(grown);
+  }
+  bytes.complete = std::ferror(file) == 0;
+  std::fclose(file);
+  return true;
+}
+
+}  // namespace rules_reading
+
 namespace {
 
-// Delivers the lines of a rules file held in memory: a line ends at LF, a CR
-// right before the LF is dropped, and after the last line every read gives an
-// empty text.
-class LineReader {
- public:
-  // `complete` is false when reading the file failed after `text`: a line
-  // wanted beyond it is a read failure, not the end of the file.
-  LineReader(std::string_view text, bool complete) : m_text(text), m_complete(complete) {}
-
-  std::string_view Next() {
-    ++m_line;
-    if (m_pos >= m_text.size()) {
-      if (!m_complete && m_failedLine == 0) m_failedLine = m_line;
-      return {};
-    }
-    const char* begin = m_text.data() + m_pos;
-    const size_t left = m_text.size() - m_pos;
-    const auto* end = static_cast<const char*>(std::memchr(begin, '\n', left));
-    if (end == nullptr) {
-      // The last line may lack its line end; a CR there is part of it.
-      m_pos = m_text.size();
-      return {begin, left};
-    }
-    m_pos += static_cast<size_t>(end - begin) + 1;
-    if (end != begin && end[-1] == '\r') --end;
-    return {begin, static_cast<size_t>(end - begin)};
-  }
-
-  // The next line read as a number: ParseNumber(Next()). Most number lines
-  // are a few plain digits and the line end, and those are read in place.
-  int Number() {
-    const char* at = m_text.data() + m_pos;
-    const char* end = m_text.data() + m_text.size();
-    int value = 0;
-    // Nine digits at most: the value stays far within an int.
-    for (int digits = 0; digits < 9 && at < end && *at >= '0' && *at <= '9'; ++digits, ++at)
-      value = value * 10 + (*at - '0');
-    if (at > m_text.data() + m_pos) {
-      const char* next = nullptr;
-      if (at == end) {
-        next = end;
-      } else if (*at == '\n') {
-        next = at + 1;
-      } else if (at + 1 < end && at[0] == '\r' && at[1] == '\n') {
-        next = at + 2;
-      }
-      if (next != nullptr) {
-        ++m_line;
-        m_pos = static_cast<size_t>(next - m_text.data());
-        return value;
-      }
-    }
-    return ParseNumber(Next());
-  }
-
-  // The 1-based number of the line last delivered.
-  int Line() const { return m_line; }
-  // The line at which the input failed for another reason than its end; 0 if none.
-  int FailedLine() const { return m_failedLine; }
-
- private:
-  std::string_view m_text;
-  size_t m_pos = 0;
-  bool m_complete;
-  int m_line = 0;
-  int m_failedLine = 0;
-};
-
-// The whole lines of `text` when reading failed after it: a line cut short
-// by the failure is not a line of the file.
-std::string_view WholeLines(std::string_view text) {
-  const size_t lastEnd = text.rfind('\n');
-  return text.substr(0, lastEnd == std::string_view::npos ? 0 : lastEnd + 1);
-}
+using rules_reading::FileBytes;
+using rules_reading::LineReader;
+using rules_reading::WholeLines;
 
 // The bytes of `in` up to its end or up to a failure of its device (then
 // `complete` is false).
@@ -170,45 +146,6 @@ std::string ReadAll(std::istream& in, bool& complete) {
   }
   return bytes;
 }
-
-// The bytes of an open file, read straight into one buffer that grows while
-// the file fills it; `complete` is false when reading failed.
-struct FileBytes {
-  std::unique_ptr<char[]> data;
-  size_t size = 0;
-  bool complete = true;
-
-  explicit FileBytes(std::FILE* file) {
-    // The file's own buffer would only copy the bytes once more.
-    std::setvbuf(file, nullptr, _IONBF, 0);
-    // A full rules file takes about 15 KiB: one read of this size takes it all.
-    size_t capacity = 64 * 1024;
-    // Left uninitialised, as the read fills it (a plain new[]: the standard
-    // libraries of some targets lack make_unique_for_overwrite).
-    data.reset(new char[capacity]);
-    for (;;) {
-      size += std::fread(data.get() + size, 1, capacity - size, file);
-      if (size < capacity) break;
-      capacity *= 2;
-      std::unique_ptr<char[]> grown(new char[capacity]);
-      std::memcpy(grown.get(), data.get(), size);
-      data = std::move(grown);
-    }
-    complete = std::ferror(file) == 0;
-  }
-  std::string_view View() const { return {data.get(), size}; }
-};
-
-struct Section {
-  const char* what;  // the records it counts, in Italian
-  int capacity;
-};
-
-constexpr Section kCharacteristics{"caratteristiche", MAX_CHARACTERISTICS};
-constexpr Section kSkills{"abilità", MAX_SKILLS};
-constexpr Section kRaces{"razze", MAX_RACES};
-constexpr Section kArchetypes{"archetipi", MAX_ARCHETYPES};
-constexpr Section kItems{"oggetti", MAX_ITEMS};
 
 std::string FolderOf(std::string_view path) {
   std::error_code ec;
@@ -272,23 +209,10 @@ bool CRules::Load(const char* path) { return LoadFile(path, false); }
 
 bool CRules::LoadFile(const char* path, bool fresh) {
   const std::string name = path ? path : "";
-  std::error_code ec;
-  const fs::file_status status = fs::status(name, ec);
+  FileBytes bytes;
   std::string reason;
-  if (fs::is_directory(status)) {
-    reason = DescribeErrno(EISDIR);
-  } else if (fs::exists(status) && !fs::is_regular_file(status)) {
-    // A pipe could keep the program waiting and a device could be endless.
-    reason = "non è un file normale";
-  } else {
-    errno = 0;
-    if (std::FILE* file = std::fopen(name.c_str(), "rb")) {
-      const FileBytes bytes(file);
-      std::fclose(file);
-      return Parse(bytes.View(), bytes.complete, name, fresh);
-    }
-    reason = DescribeErrno(errno ? errno : (fs::exists(status) ? EACCES : ENOENT));
-  }
+  if (rules_reading::ReadRulesFile(name, bytes, reason))
+    return Parse(bytes.View(), bytes.complete, name, fresh);
   *this = CRules(nullptr);
   m_loadError = MakeError(CRulesError::Kind::CannotOpen, name, 0, reason);
   return false;
@@ -308,66 +232,10 @@ bool CRules::Parse(std::string_view text, bool complete, std::string_view name, 
   // Records at and above the counts read keep their defaults.
   if (!fresh) *this = CRules(nullptr);
   LineReader reader(complete ? text : WholeLines(text), complete);
+  rules_reading::StopAtRefusal watch;
   // The first line that breaks a limit, and what was expected there.
-  int problemLine = 0;
-  std::string problem;
-  auto atMost = [&](const char* what, int value, int limit) {
-    if (value <= limit) return true;
-    problemLine = reader.Line();
-    problem = "il numero di " + std::string(what) + " è " + std::to_string(value) +
-              ", al massimo " + std::to_string(limit);
-    return false;
-  };
-
-  // A count of 0 or less reads no records and is kept as it is.
-  auto readCount = [&](const Section& section, int& count) {
-    count = reader.Number();
-    return atMost(section.what, count, section.capacity);
-  };
-  auto readDice = [&](CDice& dice) {
-    dice.m_nCount = reader.Number();
-    if (!atMost("dadi", dice.m_nCount, MAX_DICE_COUNT)) return false;
-    dice.m_nSides = reader.Number();
-    dice.m_nBonus = reader.Number();
-    return true;
-  };
-
-  bool ok = readCount(kCharacteristics, m_nCharacteristics);
-  for (int c = 0; ok && c < m_nCharacteristics; ++c) {
-    m_aCharLabel[c] = reader.Next();
-    m_aCharKey[c] = reader.Next();
-    m_aCharExtra[c] = reader.Next();
-  }
-  ok = ok && readCount(kSkills, m_nSkills);
-  for (int s = 0; ok && s < m_nSkills; ++s) {
-    m_aSkillLabel[s] = reader.Next();
-    m_aSkillSheetName[s] = reader.Next();
-    m_aSkillKey[s] = reader.Next();
-    m_aSkillBase[s] = reader.Number();
-  }
-  ok = ok && readCount(kRaces, m_nRaces);
-  for (int r = 0; ok && r < m_nRaces; ++r) {
-    m_aRaces[r].m_strName = reader.Next();
-    for (int c = 0; ok && c < m_nCharacteristics; ++c) ok = readDice(m_aRaces[r].m_aDice[c]);
-  }
-  ok = ok && readCount(kArchetypes, m_nArchetypes);
-  for (int a = 0; ok && a < m_nArchetypes; ++a) {
-    CArchetype& archetype = m_aArchetypes[a];
-    archetype.m_strName = reader.Next();
-    archetype.m_nHonour = reader.Number();
-    ok = readDice(archetype.m_diceMoney);
-    for (int s = 0; ok && s < m_nSkills; ++s) ok = readDice(archetype.m_aSkillDice[s]);
-  }
-  ok = ok && readCount(kItems, m_nItems);
-  for (int i = 0; ok && i < m_nItems; ++i) {
-    CItem& item = m_aItems[i];
-    item.SetName(std::string(reader.Next()));
-    item.SetType(std::string(reader.Next()));
-    item.m_nPotenza = reader.Number();
-    item.m_nBonus = reader.Number();
-    item.m_nMod = reader.Number();
-    item.m_nPrice = reader.Number();
-  }
+  const rules_reading::Refusal refusal =
+      rules_reading::Walk<rules_reading::StopAtRefusal>(*this, reader, watch).Run();
 
   if (reader.FailedLine() > 0) {
     const int line = reader.FailedLine();
@@ -375,9 +243,9 @@ bool CRules::Parse(std::string_view text, bool complete, std::string_view name, 
     m_loadError = MakeError(CRulesError::Kind::ReadFailed, name, line, "errore di lettura");
     return false;
   }
-  if (!ok) {
+  if (refusal.line > 0) {
     *this = CRules(nullptr);
-    m_loadError = MakeError(CRulesError::Kind::Malformed, name, problemLine, problem);
+    m_loadError = MakeError(CRulesError::Kind::Malformed, name, refusal.line, refusal.reason);
     return false;
   }
   for (int i = 0; i < m_nItems; ++i) m_aItems[i].m_nId = i;

@@ -9,11 +9,15 @@
 #include <QLocale>
 #include <QTimer>
 #include <QTranslator>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
 
 #include "app/Build.h"
 #include "app/Console.h"
 #include "app/RulesLocation.h"
 #include "res/resource.h"
+#include "rules/RulesCheck.h"
 #include "ui/Controls.h"
 #include "ui/GeneratorDlg.h"
 #include "ui/Prompts.h"
@@ -29,6 +33,8 @@ const char* const kUsage =
     "\n"
     "Opzioni:\n"
     "  --regole FILE    usa il file delle regole FILE\n"
+    "  --verifica       controlla il file delle regole senza aprire la finestra:\n"
+    "                   elenca ogni errore e avviso con la sua riga\n"
     "  -h, --help       mostra questo aiuto ed esce\n"
     "  -v, --version    mostra la versione di TARVO e di Qt ed esce\n"
     "\n"
@@ -83,7 +89,8 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
   const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
   const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
   const QCommandLineOption rules(QStringLiteral("regole"), QString(), QStringLiteral("FILE"));
-  parser.addOptions({help, version, rules});
+  const QCommandLineOption verify(QStringLiteral("verifica"), QString());
+  parser.addOptions({help, version, rules, verify});
   parser.addPositionalArgument(QStringLiteral("FILE"), QString());
 
   CCommandLine line;
@@ -118,10 +125,51 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
     line.error = QStringLiteral("il nome del file delle regole è vuoto");
     return line;
   }
-  line.action = CCommandLine::Action::Run;
+  line.action = parser.isSet(verify) ? CCommandLine::Action::Verify : CCommandLine::Action::Run;
   if (!files.isEmpty()) line.rulesFile = files.front();
   return line;
 }
+
+namespace {
+
+// Checks the rules file named, or else the one a start would open (the
+// installed rules included, without making the player's copy), and writes
+// every finding and the count of them on standard output.
+int VerifyRules(const QString& rulesFile) {
+  std::string file = QFile::encodeName(rulesFile).toStdString();
+  std::vector<CRulesFinding> findings;
+  if (rulesFile.isEmpty()) {
+    // The installed rules are found from the folder of the program.
+    static int argc = 1;
+    static char name[] = "tarvo";
+    static char* argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> core;
+    if (QCoreApplication::instance() == nullptr)
+      core = std::make_unique<QCoreApplication>(argc, argv);
+    const CRulesLocation location =
+        FindRulesFile(QString(), CRulesPlaces::ForThisProgram(), CPlayerCopy::Skip);
+    if (location.Found()) {
+      file = QFile::encodeName(location.path).toStdString();
+    } else {
+      // No file to name: the program speaks.
+      file = "tarvo";
+      findings.push_back({CRulesFinding::Kind::Error, 0, location.error.toStdString()});
+    }
+  }
+  if (findings.empty()) findings = CheckRulesFile(file.c_str());
+
+  std::string out;
+  for (const CRulesFinding& finding : findings) out.append(FormatFinding(file, finding)) += '\n';
+  out.append(SummarizeFindings(findings)) += '\n';
+  // Bytes as they are: the messages are UTF-8, the file as it was given.
+  const bool written =
+      std::fwrite(out.data(), 1, out.size(), stdout) == out.size() && std::fflush(stdout) == 0;
+  const bool anyError = std::any_of(findings.begin(), findings.end(),
+                                    [](const CRulesFinding& finding) { return finding.IsError(); });
+  return written && !anyError ? 0 : 1;
+}
+
+}  // namespace
 
 int AnswerCommandLine(const CCommandLine& commandLine) {
   switch (commandLine.action) {
@@ -133,6 +181,8 @@ int AnswerCommandLine(const CCommandLine& commandLine) {
                            .arg(QString::fromUtf8(TARVO_VERSION), QString::fromUtf8(qVersion())))
                  ? 0
                  : 1;
+    case CCommandLine::Action::Verify:
+      return VerifyRules(commandLine.rulesFile);
     case CCommandLine::Action::Error:
       WriteText(
           stderr,
@@ -187,7 +237,8 @@ int CGeneratorApp::Run(const QString& rulesFile) {
 int CGeneratorApp::InitInstance(const char* rulesPath) {
   CGeneratorDlg dialog(rulesPath, m_prompts);
   if (!dialog.GetRules().IsLoaded()) {
-    ReportError(QString::fromUtf8(dialog.GetRules().GetLoadError().m_strMessage));
+    ReportError(QString::fromUtf8(dialog.GetRules().GetLoadError().m_strMessage +
+                                  FurtherProblemsNote(CheckRulesFile(rulesPath), rulesPath)));
     return 1;
   }
 

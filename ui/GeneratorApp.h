@@ -10,9 +10,9 @@
 class CPrompts;
 class QCoreApplication;
 
-// What the command line `tarvo [--regole FILE] [FILE]` asks for.
+// What the command line `tarvo [--verifica] [--regole FILE] [FILE]` asks for.
 struct CCommandLine {
-  enum class Action { Run, Help, Version, Error };
+  enum class Action { Run, Help, Version, Verify, Error };
   Action action = Action::Run;
   QString rulesFile;  // the rules file named on the line; empty: search for it
   QString error;      // for Error: what is wrong, one Italian line
@@ -23,8 +23,9 @@ struct CCommandLine {
 CCommandLine ParseCommandLine(const QStringList& arguments);
 
 // Answers --help (usage on standard output, 0), --version (version on
-// standard output, 0) and a mistaken line (the error and the usage on
-// standard error, 2). Returns the exit status.
+// standard output, 0), --verifica (the check of the rules file on standard
+// output: 1 when it has an error, else 0) and a mistaken line (the error and
+// the usage on standard error, 2). Returns the exit status. Needs no display.
 int AnswerCommandLine(const CCommandLine& commandLine);
 
 // Names the program for the desktop before the QApplication is built: the

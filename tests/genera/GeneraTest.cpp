@@ -220,6 +220,7 @@ struct BadInput {
 TEST_F(GeneraTest, BadInputSaysOneLineAndWritesNothing) {
   WriteBytes(m_work / "file", "non una cartella");
   WriteBytes(m_work / "norace.rul", "0\r\n0\r\n0\r\n1\r\nX\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+  WriteBytes(m_work / "troppe.rul", "9\r\nForza\r\n");  // refused, and ends early
   fs::create_directory(m_work / "piena");
   WriteBytes(m_work / "piena/Personaggio 2.pg", "vecchia");
   const std::vector<BadInput> cases = {
@@ -258,6 +259,10 @@ TEST_F(GeneraTest, BadInputSaysOneLineAndWritesNothing) {
       {{"--pdf", "--cartella", "-"}, 2, "--pdf scrive file in una cartella"},
       {{"--regole", "manca.rul"}, 1, "manca.rul\" non esiste"},
       {{"--regole", "norace.rul"}, 1, "non hanno razze"},
+      {{"--regole", "troppe.rul"},
+       1,
+       "riga 1: il numero di caratteristiche è 9, al massimo 5. Il comando tarvo --verifica "},
+      {{"--regole", "troppe.rul"}, 1, "/troppe.rul elenca un altro problema del file.\n"},
       {{"--cartella", "file"}, 1, "/file\" non è una cartella"},
       {{"--cartella", "file/sotto"},
        1,

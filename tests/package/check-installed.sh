@@ -42,7 +42,7 @@ key() { sed -n "s/^$1=//p" "${desktop[0]}"; }
 expect "$id" "$(key Icon)" "Icon della voce del menu"
 expect tarvo "$(key StartupWMClass)" "StartupWMClass"
 for file in "usr/share/metainfo/$id.metainfo.xml" "usr/share/icons/hicolor/scalable/apps/$id.svg" \
-  usr/share/man/man6/tarvo.6.gz usr/share/tarvo/tarvo.rul; do
+  usr/share/man/man6/tarvo.6.gz usr/share/man/man5/tarvo.rul.5.gz usr/share/tarvo/tarvo.rul; do
   [ -f "$root/$file" ] || fail "manca $file"
 done
 for size in 16 32 48 64 128 256; do
@@ -92,9 +92,9 @@ expect 0 "$status" "stato d'uscita di --help"
 case "$out" in "Uso: tarvo "*--regole*) ;; *) fail "--help dice «$out»" ;; esac
 
 # Every file the man pages name as installed is in the package.
-for page in tarvo tarvo-genera; do
-  for file in $(zcat "$root/usr/share/man/man6/$page.6.gz" | sed -n 's/^\.I \(\/usr\/.*\)/\1/p'); do
-    [ -f "$root$file" ] || fail "$page.6 nomina $file, che il pacchetto non ha"
+for page in man6/tarvo.6 man6/tarvo-genera.6 man5/tarvo.rul.5; do
+  for file in $(zcat "$root/usr/share/man/$page.gz" | sed -n 's/^\.I \(\/usr\/.*\)/\1/p'); do
+    [ -f "$root$file" ] || fail "$page nomina $file, che il pacchetto non ha"
   done
 done
 
@@ -122,8 +122,16 @@ start() {
 }
 copy="$data/tarvo/tarvo.rul"
 
-# The first start makes the player's copy from the installed rules and opens it.
 [ ! -e "$data" ] || fail "la cartella dei dati c'è già"
+# The check of the rules needs no display, checks the installed rules where
+# they lie and makes no player's copy.
+status=0
+out=$(run "$tarvo" --verifica) || status=$?
+expect 0 "$status" "stato d'uscita di --verifica"
+expect "nessun problema" "$out" "tarvo --verifica sulle regole installate"
+[ ! -e "$data" ] || fail "tarvo --verifica ha creato la cartella dei dati"
+
+# The first start makes the player's copy from the installed rules and opens it.
 out=$(start) || fail "il primo avvio finisce con lo stato $?"
 expect "$copy" "$(sed -n 1p <<<"$out")" "file delle regole del primo avvio"
 expect "$first_race" "$(sed -n 2p <<<"$out")" "razza mostrata al primo avvio"

@@ -12,29 +12,20 @@
 #include "rules/Rules.h"
 #include "tests/FileBytes.h"
 #include "tests/TempFolder.h"
+#include "tests/rules/RulesText.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string Lines(const std::vector<std::string>& lines, const char* end = "\r\n") {
-  std::string text;
-  for (const std::string& line : lines) text += line + end;
-  return text;
-}
-
 CRules LoadText(const std::string& text, bool expectOk = true) {
   CRules rules(nullptr);
   std::istringstream in(text);
   EXPECT_EQ(rules.Load(in, "tarvo.rul"), expectOk) << rules.GetLoadError().m_strMessage;
+  // Whatever the reader takes or refuses, the check says the same.
+  ExpectCheckAgreesWithReader(text, rules);
   return rules;
 }
-
-// The complete one-record file: one characteristic, skill, race, archetype, item.
-const std::vector<std::string> kExample = {
-    "1",     "Strength", "strength", "STR", "1",       "Music", "Music", "music", "0", "1",
-    "Human", "3",        "6",        "2",   "1",       "Bard",  "3",     "2",     "6", "10",
-    "1",     "6",        "0",        "1",   "<Nulla>", "empty", "0",     "0",     "0", "0"};
 
 const fs::path kBundled = fs::path(TARVO_RULES_DIR) / "tarvo.rul";
 

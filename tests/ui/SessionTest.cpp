@@ -113,6 +113,12 @@ TEST_F(SessionTest, RulesThatCannotBeLoadedAreReportedAndTheProgramFails) {
     EXPECT_TRUE(error.contains("tarvo.rul")) << error.toStdString();
     EXPECT_TRUE(error.contains(QDir(m_folder.path()).dirName())) << error.toStdString();
   }
+  // The file that is there has one more problem (it ends early), and the
+  // message says how to see it; the missing one has none.
+  EXPECT_FALSE(m_prompts.m_errors[0].contains("--verifica")) << m_prompts.m_errors[0].toStdString();
+  EXPECT_TRUE(m_prompts.m_errors[1].endsWith(" Il comando tarvo --verifica " + PathIn("tarvo.rul") +
+                                             " elenca un altro problema del file."))
+      << m_prompts.m_errors[1].toStdString();
 }
 
 TEST_F(SessionTest, WithoutAPathTheRulesComeFromTarvoRulInTheWorkingFolder) {
