@@ -32,6 +32,8 @@ CBinding& Binding() {
 
 const std::string& Input(int slot) { return Binding().input[slot]; }
 void Output(std::string text) { Binding().output = std::move(text); }
+// Copied into the output's own storage, which stays from call to call.
+void OutputCopy(std::string_view text) { Binding().output.assign(text); }
 
 }  // namespace
 
@@ -48,21 +50,32 @@ TARVO_EXPORT char* tarvo_input(int slot, int size) {
 TARVO_EXPORT const char* tarvo_output() { return Binding().output.data(); }
 TARVO_EXPORT int tarvo_output_size() { return static_cast<int>(Binding().output.size()); }
 
-// The bundled rules; 1 when they load.
+// The bundled rules; 1 when they load. Output as tarvo_load_rules.
 TARVO_EXPORT int tarvo_load_bundled_rules() {
-  std::string message;
-  const bool loaded = Binding().session.LoadRules(BundledRules(), RULES_FILE_NAME, message);
-  Output(message);
+  std::string result;
+  const bool loaded = Binding().session.LoadRules(BundledRules(), RULES_FILE_NAME, result);
+  Output(std::move(result));
   return loaded ? 1 : 0;
 }
 
-// The rules file of input 0, named by input 1 (UTF-8). 1 when it loads; else
-// the output is the refusal, and the rules and the form stay as they were.
+// The rules file of input 0, named by input 1 (UTF-8). 1 when it loads; a
+// refused one leaves the rules and the form as they were. Output: JSON, the
+// refusal and the check's findings (CWebSession::LoadRules).
 TARVO_EXPORT int tarvo_load_rules() {
-  std::string message;
-  const bool loaded = Binding().session.LoadRules(Input(0), Input(1), message);
-  Output(message);
+  std::string result;
+  const bool loaded = Binding().session.LoadRules(Input(0), Input(1), result);
+  Output(std::move(result));
   return loaded ? 1 : 0;
+}
+
+// The .pg sheet of input 0, named by input 1 (UTF-8), opened on the form. 1
+// when it opens; a refused one changes nothing. Output: JSON, the refusal or
+// the notes (CWebSession::OpenSheet).
+TARVO_EXPORT int tarvo_open_sheet() {
+  std::string result;
+  const bool opened = Binding().session.OpenSheet(Input(0), Input(1), result);
+  Output(std::move(result));
+  return opened ? 1 : 0;
 }
 
 // Output: the rules as JSON (labels, races, archetypes, items, pockets).
@@ -129,7 +142,7 @@ TARVO_EXPORT int tarvo_act(int action, int value) {
 TARVO_EXPORT void tarvo_take_name() { Binding().session.TakeName(Input(0)); }
 
 // Output: what every control shows, as JSON.
-TARVO_EXPORT void tarvo_view_json() { Output(Binding().session.ViewJson()); }
+TARVO_EXPORT void tarvo_view_json() { OutputCopy(Binding().session.ViewJson()); }
 
 // Output: the .pg sheet's bytes.
 TARVO_EXPORT void tarvo_sheet() { Output(Binding().session.Sheet()); }

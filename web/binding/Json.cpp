@@ -1,72 +1,128 @@
 #include "web/binding/Json.h"
 
-#include "web/binding/Text.h"
+#include <charconv>
 
-void CJson::Separate() {
-  if (!m_first) m_text += ',';
-  m_first = false;
+namespace {
+
+constexpr char kHex[] = "0123456789abcdef";
+
+// Unicode of the bytes 0x80..0x9F of Windows-1252; the others map to the
+// same code point.
+constexpr char16_t kHighControls[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88-8F
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
+};
+
+bool IsControl(char32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F); }
+
+}  // namespace
+
+// One character of a JSON string (below U+10000, which is all a
+// Windows-1252 text holds): quotes and backslashes escaped, control
+// characters below U+0020 as \u00XX, the rest in UTF-8.
+void CJson::PutEscaped(char32_t cp) {
+  char* at = Room(6);
+  size_t length = 1;
+  if (cp == '"' || cp == '\\') {
+    at[0] = '\\';
+    at[1] = static_cast<char>(cp);
+    length = 2;
+  } else if (cp < 0x20) {
+    const char escaped[6] = {'\\', 'u', '0', '0', kHex[cp >> 4], kHex[cp & 15]};
+    std::memcpy(at, escaped, 6);
+    length = 6;
+  } else if (cp < 0x80) {
+    at[0] = static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    at[0] = static_cast<char>(0xC0 | (cp >> 6));
+    at[1] = static_cast<char>(0x80 | (cp & 0x3F));
+    length = 2;
+  } else {
+    at[0] = static_cast<char>(0xE0 | (cp >> 12));
+    at[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    at[2] = static_cast<char>(0x80 | (cp & 0x3F));
+    length = 3;
+  }
+  m_size += length;
+}
+
+void CJson::Grow(size_t more) {
+  m_capacity = 2 * (m_size + more);
+  std::unique_ptr<char[]> grown(new char[m_capacity]);
+  std::memcpy(grown.get(), m_buffer.get(), m_size);
+  m_buffer = std::move(grown);
 }
 
 CJson& CJson::Begin(char bracket) {
   Separate();
-  m_text += bracket;
+  Put(bracket);
   m_first = true;
   return *this;
 }
 
 CJson& CJson::End(char bracket) {
-  m_text += bracket;
+  Put(bracket);
   m_first = false;
   return *this;
 }
 
 CJson& CJson::Key(std::string_view key) {
-  Text(key);
-  m_text += ':';
+  // Keys are the binding's own words: nothing to escape.
+  Separate();
+  Put('"');
+  Put(key);
+  Put(std::string_view("\":"));
   m_first = true;
   return *this;
 }
 
 CJson& CJson::Text(std::string_view utf8) {
   Separate();
-  m_text += '"';
-  static constexpr char kHex[] = "0123456789abcdef";
-  for (const char ch : utf8) {
-    const auto byte = static_cast<unsigned char>(ch);
-    if (ch == '"' || ch == '\\') {
-      m_text += '\\';
-      m_text += ch;
-    } else if (byte < 0x20) {
-      m_text += "\\u00";
-      m_text += kHex[byte >> 4];
-      m_text += kHex[byte & 15];
-    } else {
-      m_text += ch;
-    }
+  Put('"');
+  // Runs of bytes that need no escape go in whole.
+  size_t run = 0;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(utf8[i]);
+    if (byte >= 0x20 && byte != '"' && byte != '\\') continue;
+    Put(utf8.substr(run, i - run));
+    PutEscaped(byte);
+    run = i + 1;
   }
-  m_text += '"';
+  Put(utf8.substr(run));
+  Put('"');
   return *this;
 }
 
 CJson& CJson::GameText(std::string_view bytes, bool blankControls) {
-  std::string text = Utf8FromWindows1252(bytes);
-  if (blankControls) {
-    std::string shown;
-    for (const char32_t cp : CodePoints(text))
-      AppendUtf8(shown, cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) ? U' ' : cp);
-    text = std::move(shown);
+  Separate();
+  Put('"');
+  for (const char ch : bytes) {
+    const auto byte = static_cast<unsigned char>(ch);
+    char32_t cp = byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : char32_t{byte};
+    if (blankControls && IsControl(cp)) cp = ' ';
+    PutEscaped(cp);
   }
-  return Text(text);
+  Put('"');
+  return *this;
 }
 
 CJson& CJson::Number(long long value) {
   Separate();
-  m_text += std::to_string(value);
+  char* at = Room(24);
+  m_size += static_cast<size_t>(std::to_chars(at, at + 24, value).ptr - at);
   return *this;
 }
 
 CJson& CJson::Bool(bool value) {
   Separate();
-  m_text += value ? "true" : "false";
+  Put(value ? std::string_view("true") : std::string_view("false"));
+  return *this;
+}
+
+CJson& CJson::Null() {
+  Separate();
+  Put(std::string_view("null"));
   return *this;
 }

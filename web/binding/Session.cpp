@@ -3,13 +3,21 @@
 #include <algorithm>
 
 #include "character/Dice.h"
+#include "character/SheetReader.h"
+#include "rules/RulesCheck.h"
 #include "web/binding/Json.h"
 #include "web/binding/Names.h"
 #include "web/binding/Text.h"
 
 namespace {
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) {
+  // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) of
+  // const char* + std::string&&.
+  std::string quoted(1, '"');
+  quoted.append(text) += '"';
+  return quoted;
+}
 
 // The names of `count` records, Windows-1252, as one UTF-8 list for a message.
 template <typename NameOf>
@@ -35,25 +43,82 @@ std::string Number(int value) { return FormatNumber(value); }
 
 CWebSession::CWebSession() : m_rules(std::make_unique<CRules>(nullptr)) {}
 
-bool CWebSession::LoadRules(std::string_view bytes, std::string_view name, std::string& message) {
+bool CWebSession::LoadRules(std::string_view bytes, std::string_view name, std::string& result) {
   auto rules = std::make_unique<CRules>(nullptr);
-  if (!rules->LoadText(bytes, name)) {
+  const bool loaded = rules->LoadText(bytes, name);
+  std::string message;
+  if (!loaded) {
     const CRulesError& error = rules->GetLoadError();
     // The reader's own reason and line; the page has no folder to name.
     message = "Il file delle regole " + Quoted(name) + " non è valido";
     if (error.m_nLine > 0) message += ": riga " + std::to_string(error.m_nLine);
     message += ": " + error.m_strReason + ".";
-    return false;
   }
+  CJson json;
+  json.Begin('{').Key("ok").Bool(loaded).Key("message").Text(message);
+  json.Key("findings").Begin('[');
+  // The check's first error is the refusal itself, said above.
+  bool refusalSaid = false;
+  for (const CRulesFinding& finding : CheckRules(bytes)) {
+    if (!loaded && finding.IsError() && !refusalSaid) {
+      refusalSaid = true;
+      continue;
+    }
+    json.Begin('{').Key("line").Number(finding.m_nLine).Key("error").Bool(finding.IsError());
+    json.Key("text").Text(finding.m_strMessage).End('}');
+  }
+  json.End(']').End('}');
+  result = json.Result();
+  if (!loaded) return false;
+
   m_form.reset();
+  m_character.reset();
   m_rules = std::move(rules);
   m_rulesName = std::string(name);
   m_loaded = true;
-  message.clear();
+  return true;
+}
+
+bool CWebSession::OpenSheet(std::string_view bytes, std::string_view name, std::string& result) {
+  CJson json;
+  json.Begin('{');
+  CSheet sheet;
+  CSheetError error;
+  if (!m_form || !ReadSheetText(bytes, name, *m_rules, sheet, &error)) {
+    std::string message;
+    if (!m_form) {
+      message = "Il modulo non è pronto.";
+    } else if (error.m_kind == CSheetError::Kind::TooLarge) {
+      message = "La scheda " + Quoted(name) + " è troppo grande: " + error.m_strReason + ".";
+    } else {
+      message = "La scheda " + Quoted(name) + " non è valida";
+      if (error.m_nLine > 0) message += ": riga " + std::to_string(error.m_nLine);
+      message += ": " + error.m_strReason + ".";
+    }
+    json.Key("ok").Bool(false).Key("message").Text(message).Key("notes").Begin('[').End(']');
+    result = json.End('}').Result();
+    return false;
+  }
+  CCharacter read;
+  ApplySheet(sheet, *m_rules, read);
+  NewForm();
+  m_form->Restore(read, sheet.m_nRace, sheet.m_aArchetypes, sheet.m_nArchetypes, sheet.m_bMale,
+                  sheet.m_nHand);
+  json.Key("ok").Bool(true).Key("message").Text("").Key("notes").Begin('[');
+  // tarvo-genera writes longer names than the form's field holds.
+  if (sheet.m_strName.size() > static_cast<size_t>(NAME_MAX_CHARS)) {
+    m_form->SetName(sheet.m_strName.substr(0, NAME_MAX_CHARS));
+    json.Text("Il nome della scheda ha " + std::to_string(sheet.m_strName.size()) +
+              " caratteri, più dei " + std::to_string(NAME_MAX_CHARS) +
+              " del modulo: resta \"" + Utf8FromWindows1252(m_form->Name()) + "\".");
+  }
+  json.End(']');
+  result = json.End('}').Result();
   return true;
 }
 
 void CWebSession::NewForm() {
+  m_offersShown = false;
   m_form.reset();
   m_character = std::make_unique<CCharacter>();
   m_form = std::make_unique<CFormModel>(*m_rules, *m_character);
@@ -221,12 +286,13 @@ std::string CWebSession::RulesJson() const {
   return json.Result();
 }
 
-std::string CWebSession::ViewJson() const {
+std::string_view CWebSession::ViewJson() {
   if (!m_form) return "null";
   const CFormModel& form = *m_form;
   const CRules& rules = *m_rules;
   std::string text;
-  CJson json;
+  CJson& json = m_view;
+  json.Clear();
   json.Begin('{');
   json.Key("name").GameText(form.Name());
   json.Key("race").Number(form.Race());
@@ -262,21 +328,35 @@ std::string CWebSession::ViewJson() const {
     json.Key(key).Text(text);
   }
   json.Key("pocket").Number(form.SelectedPocket());
+  // Each list's offer as one character a catalogue item, "1" where it is
+  // offered, or null when it offers what it offered in the last view.
   json.Key("lists").Begin('[');
+  const int catalogue = rules.ItemsInUse();
+  int list = 0;
   for (const EquipmentPlace place : {EquipmentPlace::Right, EquipmentPlace::Left,
                                      EquipmentPlace::Worn, EquipmentPlace::Pocket}) {
+    const COfferSignature signature = form.OfferSignature(place);
+    const bool same = m_offersShown && signature == m_shownOffers[list];
+    m_shownOffers[list++] = signature;
+    if (same) {
+      json.Begin('{').Key("offer").Null().Key("selected").Number(form.SelectedItem(place));
+      json.End('}');
+      continue;
+    }
     int items[MAX_ITEMS];
     const int count = form.OfferedItems(place, items);
+    char offer[MAX_ITEMS];
+    std::fill(offer, offer + catalogue, '0');
+    for (int i = 0; i < count; ++i) offer[items[i]] = '1';
     json.Begin('{');
-    json.Key("offer").Begin('[');
-    for (int i = 0; i < count; ++i) json.Number(items[i]);
-    json.End(']');
+    json.Key("offer").Text(std::string_view(offer, static_cast<size_t>(catalogue)));
     json.Key("selected").Number(form.SelectedItem(place));
     json.End('}');
   }
   json.End(']');
   json.End('}');
-  return json.Result();
+  m_offersShown = true;
+  return json.View();
 }
 
 std::string CWebSession::Sheet() {

@@ -12,6 +12,8 @@
 #include "rules/Rules.h"
 #include "character/Character.h"
 #include "form/FormModel.h"
+#include "web/binding/Json.h"
+#include "rules/Rules.h"
 
 // The user's actions, as the page sends them: one number and its value.
 enum class FormAction {
@@ -50,9 +52,16 @@ class CWebSession {
   CWebSession();
 
   // Reads a rules file from its bytes; `name` (UTF-8) names it in messages.
-  // A refused file leaves the rules and the form as they were and gives the
-  // Italian message, with the line, in `message`.
-  bool LoadRules(std::string_view bytes, std::string_view name, std::string& message);
+  // A refused file leaves the rules and the form as they were. The result,
+  // as JSON: {"ok", "message": the refusal with its line (Italian), or empty,
+  // "findings": [{"line", "error", "text"}] every other problem the check of
+  // the file finds, in line order}.
+  bool LoadRules(std::string_view bytes, std::string_view name, std::string& result);
+  // Opens a .pg sheet (bytes; `name` names it) on the rules in use: the form
+  // shows that character as if just made. A refused sheet changes nothing.
+  // The result, as JSON: {"ok", "message": the refusal, "notes": what the
+  // player should know of an accepted one (Italian)}.
+  bool OpenSheet(std::string_view bytes, std::string_view name, std::string& result);
   bool HasRules() const { return m_loaded; }
 
   // Opens the form anew on the rules, the dice seeded with `seed`; the three
@@ -72,8 +81,8 @@ class CWebSession {
 
   // The rules as the page's lists and labels need them.
   std::string RulesJson() const;
-  // What every control shows.
-  std::string ViewJson() const;
+  // What every control shows; valid until the next call.
+  std::string_view ViewJson();
   // The sheet's bytes, after the identity is taken from the form.
   std::string Sheet();
   // The texts of the printable sheet.
@@ -90,6 +99,12 @@ class CWebSession {
   std::unique_ptr<CRules> m_rules;
   std::unique_ptr<CCharacter> m_character;
   std::unique_ptr<CFormModel> m_form;
+  // The view's text, built again in the same buffer after every action.
+  CJson m_view;
+  // What decided each equipment list's offer in the last view: a list whose
+  // signature is the same offers the same items, and the view leaves it out.
+  COfferSignature m_shownOffers[4];
+  bool m_offersShown = false;
   std::string m_rulesName = RULES_FILE_NAME;
   bool m_loaded = false;
 };

@@ -21,18 +21,29 @@ function randomSeed() {
   return crypto.getRandomValues(new Uint32Array(1))[0];
 }
 
-// Shows `lines` (texts, never markup) in the page's message box.
-function tell(title, lines) {
+// Shows `lines` (texts, never markup) in the page's message box, then the
+// `items` as a list under them.
+function tell(title, lines, items = []) {
   const dialog = $('message');
   $('message-title').textContent = title;
-  $('message-text').replaceChildren(
-    ...lines.map((line) => {
-      const paragraph = document.createElement('p');
-      paragraph.textContent = line;
-      return paragraph;
-    }),
-  );
+  const text = (tag, content) => {
+    const node = document.createElement(tag);
+    node.textContent = content;
+    return node;
+  };
+  const parts = lines.map((line) => text('p', line));
+  if (items.length > 0) {
+    const list = document.createElement('ul');
+    list.append(...items.map((item) => text('li', item)));
+    parts.push(list);
+  }
+  $('message-text').replaceChildren(...parts);
   if (!dialog.open) dialog.showModal();
+}
+
+// A finding of the rules check, as the message box lists it.
+function findingText({ line, error, text }) {
+  return `${line > 0 ? `riga ${line}: ` : ''}${error ? 'errore' : 'avviso'}: ${text}`;
 }
 
 class Page {
@@ -62,8 +73,9 @@ class Page {
     const said = session.link
       ? this.core.startFromLink(session.seed, session.first, session.link)
       : (this.core.start(session.seed, session.first), []);
-    for (const [kind, value] of session.actions) {
+    for (const [kind, value, name] of session.actions) {
       if (kind === 'name') this.core.takeName(value);
+      else if (kind === 'open') this.core.openSheet(fromBase64(value), name);
       else this.core.act(kind, value);
     }
     this.session = session;
@@ -137,14 +149,14 @@ class Page {
     drawSheet($('sheet'), this.core.printable());
   }
 
-  // A rules file of the player's own: the form opens anew on it; a refused
-  // one changes nothing.
+  // A rules file of the player's own: the form opens anew on it, and what
+  // the check of the file finds is said; a refused one changes nothing.
   async openRules(file) {
     const bytes = new Uint8Array(await file.arrayBuffer());
     const loaded = this.core.loadRules(bytes, file.name);
+    const findings = loaded.findings.map(findingText);
     if (!loaded.ok) {
-      tell('Regole', [loaded.message]);
-      // The rules in use were set aside by nothing: the form goes on.
+      tell('Regole', [loaded.message, ...(findings.length > 0 ? ['Altri problemi del file:'] : [])], findings);
       return;
     }
     const session = {
@@ -155,9 +167,27 @@ class Page {
       actions: [],
     };
     this.replay(session);
+    const said = [];
+    if (findings.length > 0) said.push(`Le regole "${file.name}" sono in uso, ma il controllo del file trova:`);
     if (!keep(session)) {
-      tell('Regole', ['Le regole sono in uso, ma il browser non le conserva: ricaricando la pagina si torna alle regole di Velmor.']);
+      said.push('Il browser non conserva queste regole: ricaricando la pagina si torna alle regole di Velmor.');
     }
+    if (said.length > 0) tell('Regole', said, findings);
+  }
+
+  // A .pg sheet: the form shows that character as if just made; a refused
+  // one changes nothing.
+  async openSheet(file) {
+    this.takeFocusedName();
+    const bytes = new Uint8Array(await file.arrayBuffer());
+    const opened = this.core.openSheet(bytes, file.name);
+    if (!opened.ok) {
+      tell('Apri', [opened.message]);
+      return;
+    }
+    this.record(['open', toBase64(bytes), file.name]);
+    this.show();
+    if (opened.notes.length > 0) tell('Apri', opened.notes);
   }
 }
 
@@ -184,6 +214,12 @@ async function main() {
   });
   addEventListener('beforeprint', () => page.preparePrint());
   $('rules').addEventListener('click', () => $('rules-file').click());
+  $('open').addEventListener('click', () => $('sheet-file').click());
+  $('sheet-file').addEventListener('change', (event) => {
+    const [file] = event.target.files;
+    event.target.value = '';
+    if (file) page.openSheet(file);
+  });
   $('rules-file').addEventListener('change', (event) => {
     const [file] = event.target.files;
     event.target.value = '';

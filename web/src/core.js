@@ -78,33 +78,47 @@ export class Core {
     this.m.HEAPU8.set(data, at);
   }
 
+  // The last output's bytes, in the module's memory until the next call.
+  outputView() {
+    return new Uint8Array(this.m.HEAPU8.buffer, this.m._tarvo_output(), this.m._tarvo_output_size());
+  }
+
   // A copy of the last output's bytes.
   bytes() {
-    const at = this.m._tarvo_output();
-    return this.m.HEAPU8.slice(at, at + this.m._tarvo_output_size());
+    return this.outputView().slice();
   }
 
   text() {
-    return fromUtf8.decode(this.bytes());
+    return fromUtf8.decode(this.outputView());
   }
 
   json() {
     return JSON.parse(this.text());
   }
 
-  // The bundled rules; {ok, message}.
+  // The bundled rules; {ok, message, findings}.
   loadBundledRules() {
-    const ok = this.m._tarvo_load_bundled_rules() === 1;
-    return { ok, message: this.text() };
+    this.m._tarvo_load_bundled_rules();
+    return this.json();
   }
 
-  // A rules file of the player's own; {ok, message} with the refusal and its
-  // line when it is refused (then nothing changes).
+  // A rules file of the player's own: {ok, message, findings}, with the
+  // refusal and its line when it is refused (then nothing changes), and every
+  // other problem the check of the file finds ({line, error, text}).
   loadRules(bytes, name) {
     this.put(0, bytes);
     this.put(1, name);
-    const ok = this.m._tarvo_load_rules() === 1;
-    return { ok, message: this.text() };
+    this.m._tarvo_load_rules();
+    return this.json();
+  }
+
+  // A .pg sheet opened on the form: {ok, message, notes}; a refused one
+  // changes nothing.
+  openSheet(bytes, name) {
+    this.put(0, bytes);
+    this.put(1, name);
+    this.m._tarvo_open_sheet();
+    return this.json();
   }
 
   rules() {
@@ -142,6 +156,8 @@ export class Core {
     this.m._tarvo_take_name();
   }
 
+  // What every control shows. An equipment list's offer is null when it
+  // offers what it offered in the last view: the page shows every view.
   view() {
     this.m._tarvo_view_json();
     return this.json();

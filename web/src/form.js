@@ -113,8 +113,8 @@ export class Form {
     const pockets = rules.pocketNames;
     this.get('pocket').replaceChildren(...listOrder(pockets).map((p) => option(p, pockets[p])));
 
-    // Each item's place in the equipment lists' order.
-    this.itemRank = new Map(listOrder(rules.items).map((item, rank) => [item, rank]));
+    // The catalogue in the equipment lists' order.
+    this.itemOrder = listOrder(rules.items);
     this.shownOffers.clear();
     return archetypeOrder.length > 0 ? archetypeOrder[0] : -1;
   }
@@ -150,14 +150,15 @@ export class Form {
     ITEM_LISTS.forEach(([id], k) => this.showList(this.get(id), view.lists[k]));
   }
 
-  // An equipment list: the entries it offers, in list order, rebuilt only
-  // when the offer changed, and the held item selected.
+  // An equipment list: the entries it offers (`offer` has a "1" for each
+  // catalogue item offered; null when the list offers what it offered in the
+  // last view), in list order, rebuilt only when the offer changed, and the
+  // held item selected.
   showList(list, { offer, selected }) {
-    const key = offer.join(',');
-    if (this.shownOffers.get(list.id) !== key) {
-      this.shownOffers.set(list.id, key);
-      const sorted = [...offer].sort((a, b) => this.itemRank.get(a) - this.itemRank.get(b));
-      list.replaceChildren(...sorted.map((item) => option(item, this.rules.items[item])));
+    if (offer !== null && this.shownOffers.get(list.id) !== offer) {
+      this.shownOffers.set(list.id, offer);
+      const offered = this.itemOrder.filter((item) => offer[item] === '1');
+      list.replaceChildren(...offered.map((item) => option(item, this.rules.items[item])));
     }
     select(list, selected);
   }

@@ -9,7 +9,7 @@ import { pathToFileURL } from 'node:url';
 import { after, before, test } from 'node:test';
 
 import { serve } from '../../tools/serve.mjs';
-import { COLLATE, playNative, ROOT, SITE, tempFolder, windows1252 } from '../node/harness.mjs';
+import { BUNDLED_RULES, COLLATE, genera, playNative, ROOT, SITE, tempFolder, windows1252 } from '../node/harness.mjs';
 import { launch } from './chromium.mjs';
 
 const SINGLE_FILE = path.join(ROOT, 'build/web/tarvo.html');
@@ -195,9 +195,11 @@ test('a refused rules file shows its line and keeps the character; names from a 
   const dialog = page.getByRole('dialog');
   await dialog.waitFor();
   assert.equal(
-    (await dialog.locator('#message-text').textContent()).trim(),
+    await dialog.locator('#message-text p').first().textContent(),
     'Il file delle regole "rotte.rul" non è valido: riga 5: il numero di abilità è 21, al massimo 20.',
   );
+  // And what else the check of the file finds, each at its line.
+  assert.match(await dialog.locator('#message-text li').first().textContent(), /^riga 6: avviso: abilità, /);
   await dialog.getByRole('button', { name: 'OK' }).click();
   assert.equal(await field(page, 'Forza').inputValue(), before);
   assert.equal(await field(page, 'Nome').inputValue(), 'Resto');
@@ -212,6 +214,44 @@ test('a refused rules file shows its line and keeps the character; names from a 
   assert.equal(await page.locator('img').count(), 0);
   assert.equal(await page.getByText('Forza<b>', { exact: true }).count(), 1);
   assert.equal(await field(page, 'Nome').inputValue(), '', 'nuove regole, nuovo personaggio');
+  // The check of the file found what the author may not have meant.
+  const warned = page.getByRole('dialog');
+  await warned.waitFor();
+  const said = await warned.locator('#message-text').textContent();
+  assert.match(said, /Le regole "segni\.rul" sono in uso, ma il controllo del file trova:/);
+  assert.match(said, /riga \d+: avviso: /);
+  await warned.getByRole('button', { name: 'OK' }).click();
+  await page.close();
+});
+
+test('a sheet opened with Apri saves as the same bytes; a broken one shows its line', async () => {
+  const page = await open(site);
+  const pick = async (bytes, name) => {
+    const [picker] = await Promise.all([page.waitForEvent('filechooser'), button(page, 'Apri').click()]);
+    await picker.setFiles({ name, mimeType: 'text/plain', buffer: bytes });
+  };
+  const sheet = genera(['--regole', BUNDLED_RULES, '--seme', '31', '--nome', 'Riaperta', '--razza', 'Gnomo', '--archetipo', 'bardo', '--archetipo', 'mago', '--destra', 'pugnale']);
+  await pick(sheet, 'Riaperta.pg');
+  await page.waitForFunction(() => document.getElementById('name').value === 'Riaperta');
+  assert.equal(await list(page, 'Razza').locator('option:checked').textContent(), 'Gnomo');
+  assert.equal(await page.getByRole('checkbox', { name: 'Archetipo #2' }).isChecked(), true);
+  const saved = await download(page, () => button(page, 'Salva').click());
+  assert.equal(saved.name, 'Riaperta.pg');
+  assert.equal(saved.bytes.toString('latin1'), sheet.toString('latin1'));
+
+  const broken = Buffer.from(sheet.toString('latin1').replace('RAZZA Gnomo', 'RAZZA Troll'), 'latin1');
+  await pick(broken, 'rotta.pg');
+  const dialog = page.getByRole('dialog');
+  await dialog.waitFor();
+  assert.match(await dialog.locator('#message-text').textContent(), /^La scheda "rotta\.pg" non è valida: riga 7: /);
+  await dialog.getByRole('button', { name: 'OK' }).click();
+  assert.equal(await field(page, 'Nome').inputValue(), 'Riaperta');
+  // A reload finds the opened character again.
+  await page.reload();
+  await page.waitForSelector('html[data-ready]');
+  assert.equal(await field(page, 'Nome').inputValue(), 'Riaperta');
+  const again = await download(page, () => button(page, 'Salva').click());
+  assert.equal(again.bytes.toString('latin1'), sheet.toString('latin1'));
   await page.close();
 });
 

@@ -13,21 +13,24 @@ import { openCore } from '../../src/core.js';
 const here = path.dirname(fileURLToPath(import.meta.url));
 export const ROOT = path.resolve(here, '../../..');
 export const SITE = path.join(ROOT, 'build/web/site');
+// The module the Node tests and benchmarks load: the site's, or another
+// build's (TARVO_WASM_DIR, a folder with tarvo-core.js and tarvo-core.wasm).
+const MODULE_DIR = process.env.TARVO_WASM_DIR ?? SITE;
 const NATIVE = process.env.TARVO_NATIVE_BUILD ?? path.join(ROOT, 'build/debug');
 export const SESSION_PLAYER = path.join(NATIVE, 'web/native/tarvo-web-session');
 export const COLLATE = path.join(NATIVE, 'web/native/tarvo-web-collate');
 export const GENERA = path.join(NATIVE, 'genera/tarvo-genera');
 export const BUNDLED_RULES = path.join(ROOT, 'tarvo.rul');
 
-for (const file of [path.join(SITE, 'tarvo-core.wasm'), SESSION_PLAYER, GENERA]) {
+for (const file of [path.join(MODULE_DIR, 'tarvo-core.wasm'), SESSION_PLAYER]) {
   if (!existsSync(file)) throw new Error(`manca ${file}: prima scripts/web.sh --test lo costruisce`);
 }
 
 // A fresh instance of the module, as the site's page starts it.
 export async function openWasm() {
   const require = createRequire(import.meta.url);
-  const factory = require(path.join(SITE, 'tarvo-core.js'));
-  return openCore(factory, readFileSync(path.join(SITE, 'tarvo-core.wasm')));
+  const factory = require(path.join(MODULE_DIR, 'tarvo-core.js'));
+  return openCore(factory, readFileSync(path.join(MODULE_DIR, 'tarvo-core.wasm')));
 }
 
 export function tempFolder() {
@@ -67,7 +70,12 @@ export function playWasm(core, script, timed = () => {}) {
           const name = rest.slice(a.length + 1);
           loaded = core.loadRules(readFileSync(a), name);
         }
-        print(loaded.ok ? 'rules 1' : 'rules 0', Buffer.from(loaded.message));
+        print(loaded.ok ? 'rules 1' : 'rules 0', core.bytes());
+        break;
+      }
+      case 'open': {
+        const opened = core.openSheet(readFileSync(a), rest.slice(a.length + 1));
+        print(opened.ok ? 'open 1' : 'open 0', core.bytes());
         break;
       }
       case 'start':
