@@ -206,7 +206,9 @@ test('a refused rules file shows its line and keeps the character; names from a 
 
   // A file whose names look like markup shows them as they are written.
   const markup = '<img src=x onerror="document.title=1">';
-  const rules = ['1', 'Forza<b>', 'FOR', 'F', '0', '1', markup, '1', '6', '0', '1', `${markup}!`, '0', '1', '6', '0', '1', '<Nulla>', 'empty', '0', '0', '0', '0', ''].join('\n');
+  // An armour typed "amror" is a slip the rules check warns of.
+  const rules = ['1', 'Forza<b>', 'FOR', 'F', '0', '1', markup, '1', '6', '0', '1', `${markup}!`, '0', '1', '6', '0',
+    '2', '<Nulla>', 'empty', '0', '0', '0', '0', 'Corazza', 'amror', '3', '0', '0', '5', ''].join('\n');
   await chooser(rules, 'segni.rul');
   await page.waitForFunction(() => document.querySelector('#race option')?.textContent.startsWith('<img'));
   assert.equal(await list(page, 'Razza').locator('option').first().textContent(), markup);
@@ -219,7 +221,7 @@ test('a refused rules file shows its line and keeps the character; names from a 
   await warned.waitFor();
   const said = await warned.locator('#message-text').textContent();
   assert.match(said, /Le regole "segni\.rul" sono in uso, ma il controllo del file trova:/);
-  assert.match(said, /riga \d+: avviso: /);
+  assert.match(said, /riga 25: avviso: oggetti, oggetto 2 "Corazza", tipo: amror: forse armor\?/);
   await warned.getByRole('button', { name: 'OK' }).click();
   await page.close();
 });
