@@ -17,9 +17,9 @@ bool IsBlank(char32_t cp) {
          cp == 0x205F || cp == 0x3000;
 }
 
-// The simple case folding of Unicode, for every character that folds to, or
-// is, one Windows-1252 can hold: the only ones a rules name can match.
-char32_t Fold(char32_t cp) {
+}  // namespace
+
+char32_t FoldCase(char32_t cp) {
   if ((cp >= 'A' && cp <= 'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7)) return cp + 0x20;
   switch (cp) {
     case 0x00B5:  // micro sign
@@ -45,6 +45,8 @@ char32_t Fold(char32_t cp) {
   }
 }
 
+namespace {
+
 std::vector<char32_t> Trimmed(std::vector<char32_t> text) {
   size_t begin = 0;
   size_t end = text.size();
@@ -65,7 +67,7 @@ bool SameNameLoosely(std::string_view a, std::string_view b) {
   const std::vector<char32_t> right = Trimmed(CodePoints(b));
   if (left.size() != right.size()) return false;
   for (size_t i = 0; i < left.size(); ++i) {
-    if (Fold(left[i]) != Fold(right[i])) return false;
+    if (FoldCase(left[i]) != FoldCase(right[i])) return false;
   }
   return true;
 }
