@@ -1,12 +1,36 @@
 #include "form/FormModel.h"
 
 #include <algorithm>
+#include <charconv>
+#include <iterator>
 
 #include "character/Dice.h"
 
 namespace {
 
 constexpr int LISTS = 3;
+
+// A value text put together in place and handed over whole: the longest,
+// a skill's, has four numbers of at most 11 characters and 9 others.
+class CTextBuilder {
+ public:
+  CTextBuilder& operator<<(int value) {
+    m_end = std::to_chars(m_end, std::end(m_text), value).ptr;
+    return *this;
+  }
+  CTextBuilder& operator<<(std::string_view piece) {
+    const size_t room = static_cast<size_t>(std::end(m_text) - m_end);
+    m_end = std::copy_n(piece.data(), std::min(piece.size(), room), m_end);
+    return *this;
+  }
+  void AssignTo(std::string& text) const {
+    text.assign(m_text, static_cast<size_t>(m_end - m_text));
+  }
+
+ private:
+  char m_text[64];
+  char* m_end = m_text;
+};
 
 // Copies every field of `from` into `to`; a character is not copyable as a
 // whole.
@@ -37,6 +61,8 @@ void CopyCharacter(const CCharacter& from, CCharacter& to) {
 
 CFormModel::CFormModel(const CRules& rules, CCharacter& character)
     : m_rules(rules), m_character(character) {
+  m_nCharacteristics = rules.CharacteristicsInUse();
+  m_nSkills = rules.SkillsInUse();
   m_nItems = rules.ItemsInUse();
   for (int i = 0; i < m_nItems; ++i) m_aSortedPrices[i] = rules.m_aItems[i].m_nPrice;
   std::sort(m_aSortedPrices, m_aSortedPrices + m_nItems);
@@ -55,8 +81,7 @@ void CFormModel::SetChoices(int race, const int archetypes[3], int archetypeCoun
     if (k >= count) {
       m_aArchetypes[k] = m_aArchetypes[k - 1];
     } else {
-      m_aArchetypes[k] =
-          archetype >= 0 && archetype < m_rules.ArchetypesInUse() ? archetype : -1;
+      m_aArchetypes[k] = archetype >= 0 && archetype < m_rules.ArchetypesInUse() ? archetype : -1;
     }
   }
   m_bUse2 = count >= 2;
@@ -67,8 +92,7 @@ void CFormModel::SetChoices(int race, const int archetypes[3], int archetypeCoun
   m_nPocket = Pockets() > 0 ? 0 : -1;
 }
 
-void CFormModel::Start(int race, const int archetypes[3], int archetypeCount, bool male,
-                       int hand) {
+void CFormModel::Start(int race, const int archetypes[3], int archetypeCount, bool male, int hand) {
   SetChoices(race, archetypes, archetypeCount, male, hand);
   RerollRace();
   RollSkills();
@@ -163,64 +187,64 @@ int CFormModel::Archetype(int list) const {
 std::string CFormModel::PocketText(int pocket) { return "Tasca " + FormatNumber(pocket); }
 
 void CFormModel::StatText(int c, std::string& text) const {
-  text.clear();
-  if (c < 0 || c >= m_rules.CharacteristicsInUse()) return;
+  if (c < 0 || c >= m_nCharacteristics) {
+    text.clear();
+    return;
+  }
   const int v = m_character.m_aStats[c].m_nValue;
-  AppendNumber(text, v);
-  text += " (";
-  AppendNumber(text, v / 5);
-  text += ')';
+  (CTextBuilder() << v << " (" << v / 5 << ")").AssignTo(text);
 }
 
 void CFormModel::SkillText(int s, std::string& text) const {
-  text.clear();
-  if (s < 0 || s >= m_rules.SkillsInUse()) return;
+  if (s < 0 || s >= m_nSkills) {
+    text.clear();
+    return;
+  }
   const int v = m_character.m_aSkills[s].m_nValue;
   const int m = m_character.m_aSkills[s].m_nModifier;
   const int total = AddSaturating(v, m);
-  AppendNumber(text, v);
-  text += " + ";
-  AppendNumber(text, m);
-  text += " = ";
-  AppendNumber(text, total);
-  text += " (";
-  AppendNumber(text, AddSaturating(total, SkillBaseValue(m_character, m_rules, s)));
-  text += ')';
+  const int withBase = AddSaturating(total, SkillBaseValue(m_character, m_rules, s));
+  (CTextBuilder() << v << " + " << m << " = " << total << " (" << withBase << ")").AssignTo(text);
 }
 
 void CFormModel::ScoreText(FormScore score, std::string& text) const {
   const CCharacter& ch = m_character;
-  text.clear();
-  const auto pair = [&text](int current, int total) {
-    AppendNumber(text, current);
-    text += '/';
-    AppendNumber(text, total);
-  };
+  CTextBuilder builder;
   switch (score) {
     case FormScore::Honour:
-      AppendNumber(text, ch.m_nHonour);
+      builder << ch.m_nHonour;
       break;
     case FormScore::Money:
-      AppendNumber(text, ch.m_nMoney);
+      builder << ch.m_nMoney;
       break;
     case FormScore::Protection:
-      AppendNumber(text, ch.m_nArmour);
+      builder << ch.m_nArmour;
       break;
     case FormScore::CdB:
-      AppendNumber(text, ch.m_nCdB);
+      builder << ch.m_nCdB;
       break;
     case FormScore::PF:
-      pair(ch.m_nPFAct, ch.m_nPFTot);
+      builder << ch.m_nPFAct << "/" << ch.m_nPFTot;
       break;
     case FormScore::PM:
-      pair(ch.m_nPMAct, ch.m_nPMTot);
+      builder << ch.m_nPMAct << "/" << ch.m_nPMTot;
       break;
   }
+  builder.AssignTo(text);
 }
 
 int CFormModel::HeldId(EquipmentPlace place) const {
-  if (place == EquipmentPlace::Pocket && m_nPocket < 0) return -1;
-  return HeldItem(m_character, place, std::max(m_nPocket, 0)).m_nId;
+  switch (place) {
+    case EquipmentPlace::Right:
+      return m_character.m_itemRight.m_nId;
+    case EquipmentPlace::Left:
+      return m_character.m_itemLeft.m_nId;
+    case EquipmentPlace::Worn:
+      return m_character.m_itemWorn.m_nId;
+    case EquipmentPlace::Pocket:
+      break;
+  }
+  return m_nPocket >= 0 ? m_character.m_aPockets[m_nPocket].m_nId : -1;
 }
 
 bool CFormModel::IsOffered(EquipmentPlace place, int item) const {
@@ -231,18 +255,20 @@ bool CFormModel::IsOffered(EquipmentPlace place, int item) const {
 }
 
 int CFormModel::OfferedItems(EquipmentPlace place, int items[MAX_ITEMS]) const {
-  int count = 0;
+  // IsOffered for every item, with what it looks up looked up once.
+  const int held = HeldId(place);
+  const int money = m_character.m_nMoney;
+  int offered = 0;
   for (int i = 0; i < m_nItems; ++i) {
-    if (IsOffered(place, i)) items[count++] = i;
+    if (m_rules.m_aItems[i].m_nPrice <= money || i == held) items[offered++] = i;
   }
-  return count;
+  return offered;
 }
 
 COfferSignature CFormModel::OfferSignature(EquipmentPlace place) const {
   const int* prices = m_aSortedPrices;
-  const int affordable =
-      static_cast<int>(std::upper_bound(prices, prices + m_nItems, m_character.m_nMoney) - prices);
-  return {affordable, HeldId(place)};
+  const int* affordable = std::upper_bound(prices, prices + m_nItems, m_character.m_nMoney);
+  return {static_cast<int>(affordable - prices), HeldId(place)};
 }
 
 int CFormModel::SelectedItem(EquipmentPlace place) const {

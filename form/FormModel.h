@@ -57,11 +57,11 @@ struct CFormIdentity {
 
 class CFormModel {
  public:
-  // Works on `rules` and `character`, which outlive the model; the rules do
-  // not change while it lives. Starts as the form opens, before anything is
-  // rolled: the first race and archetype 0 in every list (none when the rules
-  // have none), neither archetype box checked, right-handed, male, pocket 0
-  // selected.
+  // Works on `rules` and `character`, which outlive the model; the rules stay
+  // as they are while it lives, as loaded rules do. Starts as the form opens,
+  // before anything is rolled: the first race and archetype 0 in every list
+  // (none when the rules have none), neither archetype box checked,
+  // right-handed, male, pocket 0 selected.
   CFormModel(const CRules& rules, CCharacter& character);
   CFormModel(const CFormModel&) = delete;
   CFormModel& operator=(const CFormModel&) = delete;
@@ -78,8 +78,8 @@ class CFormModel {
   // The form showing a finished `character`, nothing rolled: its values,
   // items, money and name are copied, the choices are set as Start sets them
   // and the hand boxes are taken as given, not settled again.
-  void Restore(const CCharacter& character, int race, const int archetypes[3],
-               int archetypeCount, bool male, int hand);
+  void Restore(const CCharacter& character, int race, const int archetypes[3], int archetypeCount,
+               bool male, int hand);
 
   // ---- What the user does.
 
@@ -197,9 +197,12 @@ class CFormModel {
 
   const CRules& m_rules;
   CCharacter& m_character;
-  // The catalogue's prices from the lowest up, for the offer signatures.
-  int m_aSortedPrices[MAX_ITEMS] = {};
+  // The counts in use, and the items' prices from the lowest up for the
+  // offer signatures.
+  int m_nCharacteristics = 0;
+  int m_nSkills = 0;
   int m_nItems = 0;
+  int m_aSortedPrices[MAX_ITEMS] = {};
 
   int m_nRace = -1;
   int m_aArchetypes[3] = {-1, -1, -1};

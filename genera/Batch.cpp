@@ -10,6 +10,7 @@
 #include <unordered_set>
 
 #include "character/Dice.h"
+#include "form/FormModel.h"
 #include "genera/SheetOutput.h"
 #include "print/PrintableSheet.h"
 #include "print/Win1252.h"
@@ -215,14 +216,17 @@ void MakeCharacter(const CBatchPlan& plan, int n, CCharacter& character,
     archetypes[0] = Draw(rules.ArchetypesInUse());
     inUse = 1;
   }
-  RollCharacteristics(character, rules, race);
-  RollSkills(character, rules, archetypes, inUse);
+  // The form, set up as asked, rolls and buys as it does for a player; both
+  // hands below AMBIDEXTERITY_MIN leave the right one, as after a roll there.
+  CFormModel form(rules, character);
+  form.Start(race, archetypes, inUse, plan.male != 0, plan.hand);
 
-  character.m_strName = CharacterName(plan, n);
+  form.SetName(CharacterName(plan, n));
   for (const CPurchaseOrder& order : plan.purchases) {
     const int money = SaturateToInt(std::int64_t{character.m_nMoney} +
                                     HeldItem(character, order.place, order.pocket).m_nPrice);
-    if (!Purchase(character, rules, order.place, order.pocket, order.item)) {
+    if (order.place == EquipmentPlace::Pocket) form.SelectPocket(order.pocket);
+    if (!form.ChooseItem(order.place, order.item)) {
       const CItem& item = rules.m_aItems[order.item];
       say(QStringLiteral("%1: niente %2 %3 (costa %4, ha %5 monete)")
               .arg(Shown(character.m_strName), Shown(item.m_strName), PlaceText(order))
@@ -231,17 +235,8 @@ void MakeCharacter(const CBatchPlan& plan, int n, CCharacter& character,
     }
   }
 
-  character.m_strRace = rules.m_aRaces[race].GetName();
-  archetypeNames.clear();
-  for (int k = 0; k < inUse; ++k)
-    archetypeNames.push_back(rules.m_aArchetypes[archetypes[k]].GetName());
-  character.m_strArchetype = JoinArchetypes(archetypeNames);
-  character.m_bMale = plan.male;
-  character.m_nHand = plan.hand;
-  // Both hands need the third characteristic at AMBIDEXTERITY_MIN or more;
-  // below it the character is right-handed, as on the form.
-  if (plan.hand == 3 && character.m_aStats[2].m_nValue < AMBIDEXTERITY_MIN) {
-    character.m_nHand = 1;
+  archetypeNames = form.TakeIdentity().archetypes;
+  if (character.m_nHand != plan.hand) {
     const QString label = rules.CharacteristicsInUse() > 2 ? Shown(rules.GetCharLabel(2))
                                                            : QStringLiteral("terza caratteristica");
     say(QStringLiteral("%1: %2 %3, sotto %4: non può usare entrambe le mani, usa la destra")

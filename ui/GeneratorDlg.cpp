@@ -14,7 +14,6 @@
 #include <QPrinter>
 #include <QRadioButton>
 #include <QShortcut>
-#include <algorithm>
 
 #include "character/Dice.h"
 #include "print/PrintableSheet.h"
@@ -368,25 +367,23 @@ bool CGeneratorDlg::OnInitDialog() {
   m_nItemOrder = 0;
   for (int i = 0; i < m_rules.ItemsInUse(); ++i)
     m_itemNames[i] = FromWindows1252(m_rules.m_aItems[i].m_strName);
-  for (const int i : AlphabeticalOrder(m_itemNames, m_rules.ItemsInUse())) {
-    m_itemPrices[m_nItemOrder] = m_rules.m_aItems[i].m_nPrice;
+  for (const int i : AlphabeticalOrder(m_itemNames, m_rules.ItemsInUse()))
     m_itemOrder[m_nItemOrder++] = i;
-  }
-  std::sort(m_itemPrices, m_itemPrices + m_nItemOrder);
-  m_cbArchetype2.EnableWindow(false);
-  m_cbArchetype3.EnableWindow(false);
+  m_cbArchetype2.EnableWindow(m_model.IsSecondArchetypeEnabled());
+  m_cbArchetype3.EnableWindow(m_model.IsThirdArchetypeEnabled());
 
   m_cbPocket.ResetContent();
-  for (int p = 0; p < PocketsInUse(m_rules); ++p) {
-    m_cbPocket.SetItemData(m_cbPocket.AddString("Tasca " + FormatNumber(p)), p);
+  for (int p = 0; p < m_model.Pockets(); ++p) {
+    m_cbPocket.SetItemData(m_cbPocket.AddString(CFormModel::PocketText(p)), p);
   }
-  m_cbPocket.SetCurSel(0);
+  m_cbPocket.SetCurSel(FindItemData(m_cbPocket, m_model.SelectedPocket()));
 
-  m_btnUseArchetype3.EnableWindow(false);
-  m_btnRightHanded.SetCheck(true);
-  m_btnMale.SetCheck(true);
+  m_btnUseArchetype3.EnableWindow(m_model.IsThirdBoxEnabled());
+  m_btnRightHanded.SetCheck(m_model.IsRightHanded());
+  m_btnMale.SetCheck(m_model.IsMale());
 
-  m_cbRace.SetCurSel(0);
+  // The first race of the rules, and the alphabetically first archetype.
+  m_cbRace.SetCurSel(FindItemData(m_cbRace, m_model.Race()));
   m_cbArchetype1.SetCurSel(0);
   m_cbArchetype2.SetCurSel(0);
   m_cbArchetype3.SetCurSel(0);
@@ -403,15 +400,9 @@ void CGeneratorDlg::OnOK() {
 
 void CGeneratorDlg::OnCancel() { reject(); }
 
-int CGeneratorDlg::SelectedPocket() const {
-  const int pocket = m_cbPocket.GetItemData(m_cbPocket.GetCurSel());
-  return pocket >= 0 && pocket < PocketsInUse(m_rules) ? pocket : -1;
-}
-
 void CGeneratorDlg::RollCharacteristics() {
-  const int race = m_cbRace.GetItemData(m_cbRace.GetCurSel());
   // Without a race (a rules file without races) there is nothing to roll.
-  if (::RollCharacteristics(m_character, m_rules, race)) {
+  if (m_model.ChooseRace(m_cbRace.GetItemData(m_cbRace.GetCurSel()))) {
     UpdateData(false);
     // The handedness rule, no box toggled: a new roll can take ambidexterity
     // away but never grants it.
@@ -422,75 +413,97 @@ void CGeneratorDlg::RollCharacteristics() {
 
 void CGeneratorDlg::RollSkills() {
   UpdateData(true);
-  const bool useSecond = m_btnUseArchetype2.GetCheck();
-  const bool useThird = m_btnUseArchetype3.GetCheck();
-  // A list whose archetype is not in use shows the one of the list before it.
-  if (!useSecond) m_cbArchetype2.SetCurSel(m_cbArchetype1.GetCurSel());
-  if (!useThird) m_cbArchetype3.SetCurSel(m_cbArchetype2.GetCurSel());
-  const int archetypes[3] = {
-      m_cbArchetype1.GetItemData(m_cbArchetype1.GetCurSel()),
-      m_cbArchetype2.GetItemData(m_cbArchetype2.GetCurSel()),
-      m_cbArchetype3.GetItemData(m_cbArchetype3.GetCurSel()),
-  };
-  const int inUse = useSecond ? (useThird ? 3 : 2) : 1;
+  // Whichever list the user chose in, the model learns what each shows.
+  m_model.SelectArchetype(0, m_cbArchetype1.GetItemData(m_cbArchetype1.GetCurSel()));
+  m_model.SelectArchetype(1, m_cbArchetype2.GetItemData(m_cbArchetype2.GetCurSel()));
+  m_model.SelectArchetype(2, m_cbArchetype3.GetItemData(m_cbArchetype3.GetCurSel()));
   // Without archetypes (a rules file without any) nothing is rolled.
-  ::RollSkills(m_character, m_rules, archetypes, inUse);
+  m_model.RollSkills();
+  ShowRolledSkills();
+}
+
+void CGeneratorDlg::ShowArchetypes() {
+  // The three lists hold the same entries, each archetype once: the entry of
+  // an archetype is at the same place in each.
+  if (!m_model.UsesSecondArchetype())
+    m_cbArchetype2.SetCurSel(FindItemData(m_cbArchetype2, m_model.Archetype(1)));
+  if (!m_model.UsesThirdArchetype())
+    m_cbArchetype3.SetCurSel(FindItemData(m_cbArchetype3, m_model.Archetype(2)));
+}
+
+void CGeneratorDlg::ShowRolledSkills() {
+  ShowArchetypes();
   UpdateData(false);
   RefreshDisplay();
 }
 
 void CGeneratorDlg::ApplyEquipmentEffects() { ::ApplyEquipmentEffects(m_character, m_rules); }
 
+void CGeneratorDlg::ShowArchetypeBoxes() {
+  m_cbArchetype2.EnableWindow(m_model.IsSecondArchetypeEnabled());
+  m_btnUseArchetype3.SetCheck(m_model.UsesThirdArchetype());
+  m_btnUseArchetype3.EnableWindow(m_model.IsThirdBoxEnabled());
+  m_cbArchetype3.EnableWindow(m_model.IsThirdArchetypeEnabled());
+}
+
 void CGeneratorDlg::OnUseArchetype2() {
   UpdateData(true);
-  if (!m_btnUseArchetype2.GetCheck()) {
-    m_cbArchetype2.EnableWindow(false);
-    m_btnUseArchetype3.SetCheck(false);
-    m_btnUseArchetype3.EnableWindow(false);
-    m_cbArchetype3.EnableWindow(false);
-  } else {
-    m_cbArchetype2.EnableWindow(true);
-    m_btnUseArchetype3.EnableWindow(true);
-  }
+  m_model.UseSecondArchetype(m_btnUseArchetype2.GetCheck());
+  ShowArchetypeBoxes();
   UpdateData(false);
-  RollSkills();
+  ShowRolledSkills();
 }
 
 void CGeneratorDlg::OnUseArchetype3() {
   UpdateData(true);
-  m_cbArchetype3.EnableWindow(m_btnUseArchetype3.GetCheck());
+  m_model.UseThirdArchetype(m_btnUseArchetype3.GetCheck());
+  ShowArchetypeBoxes();
   UpdateData(false);
-  RollSkills();
+  ShowRolledSkills();
 }
 
 void CGeneratorDlg::OnKillFocusName() {
   UpdateData(true);
-  m_character.m_strName = m_strName;
+  m_model.SetName(m_strName);
 }
 
-void CGeneratorDlg::SettleHands(CButton& other) {
+void CGeneratorDlg::ShowHands() {
+  if (m_btnRightHanded.GetCheck() != m_model.IsRightHanded())
+    m_btnRightHanded.SetCheck(m_model.IsRightHanded());
+  if (m_btnLeftHanded.GetCheck() != m_model.IsLeftHanded())
+    m_btnLeftHanded.SetCheck(m_model.IsLeftHanded());
+}
+
+void CGeneratorDlg::OnRightHanded() {
   UpdateData(false);
-  if (!m_btnRightHanded.GetCheck() && !m_btnLeftHanded.GetCheck()) other.SetCheck(true);
-  if (m_btnRightHanded.GetCheck() && m_btnLeftHanded.GetCheck() &&
-      m_character.m_aStats[2].m_nValue < AMBIDEXTERITY_MIN) {
-    other.SetCheck(false);
-  }
+  m_model.SetRightHanded(m_btnRightHanded.GetCheck());
+  ShowHands();
   UpdateData(true);
 }
 
-void CGeneratorDlg::OnRightHanded() { SettleHands(m_btnLeftHanded); }
+void CGeneratorDlg::OnLeftHanded() {
+  UpdateData(false);
+  m_model.SetLeftHanded(m_btnLeftHanded.GetCheck());
+  ShowHands();
+  UpdateData(true);
+}
 
-void CGeneratorDlg::OnLeftHanded() { SettleHands(m_btnRightHanded); }
+void CGeneratorDlg::ShowSex() {
+  if (m_btnMale.GetCheck() != m_model.IsMale()) m_btnMale.SetCheck(m_model.IsMale());
+  if (m_btnFemale.GetCheck() == m_model.IsMale()) m_btnFemale.SetCheck(!m_model.IsMale());
+}
 
 void CGeneratorDlg::OnMale() {
   UpdateData(false);
-  m_btnFemale.SetCheck(!m_btnMale.GetCheck());
+  m_model.SetMale(m_btnMale.GetCheck());
+  ShowSex();
   UpdateData(true);
 }
 
 void CGeneratorDlg::OnFemale() {
   UpdateData(false);
-  m_btnMale.SetCheck(!m_btnFemale.GetCheck());
+  m_model.SetMale(!m_btnFemale.GetCheck());
+  ShowSex();
   UpdateData(true);
 }
 
@@ -550,37 +563,13 @@ void CGeneratorDlg::OnPrint() {
 }
 
 std::vector<std::string> CGeneratorDlg::TakeIdentityFromForm() {
-  m_character.m_strName = m_strName;
-  std::vector<std::string> archetypes = {m_cbArchetype1.GetLBText(m_cbArchetype1.GetCurSel())};
-  if (m_btnUseArchetype2.GetCheck()) {
-    archetypes.push_back(m_cbArchetype2.GetLBText(m_cbArchetype2.GetCurSel()));
-  }
-  if (m_btnUseArchetype3.GetCheck()) {
-    archetypes.push_back(m_cbArchetype3.GetLBText(m_cbArchetype3.GetCurSel()));
-  }
-  m_character.m_strArchetype = JoinArchetypes(archetypes);
-  m_character.m_strRace = m_cbRace.GetLBText(m_cbRace.GetCurSel());
-  m_character.m_bMale = m_btnMale.GetCheck() ? 1 : 0;
-  const bool right = m_btnRightHanded.GetCheck();
-  const bool left = m_btnLeftHanded.GetCheck();
-  m_character.m_nHand = right && left ? 3 : (right ? 1 : 2);
-  return archetypes;
+  m_model.SetName(m_strName);
+  return m_model.TakeIdentity().archetypes;
 }
 
 void CGeneratorDlg::BuyFromList(CComboBox& list, EquipmentPlace place) {
-  int pocket = 0;
-  if (place == EquipmentPlace::Pocket) {
-    pocket = SelectedPocket();
-    if (pocket < 0) {
-      RefreshDisplay();
-      return;
-    }
-  }
-  const int held = HeldItem(m_character, place, pocket).m_nId;
-  const int item = list.GetItemData(list.GetCurSel());
-  if (!::Purchase(m_character, m_rules, place, pocket, item)) {
-    list.SetCurSel(FindItemData(list, held));
-  }
+  if (!m_model.ChooseItem(place, list.GetItemData(list.GetCurSel())))
+    list.SetCurSel(FindItemData(list, m_model.SelectedItem(place)));
   RefreshDisplay();
 }
 
@@ -593,39 +582,31 @@ void CGeneratorDlg::OnSelChangeWornItem() { BuyFromList(m_cbWornItem, EquipmentP
 void CGeneratorDlg::OnSelChangePocketItem() { BuyFromList(m_cbPocketItem, EquipmentPlace::Pocket); }
 
 void CGeneratorDlg::OnSelChangePocket() {
-  const int pocket = SelectedPocket();
-  if (pocket >= 0) {
-    m_cbPocketItem.SetCurSel(FindItemData(m_cbPocketItem, m_character.m_aPockets[pocket].m_nId));
+  if (m_model.SelectPocket(m_cbPocket.GetItemData(m_cbPocket.GetCurSel()))) {
+    m_cbPocketItem.SetCurSel(
+        FindItemData(m_cbPocketItem, m_model.SelectedItem(EquipmentPlace::Pocket)));
   }
   RefreshDisplay();
 }
 
-void CGeneratorDlg::OfferItems(CComboBox& list, Offer& offer, int held) {
-  // What a list offers follows from the money and the held item alone.
-  const int money = m_character.m_nMoney;
-  if (offer.made && offer.held == held) {
-    // With the same held item, only an item whose price lies between the old
-    // money and the new comes or goes.
-    const int low = std::min(offer.money, money);
-    const int high = std::max(offer.money, money);
-    const int* prices = m_itemPrices;
-    const int* between = std::upper_bound(prices, prices + m_nItemOrder, low);
-    if (between == prices + m_nItemOrder || *between > high) {
-      offer.money = money;
-      return;
-    }
-  }
-  offer = {money, held, true};
+void CGeneratorDlg::OfferItems(CComboBox& list, Offer& offer, EquipmentPlace place) {
+  // Lists with the same signature offer the same items.
+  const COfferSignature signature = m_model.OfferSignature(place);
+  if (offer.made && offer.signature == signature) return;
+  offer = {signature, true};
+
+  int items[MAX_ITEMS];
+  bool offered[MAX_ITEMS] = {};
+  for (int k = m_model.OfferedItems(place, items) - 1; k >= 0; --k) offered[items[k]] = true;
 
   // The list holds catalogue items in alphabetical order; walking that order
   // once, the entries that come or go are inserted or removed in place.
   int row = 0;
   for (int k = 0; k < m_nItemOrder; ++k) {
-    const CItem& item = m_rules.m_aItems[m_itemOrder[k]];
-    const bool listed = row < list.GetCount() && list.GetItemData(row) == item.m_nId;
-    if (item.m_nPrice <= money || item.m_nId == held) {
-      if (!listed)
-        list.SetItemData(list.InsertString(row, m_itemNames[m_itemOrder[k]]), item.m_nId);
+    const int item = m_itemOrder[k];
+    const bool listed = row < list.GetCount() && list.GetItemData(row) == item;
+    if (offered[item]) {
+      if (!listed) list.SetItemData(list.InsertString(row, m_itemNames[item]), item);
       ++row;
     } else if (listed) {
       list.DeleteString(row);
@@ -650,68 +631,29 @@ int CGeneratorDlg::FindItemData(const CComboBox& list, int data) const {
 }
 
 void CGeneratorDlg::RefreshDisplay() {
-  const CCharacter& ch = m_character;
   // Each text is rebuilt in place, keeping its storage.
-  const int characteristics = m_rules.CharacteristicsInUse();
-  for (int c = 0; c < characteristics; ++c) {
-    if (statValueText[c] == nullptr) continue;
-    const int v = ch.m_aStats[c].m_nValue;
-    std::string& text = *statValueText[c];
-    text.clear();
-    AppendNumber(text, v);
-    text += " (";
-    AppendNumber(text, v / 5);
-    text += ')';
+  for (int c = 0; c < m_rules.CharacteristicsInUse(); ++c) {
+    if (statValueText[c] != nullptr) m_model.StatText(c, *statValueText[c]);
   }
   for (int s = 0; s < m_rules.SkillsInUse(); ++s) {
-    if (skillValueText[s] == nullptr) continue;
-    const int v = ch.m_aSkills[s].m_nValue;
-    const int m = ch.m_aSkills[s].m_nModifier;
-    const int total = AddSaturating(v, m);
-    std::string& text = *skillValueText[s];
-    text.clear();
-    AppendNumber(text, v);
-    text += " + ";
-    AppendNumber(text, m);
-    text += " = ";
-    AppendNumber(text, total);
-    text += " (";
-    AppendNumber(text, AddSaturating(total, SkillBaseValue(ch, m_rules, s)));
-    text += ')';
+    if (skillValueText[s] != nullptr) m_model.SkillText(s, *skillValueText[s]);
   }
-  const auto number = [](std::string& text, int value) {
-    text.clear();
-    AppendNumber(text, value);
-  };
-  const auto pair = [](std::string& text, int current, int total) {
-    text.clear();
-    AppendNumber(text, current);
-    text += '/';
-    AppendNumber(text, total);
-  };
-  number(m_strHonour, ch.m_nHonour);
-  number(m_strMoney, ch.m_nMoney);
-  number(m_strProtection, ch.m_nArmour);
-  number(m_strCdB, ch.m_nCdB);
-  pair(m_strPF, ch.m_nPFAct, ch.m_nPFTot);
-  pair(m_strPM, ch.m_nPMAct, ch.m_nPMTot);
+  m_model.ScoreText(FormScore::Honour, m_strHonour);
+  m_model.ScoreText(FormScore::Money, m_strMoney);
+  m_model.ScoreText(FormScore::Protection, m_strProtection);
+  m_model.ScoreText(FormScore::CdB, m_strCdB);
+  m_model.ScoreText(FormScore::PF, m_strPF);
+  m_model.ScoreText(FormScore::PM, m_strPM);
 
-  // Each list offers the items the money pays for and, whatever it costs,
-  // the item held in its place; then the held item is selected.
-  const int pocket = SelectedPocket();
-  const int pocketId = pocket >= 0 ? ch.m_aPockets[pocket].m_nId : CB_ERR;
-  OfferItems(m_cbLeftItem, m_offers[0], ch.m_itemLeft.m_nId);
-  OfferItems(m_cbRightItem, m_offers[1], ch.m_itemRight.m_nId);
-  OfferItems(m_cbWornItem, m_offers[2], ch.m_itemWorn.m_nId);
-  OfferItems(m_cbPocketItem, m_offers[3], pocketId);
-  SelectItemData(m_cbRightItem, ch.m_itemRight.m_nId);
-  SelectItemData(m_cbLeftItem, ch.m_itemLeft.m_nId);
-  SelectItemData(m_cbWornItem, ch.m_itemWorn.m_nId);
-  if (pocket >= 0) {
-    SelectItemData(m_cbPocketItem, pocketId);
-  } else {
-    m_cbPocketItem.SetCurSel(CB_ERR);
-  }
+  // Each list offers what the model offers, then selects the held item.
+  OfferItems(m_cbLeftItem, m_offers[0], EquipmentPlace::Left);
+  OfferItems(m_cbRightItem, m_offers[1], EquipmentPlace::Right);
+  OfferItems(m_cbWornItem, m_offers[2], EquipmentPlace::Worn);
+  OfferItems(m_cbPocketItem, m_offers[3], EquipmentPlace::Pocket);
+  SelectItemData(m_cbRightItem, m_model.SelectedItem(EquipmentPlace::Right));
+  SelectItemData(m_cbLeftItem, m_model.SelectedItem(EquipmentPlace::Left));
+  SelectItemData(m_cbWornItem, m_model.SelectedItem(EquipmentPlace::Worn));
+  SelectItemData(m_cbPocketItem, m_model.SelectedItem(EquipmentPlace::Pocket));
 
   UpdateData(false);
 }

@@ -10,18 +10,12 @@
 
 #include "character/Character.h"
 #include "character/Generation.h"
+#include "form/FormModel.h"
 #include "rules/Rules.h"
 #include "ui/Controls.h"
 #include "ui/DialogForm.h"
 
 class CPrompts;
-
-// Rows the form has for characteristics and skills.
-inline constexpr int FORM_CHARACTERISTICS = 4;
-inline constexpr int FORM_SKILLS = 15;
-// Characters the name field holds.
-inline constexpr int NAME_MAX_CHARS = 25;
-inline constexpr const char* STATUS_TEXT = "TARVO v1.2 - Support for Velmor v1.2.x Character";
 
 // What a control reports to the dialog.
 enum class Notification {
@@ -60,8 +54,8 @@ class CGeneratorDlg : public QDialog {
   // CB_ERR.
   int FindItemData(const CComboBox& list, int data) const;
 
-  // The rolls and the equipment effects: read the form, call the rules of
-  // play, refresh.
+  // The rolls and the equipment effects: read the form, tell the form model,
+  // show what it answers.
   void RollCharacteristics();
   void RollSkills();
   void ApplyEquipmentEffects();
@@ -121,29 +115,30 @@ class CGeneratorDlg : public QDialog {
   // Buys the item chosen in `list` into `place` (the selected pocket for
   // EquipmentPlace::Pocket); a refused purchase puts the list back.
   void BuyFromList(CComboBox& list, EquipmentPlace place);
-  // What an equipment list was last made to offer: the money and the item
-  // held in its place at that time.
+  // What an equipment list was last made to offer.
   struct Offer {
-    int money = 0;
-    int held = 0;
+    COfferSignature signature;
     bool made = false;
   };
-  // Makes equipment list `list` offer, in alphabetical order, the catalogue
-  // items the money pays for and the item `held` in its place; a list whose
-  // offer stays the same is not touched.
-  void OfferItems(CComboBox& list, Offer& offer, int held);
+  // Makes equipment list `list` offer, in alphabetical order, what the model
+  // offers for `place`; a list whose offer stays the same is not touched.
+  void OfferItems(CComboBox& list, Offer& offer, EquipmentPlace place);
   // Selects the entry of `list` with item data `data` (none when no entry
   // has it), unless it is selected already.
   void SelectItemData(CComboBox& list, int data);
-  // The pocket selected in IDC_POCKET, or -1.
-  int SelectedPocket() const;
+  // The second and third archetype lists select what the model says they
+  // show (after a roll, a list not in use shows the one before it).
+  void ShowArchetypes();
+  // The archetype boxes' check states and the enabled states they govern.
+  void ShowArchetypeBoxes();
+  void ShowHands();
+  void ShowSex();
+  // After the skill step: the lists it moved, then the refresh.
+  void ShowRolledSkills();
   // Copies the name, the archetypes, the race, the sex and the hand from the
   // form into the character, as every save does; returns the names of the
   // archetypes in use, one by one.
   std::vector<std::string> TakeIdentityFromForm();
-  // The handedness rule after a click on one hand box: at least one hand, and
-  // both only at AMBIDEXTERITY_MIN or more; `other` is the box it may change.
-  void SettleHands(CButton& other);
 
   CDialogForm m_form;
 
@@ -192,15 +187,15 @@ class CGeneratorDlg : public QDialog {
   std::string m_strRulesPath;
   CRules m_rules;
   // The catalogue in alphabetical order (catalogue indexes), sorted once when
-  // the form starts, each item's name as the lists show it, and the prices
-  // from the lowest up.
+  // the form starts, and each item's name as the lists show it.
   int m_itemOrder[MAX_ITEMS] = {};
   int m_nItemOrder = 0;
   QString m_itemNames[MAX_ITEMS];
-  int m_itemPrices[MAX_ITEMS] = {};
   // What the left, right, worn and pocket lists offer.
   Offer m_offers[4];
   CCharacter m_character;
+  // The form's choices and rules on the rules and the character above.
+  CFormModel m_model{m_rules, m_character};
   QIcon m_hIcon;
 
   std::unique_ptr<CPrompts> m_ownPrompts;

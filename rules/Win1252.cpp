@@ -1,0 +1,101 @@
+#include "rules/Win1252.h"
+
+namespace {
+
+// The UTF-8 bytes of `code` (below 0x10000: every character of the code page).
+void AppendUtf8(std::string& text, char16_t code) {
+  if (code < 0x80) {
+    text.push_back(static_cast<char>(code));
+  } else if (code < 0x800) {
+    text.push_back(static_cast<char>(0xC0 | (code >> 6)));
+    text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else {
+    text.push_back(static_cast<char>(0xE0 | (code >> 12)));
+    text.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  }
+}
+
+// Decodes the UTF-8 character at `at`, moving `at` past it. A malformed
+// sequence gives U+FFFD (which has no byte) and moves past its first byte.
+char32_t NextUtf8(std::string_view utf8, size_t& at) {
+  constexpr char32_t kBad = 0xFFFD;
+  const auto byte = [&utf8](size_t i) { return static_cast<unsigned char>(utf8[i]); };
+  const unsigned char lead = byte(at++);
+  if (lead < 0x80) return lead;
+  int length = 0;
+  char32_t code = 0;
+  char32_t lowest = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 1;
+    code = lead & 0x1F;
+    lowest = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 2;
+    code = lead & 0x0F;
+    lowest = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 3;
+    code = lead & 0x07;
+    lowest = 0x10000;
+  } else {
+    return kBad;
+  }
+  if (utf8.size() - at < static_cast<size_t>(length)) return kBad;
+  for (int i = 0; i < length; ++i) {
+    const unsigned char next = byte(at + static_cast<size_t>(i));
+    if ((next & 0xC0) != 0x80) return kBad;
+    code = (code << 6) | (next & 0x3F);
+  }
+  if (code < lowest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return kBad;
+  at += static_cast<size_t>(length);
+  return code;
+}
+
+}  // namespace
+
+char UnicodeToWin1252(char32_t code) {
+  if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<char>(code);
+  for (unsigned byte = 0x80; byte < 0xA0; ++byte) {
+    if (Win1252ToUnicode(static_cast<unsigned char>(byte)) == code) return static_cast<char>(byte);
+  }
+  return '?';
+}
+
+std::string Win1252ToUtf8(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size());
+  for (const char ch : bytes) AppendUtf8(text, Win1252ToUnicode(static_cast<unsigned char>(ch)));
+  return text;
+}
+
+std::u16string Win1252ToUtf16(std::string_view bytes) {
+  std::u16string text(bytes.size(), u'\0');
+  for (size_t i = 0; i < bytes.size(); ++i)
+    text[i] = Win1252ToUnicode(static_cast<unsigned char>(bytes[i]));
+  return text;
+}
+
+std::string Utf8ToWin1252(std::string_view utf8) {
+  std::string bytes;
+  bytes.reserve(utf8.size());
+  for (size_t at = 0; at < utf8.size();) bytes.push_back(UnicodeToWin1252(NextUtf8(utf8, at)));
+  return bytes;
+}
+
+std::string Utf16ToWin1252(std::u16string_view utf16) {
+  std::string bytes;
+  bytes.reserve(utf16.size());
+  for (size_t i = 0; i < utf16.size(); ++i) {
+    const char16_t unit = utf16[i];
+    // A surrogate pair is one character outside the code page.
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+        utf16[i + 1] <= 0xDFFF) {
+      ++i;
+      bytes.push_back('?');
+      continue;
+    }
+    bytes.push_back(UnicodeToWin1252(unit));
+  }
+  return bytes;
+}

@@ -1,0 +1,37 @@
+// Windows-1252, the code page of every game text (the rules file, the sheet,
+// the form's texts), and Unicode.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The Unicode characters of the bytes 0x80 to 0x9F; every other byte is the
+// character of the same value.
+inline constexpr char16_t WIN1252_80_TO_9F[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88-8F
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
+};
+
+// The Unicode character of `byte`. The five bytes that Windows-1252 leaves
+// undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) are the control characters of the
+// same value, as Windows itself maps them, so every byte makes a round trip.
+inline constexpr char16_t Win1252ToUnicode(unsigned char byte) {
+  return byte >= 0x80 && byte < 0xA0 ? WIN1252_80_TO_9F[byte - 0x80] : char16_t{byte};
+}
+
+// The byte of Unicode character `code`, or '?' when Windows-1252 has none.
+char UnicodeToWin1252(char32_t code);
+
+// Each byte becomes its character.
+std::string Win1252ToUtf8(std::string_view bytes);
+std::u16string Win1252ToUtf16(std::string_view bytes);
+
+// Each character becomes its byte, or "?" when Windows-1252 has none. A byte
+// that begins no well-formed UTF-8 character (a stray continuation byte, a
+// cut or overlong sequence, an encoded surrogate) becomes one "?", and
+// reading goes on with the byte after it. In UTF-16 a surrogate pair is one
+// character, so one "?", and a lone surrogate is one "?" too.
+std::string Utf8ToWin1252(std::string_view utf8);
+std::string Utf16ToWin1252(std::u16string_view utf16);
