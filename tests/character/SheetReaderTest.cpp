@@ -257,6 +257,9 @@ TEST_F(AldoTest, FilesThatCannotBeReadAreToldApart) {
   EXPECT_FALSE(ReadSheet((folder / "tubo.pg").c_str(), rules, sheet, &error));
   EXPECT_NE(error.m_strMessage.find("non è un file normale"), std::string::npos);
   EXPECT_FALSE(IsSheetFile((folder / "tubo.pg").c_str()));
+  // A plain file whose reading fails: its first bytes are unmapped memory.
+  EXPECT_FALSE(ReadSheet("/proc/self/mem", rules, sheet, &error));
+  EXPECT_EQ(error.m_kind, CSheetError::Kind::ReadFailed) << error.m_strMessage;
 
   // One byte beyond the largest sheet these rules can give.
   const fs::path large = folder / "grande.pg";
