@@ -35,9 +35,12 @@ bool SameDatabase(const CRules& a, const CRules& b) {
 bool IsUtf8(std::string_view text) {
   for (size_t i = 0; i < text.size();) {
     const auto lead = static_cast<unsigned char>(text[i]);
-    const size_t length = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3
-                          : lead < 0xF5                                        ? 4
-                                                                               : 0;
+    const size_t length = lead < 0x80   ? 1
+                          : lead < 0xC2 ? 0
+                          : lead < 0xE0 ? 2
+                          : lead < 0xF0 ? 3
+                          : lead < 0xF5 ? 4
+                                        : 0;
     if (length == 0 || i + length > text.size()) return false;
     char32_t code = length == 1 ? lead : lead & (0x7F >> length);
     for (size_t k = 1; k < length; ++k) {

@@ -1,7 +1,6 @@
 #include "rules/RulesCheck.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -120,7 +119,8 @@ bool SameName(std::string_view a, std::string_view b) {
   b = Trimmed(b);
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldLetter(static_cast<unsigned char>(a[i])) != FoldLetter(static_cast<unsigned char>(b[i])))
+    if (FoldLetter(static_cast<unsigned char>(a[i])) !=
+        FoldLetter(static_cast<unsigned char>(b[i])))
       return false;
   }
   return true;
@@ -132,7 +132,9 @@ bool SameName(std::string_view a, std::string_view b) {
 std::uint64_t NameSignature(std::string_view name) {
   name = Trimmed(name);
   if (name.empty()) return 0;
-  auto at = [&](size_t i) -> std::uint64_t { return FoldLetter(static_cast<unsigned char>(name[i])); };
+  auto at = [&](size_t i) -> std::uint64_t {
+    return FoldLetter(static_cast<unsigned char>(name[i]));
+  };
   const size_t n = name.size();
   return (std::uint64_t{n} << 40) ^ (at(0) << 32) ^ (at(n / 2) << 24) ^ (at(n - 1) << 16) ^
          (at(n > 1 ? n - 2 : 0) << 8) ^ at(n > 2 ? n - 3 : 0);
@@ -218,18 +220,21 @@ class CChecker {
 
   [[gnu::always_inline]] void Text(const Place& place, std::string_view text,
                                    const LineReader& reader) {
-    if (reader.PastEnd()) [[unlikely]] return Ended(place, reader);
+    if (reader.PastEnd()) [[unlikely]]
+      return Ended(place, reader);
     if (place.field != Field::CharExtra && place.field != Field::SkillSheetName)
       Record(place, text, reader.Line());
   }
 
   [[gnu::always_inline]] void Number(const Place& place, int value, const LineReader& reader) {
-    if (reader.PastEnd()) [[unlikely]] return Ended(place, reader);
+    if (reader.PastEnd()) [[unlikely]]
+      return Ended(place, reader);
     if (!reader.LastWasPlain()) [[unlikely]]
-      CheckNumberText(place, reader.LastText(), value, reader.Line());
+      CheckNumberText(place, reader.NumberText(), value, reader.Line());
     switch (place.field) {
       case Field::Count:
-        if (value > FORM_CHARACTERISTICS) [[unlikely]] CheckCount(place, value, reader.Line());
+        if (value > FORM_CHARACTERISTICS) [[unlikely]]
+          CheckCount(place, value, reader.Line());
         break;
       case Field::SkillBase:
         if (value < 0 || value >= m_rules.m_nCharacteristics) [[unlikely]]
@@ -237,10 +242,12 @@ class CChecker {
         break;
       case Field::DiceCount:
       case Field::DiceSides:
-        if (value < 0) [[unlikely]] NegativeDice(place, value, reader.Line());
+        if (value < 0) [[unlikely]]
+          NegativeDice(place, value, reader.Line());
         break;
       case Field::Price:
-        if (place.record == 0 && value != 0) [[unlikely]] EmptyItemPrice(place, value, reader.Line());
+        if (place.record == 0 && value != 0) [[unlikely]]
+          EmptyItemPrice(place, value, reader.Line());
         break;
       default:
         break;
@@ -262,12 +269,11 @@ class CChecker {
                     [](char ch) { return IsBlank(static_cast<unsigned char>(ch)); }))
       return;
     const long lines = std::count(rest.begin(), rest.end(), '\n') + (rest.back() != '\n' ? 1 : 0);
-    Warn(reader.Line() + 1,
-         Cat("oggetti, dopo l'ultimo oggetto: da qui ",
-             lines == 1 ? std::string("c'è un'altra riga")
-                        : Cat("ci sono altre ", std::to_string(lines), " righe"),
-             ", che TARVO non legge (il numero di oggetti è ", std::to_string(m_rules.m_nItems),
-             ")"));
+    Warn(reader.Line() + 1, Cat("oggetti, dopo l'ultimo oggetto: da qui ",
+                                lines == 1 ? std::string("c'è un'altra riga")
+                                           : Cat("ci sono altre ", std::to_string(lines), " righe"),
+                                ", che TARVO non legge (il numero di oggetti è ",
+                                std::to_string(m_rules.m_nItems), ")"));
   }
 
  private:
@@ -310,8 +316,9 @@ class CChecker {
     if (place.dice < 0) return "delle monete";
     const bool races = place.section == Section::Races;
     const int capacity = races ? MAX_CHARACTERISTICS : MAX_SKILLS;
-    const std::string_view label =
-        place.dice < capacity ? (races ? m_charLabel : m_skillLabel)[place.dice] : std::string_view();
+    const std::string_view label = place.dice < capacity
+                                       ? (races ? m_charLabel : m_skillLabel)[place.dice]
+                                       : std::string_view();
     if (!label.empty()) return Cat("di ", Shown(label));
     return Cat(races ? "della caratteristica " : "dell'abilità ", std::to_string(place.dice + 1));
   }
@@ -461,13 +468,13 @@ class CChecker {
   // More characteristics or skills than the form has rows for.
   [[gnu::noinline]] void CheckCount(const Place& place, int value, int line) {
     if (place.section == Section::Characteristics && value <= MAX_CHARACTERISTICS) {
-      Warn(line, Cat(Where(place), ": ", std::to_string(value),
-                     ", ma il modulo mostra solo le prime ", std::to_string(FORM_CHARACTERISTICS),
-                     " caratteristiche"));
+      Warn(line,
+           Cat(Where(place), ": ", std::to_string(value), ", ma il modulo mostra solo le prime ",
+               std::to_string(FORM_CHARACTERISTICS), " caratteristiche"));
     } else if (place.section == Section::Skills && value > FORM_SKILLS && value <= MAX_SKILLS) {
-      Warn(line, Cat(Where(place), ": ", std::to_string(value),
-                     ", ma il modulo mostra solo le prime ", std::to_string(FORM_SKILLS),
-                     " abilità"));
+      Warn(line,
+           Cat(Where(place), ": ", std::to_string(value), ", ma il modulo mostra solo le prime ",
+               std::to_string(FORM_SKILLS), " abilità"));
     }
   }
 
@@ -578,7 +585,8 @@ class CChecker {
         if (!label.empty()) suggestion.append(" ").append(Quoted(label));
       }
     };
-    for (const char* fixed : {"armor", "shield", DEFAULT_ITEM_TYPE}) consider(fixed, nullptr, 0, {});
+    for (const char* fixed : {"armor", "shield", DEFAULT_ITEM_TYPE})
+      consider(fixed, nullptr, 0, {});
     for (int s = 0; s < skills; ++s)
       consider(m_skillKey[s], WordsOf(Section::Skills).of, s, m_skillLabel[s]);
     for (int c = 0; c < characteristics; ++c)
@@ -588,9 +596,9 @@ class CChecker {
                    "? Un tipo che TARVO non conosce non ha effetto"));
   }
 
-  const CRules& m_rules;       // the numbers as read; the walk stores no texts
-  bool m_ended = false;        // a line beyond the end has been wanted
-  std::string_view m_name;     // the name (label) of the record being read
+  const CRules& m_rules;    // the numbers as read; the walk stores no texts
+  bool m_ended = false;     // a line beyond the end has been wanted
+  std::string_view m_name;  // the name (label) of the record being read
   std::string_view m_charLabel[MAX_CHARACTERISTICS];
   std::string_view m_charKey[MAX_CHARACTERISTICS];
   std::string_view m_skillLabel[MAX_SKILLS];
@@ -614,12 +622,15 @@ std::vector<CRulesFinding> Check(std::string_view text, bool complete) {
   return std::move(checker.m_findings);
 }
 
-// `path` as a shell takes it: bare when nothing in it is special.
+// `path` as a shell takes it: bare when nothing in it is special, and never
+// taken for an option.
 std::string ShellWord(std::string_view path) {
+  if (!path.empty() && path.front() == '-') return ShellWord(Cat("./", path));
   const bool plain = !path.empty() && std::all_of(path.begin(), path.end(), [](char ch) {
     const auto byte = static_cast<unsigned char>(ch);
     return byte >= 0x80 || (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
-           (byte >= '0' && byte <= '9') || std::string_view("_./+-:@%,=").find(ch) != std::string_view::npos;
+           (byte >= '0' && byte <= '9') ||
+           std::string_view("_./+-:@%,=").find(ch) != std::string_view::npos;
   });
   if (plain) return std::string(path);
   std::string word = "'";
@@ -641,7 +652,8 @@ std::vector<CRulesFinding> CheckRulesFile(const char* path) {
   rules_reading::FileBytes bytes;
   std::string reason;
   if (!rules_reading::ReadRulesFile(path ? path : "", bytes, reason))
-    return {{CRulesFinding::Kind::Error, 0, Cat("impossibile aprire il file delle regole: ", reason)}};
+    return {
+        {CRulesFinding::Kind::Error, 0, Cat("impossibile aprire il file delle regole: ", reason)}};
   return Check(bytes.View(), bytes.complete);
 }
 

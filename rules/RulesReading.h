@@ -24,11 +24,10 @@ class LineReader {
 
   std::string_view Next() {
     ++m_line;
-    m_plain = false;
     if (m_pos >= m_text.size()) {
       if (!m_complete && m_failedLine == 0) m_failedLine = m_line;
       m_pastEnd = true;
-      return m_last = {};
+      return {};
     }
     const char* begin = m_text.data() + m_pos;
     const size_t left = m_text.size() - m_pos;
@@ -36,16 +35,16 @@ class LineReader {
     if (end == nullptr) {
       // The last line may lack its line end; a CR there is part of it.
       m_pos = m_text.size();
-      return m_last = {begin, left};
+      return {begin, left};
     }
     m_pos += static_cast<size_t>(end - begin) + 1;
     if (end != begin && end[-1] == '\r') --end;
-    return m_last = {begin, static_cast<size_t>(end - begin)};
+    return {begin, static_cast<size_t>(end - begin)};
   }
 
   // The next line read as a number: ParseNumber(Next()). Most number lines
   // are a few plain digits and the line end, and those are read in place.
-  int Number() {
+  [[gnu::always_inline]] int Number() {
     const char* at = m_text.data() + m_pos;
     const char* end = m_text.data() + m_text.size();
     int value = 0;
@@ -68,7 +67,9 @@ class LineReader {
         return value;
       }
     }
-    return ParseNumber(Next());
+    m_plain = false;
+    m_numberText = Next();
+    return ParseNumber(m_numberText);
   }
 
   // The 1-based number of the line last delivered.
@@ -78,10 +79,10 @@ class LineReader {
   // Whether a line was wanted beyond the last one.
   bool PastEnd() const { return m_pastEnd; }
   // Whether the last number line was nothing but digits; otherwise
-  // LastText() holds it.
+  // NumberText() holds it.
   bool LastWasPlain() const { return m_plain; }
-  // The text of the last line delivered, unless it was a plain number line.
-  std::string_view LastText() const { return m_last; }
+  // The text of the last number line that was not plain digits.
+  std::string_view NumberText() const { return m_numberText; }
   // What follows the last line delivered.
   std::string_view Rest() const { return m_text.substr(std::min(m_pos, m_text.size())); }
 
@@ -93,7 +94,7 @@ class LineReader {
   bool m_plain = false;
   int m_line = 0;
   int m_failedLine = 0;
-  std::string_view m_last;
+  std::string_view m_numberText;
 };
 
 // The whole lines of `text` when reading failed after it: a line cut short
@@ -159,10 +160,10 @@ struct SectionLimit {
   int capacity;
 };
 inline constexpr SectionLimit kSectionLimits[] = {{"caratteristiche", MAX_CHARACTERISTICS},
-                                                 {"abilità", MAX_SKILLS},
-                                                 {"razze", MAX_RACES},
-                                                 {"archetipi", MAX_ARCHETYPES},
-                                                 {"oggetti", MAX_ITEMS}};
+                                                  {"abilità", MAX_SKILLS},
+                                                  {"razze", MAX_RACES},
+                                                  {"archetipi", MAX_ARCHETYPES},
+                                                  {"oggetti", MAX_ITEMS}};
 
 // Why a number over its limit is refused: "il numero di oggetti è 57, al massimo 40".
 std::string OverLimit(const char* what, int value, int limit);
@@ -194,36 +195,37 @@ class Walk {
     CRules& r = m_rules;
     if (!Count(Section::Characteristics, r.m_nCharacteristics)) return m_refusal;
     for (int c = 0; Going(c, r.m_nCharacteristics); ++c) {
-      Text({Section::Characteristics, Field::CharLabel, c}, At(r.m_aCharLabel, c, m_spareText));
-      Text({Section::Characteristics, Field::CharKey, c}, At(r.m_aCharKey, c, m_spareText));
-      Text({Section::Characteristics, Field::CharExtra, c}, At(r.m_aCharExtra, c, m_spareText));
+      Text({Section::Characteristics, Field::CharLabel, c}, At(r.m_aCharLabel, c, &Spares::text));
+      Text({Section::Characteristics, Field::CharKey, c}, At(r.m_aCharKey, c, &Spares::text));
+      Text({Section::Characteristics, Field::CharExtra, c}, At(r.m_aCharExtra, c, &Spares::text));
     }
     if (!Count(Section::Skills, r.m_nSkills)) return m_refusal;
     for (int s = 0; Going(s, r.m_nSkills); ++s) {
-      Text({Section::Skills, Field::SkillLabel, s}, At(r.m_aSkillLabel, s, m_spareText));
-      Text({Section::Skills, Field::SkillSheetName, s}, At(r.m_aSkillSheetName, s, m_spareText));
-      Text({Section::Skills, Field::SkillKey, s}, At(r.m_aSkillKey, s, m_spareText));
-      At(r.m_aSkillBase, s, m_spareNumber) = Number({Section::Skills, Field::SkillBase, s});
+      Text({Section::Skills, Field::SkillLabel, s}, At(r.m_aSkillLabel, s, &Spares::text));
+      Text({Section::Skills, Field::SkillSheetName, s}, At(r.m_aSkillSheetName, s, &Spares::text));
+      Text({Section::Skills, Field::SkillKey, s}, At(r.m_aSkillKey, s, &Spares::text));
+      At(r.m_aSkillBase, s, &Spares::number) = Number({Section::Skills, Field::SkillBase, s});
     }
     if (!Count(Section::Races, r.m_nRaces)) return m_refusal;
     for (int i = 0; Going(i, r.m_nRaces); ++i) {
-      CRace& race = At(r.m_aRaces, i, m_spareRace);
+      CRace& race = At(r.m_aRaces, i, &Spares::race);
       Text({Section::Races, Field::RaceName, i}, race.m_strName);
       for (int c = 0; Going(c, r.m_nCharacteristics); ++c)
-        Dice({Section::Races, Field::DiceCount, i, c}, At(race.m_aDice, c, m_spareDice));
+        Dice({Section::Races, Field::DiceCount, i, c}, At(race.m_aDice, c, &Spares::dice));
     }
     if (!Count(Section::Archetypes, r.m_nArchetypes)) return m_refusal;
     for (int a = 0; Going(a, r.m_nArchetypes); ++a) {
-      CArchetype& archetype = At(r.m_aArchetypes, a, m_spareArchetype);
+      CArchetype& archetype = At(r.m_aArchetypes, a, &Spares::archetype);
       Text({Section::Archetypes, Field::ArchetypeName, a}, archetype.m_strName);
       archetype.m_nHonour = Number({Section::Archetypes, Field::Honour, a});
       Dice({Section::Archetypes, Field::DiceCount, a, -1}, archetype.m_diceMoney);
       for (int s = 0; Going(s, r.m_nSkills); ++s)
-        Dice({Section::Archetypes, Field::DiceCount, a, s}, At(archetype.m_aSkillDice, s, m_spareDice));
+        Dice({Section::Archetypes, Field::DiceCount, a, s},
+             At(archetype.m_aSkillDice, s, &Spares::dice));
     }
     if (!Count(Section::Items, r.m_nItems)) return m_refusal;
     for (int i = 0; Going(i, r.m_nItems); ++i) {
-      CItem& item = At(r.m_aItems, i, m_spareItem);
+      CItem& item = At(r.m_aItems, i, &Spares::item);
       Text({Section::Items, Field::ItemName, i}, item.m_strName);
       Text({Section::Items, Field::ItemType, i}, item.m_strType);
       item.m_nPotenza = Number({Section::Items, Field::Potenza, i});
@@ -235,9 +237,22 @@ class Walk {
   }
 
  private:
+  // Where records beyond a capacity go; made the first time one comes.
+  struct Spares {
+    std::string text;
+    int number = 0;
+    CDice dice;
+    CRace race;
+    CArchetype archetype;
+    CItem item;
+  };
+
   template <class T, size_t N>
-  static T& At(T (&array)[N], int index, T& spare) {
-    return static_cast<size_t>(index) < N ? array[index] : spare;
+  T& At(T (&array)[N], int index, T Spares::*spare) {
+    if (static_cast<size_t>(index) < N) [[likely]]
+      return array[index];
+    if (!m_spares) m_spares = std::make_unique<Spares>();
+    return (*m_spares).*spare;
   }
 
   bool Going(int index, int count) { return index < count && m_on && m_watch.Reading(); }
@@ -287,13 +302,7 @@ class Walk {
   Watch& m_watch;
   bool m_on = true;
   Refusal m_refusal;
-  // Where records beyond a capacity go.
-  std::string m_spareText;
-  int m_spareNumber = 0;
-  CDice m_spareDice;
-  CRace m_spareRace;
-  CArchetype m_spareArchetype;
-  CItem m_spareItem;
+  std::unique_ptr<Spares> m_spares;
 };
 
 // The reader's watch: it sees nothing and stops at the first refusal.

@@ -237,8 +237,10 @@ int CGeneratorApp::Run(const QString& rulesFile) {
 int CGeneratorApp::InitInstance(const char* rulesPath) {
   CGeneratorDlg dialog(rulesPath, m_prompts);
   if (!dialog.GetRules().IsLoaded()) {
+    // With the number of further problems a check of the same file lists.
+    const char* path = rulesPath != nullptr ? rulesPath : RULES_FILE_NAME;
     ReportError(QString::fromUtf8(dialog.GetRules().GetLoadError().m_strMessage +
-                                  FurtherProblemsNote(CheckRulesFile(rulesPath), rulesPath)));
+                                  FurtherProblemsNote(CheckRulesFile(path), path)));
     return 1;
   }
 

@@ -87,11 +87,16 @@ TEST(RulesCheck, EachFindingAtItsLine) {
          Set(l, 19, "- 6");
          Set(l, 29, "");
        },
-       {{17, false, "=archetipi, archetipo 1 \"Bard\", onore: \"tre\" non è un numero e si legge 0"},
+       {{17, false,
+         "=archetipi, archetipo 1 \"Bard\", onore: \"tre\" non è un numero e si legge 0"},
         {19, false, "facce dei dadi delle monete: \"- 6\" non è un numero e si legge 0"},
         {29, false, "=oggetti, oggetto 1 \"<Nulla>\", MOD: la riga è vuota e si legge 0"}}},
       {"a UTF-8 byte order mark before the first count",
-       [](auto& l) { Set(l, 1, "\xEF\xBB\xBF" "1"); },
+       [](auto& l) {
+         Set(l, 1,
+             "\xEF\xBB\xBF"
+             "1");
+       },
        // Read as 0 characteristics, the rest of the file is out of step:
        // the skill's label is the first item.
        {{1, false,
@@ -103,8 +108,9 @@ TEST(RulesCheck, EachFindingAtItsLine) {
         {7, false, "oggetto 1 \"Music\", tipo: il primo oggetto è l'oggetto vuoto"},
         {8, false, "oggetto 1 \"Music\", POTENZA: \"music\" non è un numero"},
         {11, false, "oggetto 1 \"Music\", prezzo: \"Human\" non è un numero"},
-        {12, false, "=oggetti, dopo l'ultimo oggetto: da qui ci sono altre 19 righe, che TARVO non "
-                    "legge (il numero di oggetti è 1)"}}},
+        {12, false,
+         "=oggetti, dopo l'ultimo oggetto: da qui ci sono altre 19 righe, che TARVO non "
+         "legge (il numero di oggetti è 1)"}}},
       {"the file ends inside an archetype",
        [](auto& l) {
          Set(l, 15, "3");
@@ -121,12 +127,20 @@ TEST(RulesCheck, EachFindingAtItsLine) {
        {{15, false, "razze, razza 2 di 2, nome: il file finisce prima di questa riga"}}},
       {"the file ends before a count",
        [](auto& l) { l.resize(9); },
-       {{10, false, "=razze, numero: il file finisce prima di questa riga: le sezioni che mancano "
-                    "restano vuote"}}},
+       {{10, false,
+         "=razze, numero: il file finisce prima di questa riga: le sezioni che mancano "
+         "restano vuote"}}},
       {"lines after the last item",
-       [](auto& l) { l.insert(l.end(), {"", "Spada", "light"}); },
-       {{31, false, "da qui ci sono altre 3 righe, che TARVO non legge (il numero di oggetti è 1)"}}},
-      {"only blank lines after the last item", [](auto& l) { l.insert(l.end(), {"", " ", "\t"}); }, {}},
+       [](auto& l) {
+         l.insert(l.end(), {"", "Spada", "light"});
+       },
+       {{31, false,
+         "da qui ci sono altre 3 righe, che TARVO non legge (il numero di oggetti è 1)"}}},
+      {"only blank lines after the last item",
+       [](auto& l) {
+         l.insert(l.end(), {"", " ", "\t"});
+       },
+       {}},
       {"five characteristics and sixteen skills",
        [](auto& l) {
          Set(l, 1, "5");
@@ -143,7 +157,8 @@ TEST(RulesCheck, EachFindingAtItsLine) {
          auto archetype = std::find(l.begin(), l.end(), "Bard") + 8;
          l.insert(archetype, 45, "1");
        },
-       {{1, false, "=caratteristiche, numero: 5, ma il modulo mostra solo le prime 4 caratteristiche"},
+       {{1, false,
+         "=caratteristiche, numero: 5, ma il modulo mostra solo le prime 4 caratteristiche"},
         {17, false, "=abilità, numero: 16, ma il modulo mostra solo le prime 15 abilità"}}},
       {"skill bases outside the characteristics",
        [](auto& l) {
@@ -180,18 +195,22 @@ TEST(RulesCheck, EachFindingAtItsLine) {
          l.insert(l.begin() + 14, {" HUMAN ", "3", "6", "0"});  // lines 15-18
          Set(l, 19, "2");
          l.insert(l.begin() + 27, {"Bard", "1", "1", "6", "0", "1", "6", "0"});  // lines 28-35
-         AddItem(l, "<nulla>", "empty", 36);                                    // line 43
+         AddItem(l, "<nulla>", "empty", 36);                                     // line 43
          AddItem(l, "Liuto", "music", 36);
          AddItem(l, "Li\xF9to", "music", 36);  // another letter: another name
          AddItem(l, "Liuto\t", "music", 36);   // line 61
        },
-       {{15, false, "=razze, razza 2 \" HUMAN \", nome: è già il nome della razza 1 (\"Human\"), "
-                    "alla riga 11"},
-        {28, false, "=archetipi, archetipo 2 \"Bard\", nome: è già il nome dell'archetipo 1, alla "
-                    "riga 20"},
-        {43, false, "oggetti, oggetto 2 \"<nulla>\", nome: è già il nome dell'oggetto 1 "
-                    "(\"<Nulla>\"), alla riga 37"},
-        {61, false, "oggetto 5 \"Liuto\\t\", nome: è già il nome dell'oggetto 3 (\"Liuto\"), alla riga 49"}}},
+       {{15, false,
+         "=razze, razza 2 \" HUMAN \", nome: è già il nome della razza 1 (\"Human\"), "
+         "alla riga 11"},
+        {28, false,
+         "=archetipi, archetipo 2 \"Bard\", nome: è già il nome dell'archetipo 1, alla "
+         "riga 20"},
+        {43, false,
+         "oggetti, oggetto 2 \"<nulla>\", nome: è già il nome dell'oggetto 1 "
+         "(\"<Nulla>\"), alla riga 37"},
+        {61, false,
+         "oggetto 5 \"Liuto\\t\", nome: è già il nome dell'oggetto 3 (\"Liuto\"), alla riga 49"}}},
       {"two characteristics, two skills, a skill and a characteristic of one key",
        [](auto& l) {
          Set(l, 1, "2");
@@ -208,26 +227,29 @@ TEST(RulesCheck, EachFindingAtItsLine) {
          "=caratteristiche, caratteristica 2 \"Forza\", chiave: STRENGTH è già la chiave della "
          "caratteristica 1 \"Strength\", alla riga 3: gli oggetti di questo tipo agiscono solo su "
          "quella"},
-        {15, false, "abilità, abilità 2 \"Canto\", chiave: MUSIC è già la chiave dell'abilità 1 "
-                    "\"Music\", alla riga 11"},
-        {19, false, "abilità 3 \"Lotta\", chiave: Strength è già la chiave della caratteristica 1 "
-                    "\"Strength\", alla riga 3: gli oggetti di questo tipo agiscono solo su "
-                    "questa abilità"}}},
+        {15, false,
+         "abilità, abilità 2 \"Canto\", chiave: MUSIC è già la chiave dell'abilità 1 "
+         "\"Music\", alla riga 11"},
+        {19, false,
+         "abilità 3 \"Lotta\", chiave: Strength è già la chiave della caratteristica 1 "
+         "\"Strength\", alla riga 3: gli oggetti di questo tipo agiscono solo su "
+         "questa abilità"}}},
       {"types a slip or two from a known one",
        [](auto& l) {
-         AddItem(l, "Corazza", "amror");    // type at line 32
-         AddItem(l, "Arpa", "Musci");       // 38
-         AddItem(l, "Guanto", "strenght");  // 44
-         AddItem(l, "Elmo", " armor");      // 50
-         AddItem(l, "Sasso", "xyzzy");      // no known type near it
-         AddItem(l, "Ombra", "em");         // three away from empty
+         AddItem(l, "Corazza", "amror");     // type at line 32
+         AddItem(l, "Arpa", "Musci");        // 38
+         AddItem(l, "Guanto", "strenght");   // 44
+         AddItem(l, "Elmo", " armor");       // 50
+         AddItem(l, "Sasso", "xyzzy");       // no known type near it
+         AddItem(l, "Ombra", "em");          // three away from empty
          AddItem(l, "Scettro", "STRENGTH");  // a key, in another case
        },
        {{32, false,
          "=oggetti, oggetto 2 \"Corazza\", tipo: amror: forse armor? Un tipo che TARVO non "
          "conosce non ha effetto"},
         {38, false, "tipo: Musci: forse music, la chiave dell'abilità 1 \"Music\"?"},
-        {44, false, "tipo: strenght: forse strength, la chiave della caratteristica 1 \"Strength\"?"},
+        {44, false,
+         "tipo: strenght: forse strength, la chiave della caratteristica 1 \"Strength\"?"},
         {50, false, "tipo: \" armor\": forse armor?"}}},
       {"shields while no skill is keyed shield",
        [](auto& l) {
@@ -245,10 +267,12 @@ TEST(RulesCheck, EachFindingAtItsLine) {
          Set(l, 21, "-2");
          Set(l, 22, "-4");
        },
-       {{12, false, "=razze, razza 1 \"Human\", numero di dadi di Strength: -1 è negativo: non si "
-                    "tira nessun dado e resta solo il bonus"},
-        {19, false, "=archetipi, archetipo 1 \"Bard\", facce dei dadi delle monete: -6 è negativo: "
-                    "i dadi danno numeri negativi"},
+       {{12, false,
+         "=razze, razza 1 \"Human\", numero di dadi di Strength: -1 è negativo: non si "
+         "tira nessun dado e resta solo il bonus"},
+        {19, false,
+         "=archetipi, archetipo 1 \"Bard\", facce dei dadi delle monete: -6 è negativo: "
+         "i dadi danno numeri negativi"},
         {21, false, "numero di dadi di Music: -2 è negativo"},
         {22, false, "facce dei dadi di Music: -4 è negativo"}}},
       {"control characters and long names are shown escaped and cut",
@@ -256,8 +280,9 @@ TEST(RulesCheck, EachFindingAtItsLine) {
          Set(l, 11, "Hu\x01man\x80\x81" + std::string(70, 'x'));
          Set(l, 12, "3\x7F");
        },
-       {{12, false, "razza 1 \"Hu\\x01man€\\x81" + std::string(52, 'x') +
-                        "…\", numero di dadi di Strength: \"3\\x7F\" si legge 3"}}},
+       {{12, false,
+         "razza 1 \"Hu\\x01man€\\x81" + std::string(52, 'x') +
+             "…\", numero di dadi di Strength: \"3\\x7F\" si legge 3"}}},
       {"a refusal, and what follows it read as if the file were right",
        [](auto& l) {
          Set(l, 12, "2000");
@@ -284,8 +309,9 @@ TEST(RulesCheck, EmptyFilesAndCountsBeyondEveryCapacity) {
   ExpectFindings("empty", "", {{1, false, "=caratteristiche, numero: il file è vuoto"}});
   ExpectFindings("five zero counts", "0\n0\n0\n0\n0\n", {});
   ExpectFindings("no last line end", "1\nA\nB\nC",
-                 {{5, false, "=abilità, numero: il file finisce prima di questa riga: le sezioni "
-                             "che mancano restano vuote"}});
+                 {{5, false,
+                   "=abilità, numero: il file finisce prima di questa riga: le sezioni "
+                   "che mancano restano vuote"}});
   ExpectFindings("negative counts", "0\n-2\n0\n-1\n0\n", {});
 
   // A count far beyond its capacity reads records up to the end of the file
@@ -294,20 +320,19 @@ TEST(RulesCheck, EmptyFilesAndCountsBeyondEveryCapacity) {
   for (int c = 0; c < 7; ++c) lines.insert(lines.end(), {"C", "k" + std::to_string(c), "x"});
   ExpectFindings("a huge characteristic count", Lines(lines),
                  {{1, true, "=il numero di caratteristiche è 2147483647, al massimo 5"},
-                  {23, false, "caratteristiche, caratteristica 8 di 2147483647, etichetta: il file "
-                              "finisce"}});
+                  {23, false,
+                   "caratteristiche, caratteristica 8 di 2147483647, etichetta: il file "
+                   "finisce"}});
   lines = {"0", "0", "0", "30"};
   for (int a = 0; a < 30; ++a) lines.insert(lines.end(), {"A", "0", "1", "6", "0"});
   lines.push_back("0");
-  ExpectFindings("thirty archetypes of one name", Lines(lines),
-                 [] {
-                   std::vector<Expected> expected = {
-                       {4, true, "=il numero di archetipi è 30, al massimo 25"}};
-                   // The 25 the rules hold are compared, the others are refused anyway.
-                   for (int a = 1; a < 25; ++a)
-                     expected.push_back({5 + 5 * a, false, "è già il nome dell'archetipo 1"});
-                   return expected;
-                 }());
+  ExpectFindings("thirty archetypes of one name", Lines(lines), [] {
+    std::vector<Expected> expected = {{4, true, "=il numero di archetipi è 30, al massimo 25"}};
+    // The 25 the rules hold are compared, the others are refused anyway.
+    for (int a = 1; a < 25; ++a)
+      expected.push_back({5 + 5 * a, false, "è già il nome dell'archetipo 1"});
+    return expected;
+  }());
 }
 
 TEST(RulesCheck, FullRulesAndTheBundledOnes) {
@@ -356,7 +381,10 @@ TEST(RulesCheck, SummaryAndTheNoteOfARefusal) {
   EXPECT_EQ(FurtherProblemsNote({error}, "/r/t.rul"), "");
   EXPECT_EQ(FurtherProblemsNote({error, warning}, "/r/t.rul"),
             " Il comando tarvo --verifica /r/t.rul elenca un altro problema del file.");
-  EXPECT_EQ(FurtherProblemsNote({warning, error, warning, error}, "/le mie regole/l'ultima.rul"),
-            " Il comando tarvo --verifica '/le mie regole/l'\\''ultima.rul' elenca altri 3 problemi "
-            "del file.");
+  EXPECT_EQ(
+      FurtherProblemsNote({warning, error, warning, error}, "/le mie regole/l'ultima.rul"),
+      " Il comando tarvo --verifica '/le mie regole/l'\\''ultima.rul' elenca altri 3 problemi "
+      "del file.");
+  EXPECT_EQ(FurtherProblemsNote({error, warning}, "-x.rul"),
+            " Il comando tarvo --verifica ./-x.rul elenca un altro problema del file.");
 }

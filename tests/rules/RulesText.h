@@ -28,10 +28,9 @@ inline const std::vector<std::string> kExample = {
 // findings come in line order.
 inline void ExpectCheckAgreesWithReader(const std::string& text, const CRules& rules) {
   const std::vector<CRulesFinding> findings = CheckRules(text);
-  EXPECT_TRUE(std::is_sorted(findings.begin(), findings.end(),
-                             [](const CRulesFinding& a, const CRulesFinding& b) {
-                               return a.m_nLine < b.m_nLine;
-                             }));
+  EXPECT_TRUE(std::is_sorted(
+      findings.begin(), findings.end(),
+      [](const CRulesFinding& a, const CRulesFinding& b) { return a.m_nLine < b.m_nLine; }));
   const auto error = std::find_if(findings.begin(), findings.end(),
                                   [](const CRulesFinding& f) { return f.IsError(); });
   if (rules.IsLoaded()) {

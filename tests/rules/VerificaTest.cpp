@@ -92,8 +92,8 @@ TEST_F(VerificaTest, FindingsOnStandardOutputAndTheStatusSaysIfThereIsAnError) {
   WriteBytes(m_work / "buone.rul", Lines(kExample));
   WriteBytes(m_work / "strane.rul", OddRules());
   std::vector<std::string> bad = kExample;
-  bad[13] = "x";      // bonus of the race's die: a warning before the error
-  bad[23] = "41";     // too many items
+  bad[13] = "x";   // bonus of the race's die: a warning before the error
+  bad[23] = "41";  // too many items
   WriteBytes(m_work / "rotte.rul", Lines(bad));
   const auto before = Snapshot(m_folder.Path());
 
@@ -126,9 +126,9 @@ TEST_F(VerificaTest, FindingsOnStandardOutputAndTheStatusSaysIfThereIsAnError) {
 
   // A mistaken command line: status 2, the error and the usage on standard
   // error, nothing on standard output.
-  for (const QStringList& mistaken : {QStringList{"--verifica", "a.rul", "b.rul"},
-                                      QStringList{"--verifica", "--pippo"},
-                                      QStringList{"--verifica", ""}}) {
+  for (const QStringList& mistaken :
+       {QStringList{"--verifica", "a.rul", "b.rul"}, QStringList{"--verifica", "--pippo"},
+        QStringList{"--verifica", ""}}) {
     run = Tarvo(mistaken);
     EXPECT_EQ(run.status, 2) << mistaken.join(' ').toStdString();
     EXPECT_EQ(run.out, "");
