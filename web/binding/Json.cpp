@@ -2,18 +2,11 @@
 
 #include <charconv>
 
+#include "rules/Win1252.h"
+
 namespace {
 
 constexpr char kHex[] = "0123456789abcdef";
-
-// Unicode of the bytes 0x80..0x9F of Windows-1252; the others map to the
-// same code point.
-constexpr char16_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88-8F
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
-};
 
 bool IsControl(char32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F); }
 
@@ -100,7 +93,7 @@ CJson& CJson::GameText(std::string_view bytes, bool blankControls) {
   Put('"');
   for (const char ch : bytes) {
     const auto byte = static_cast<unsigned char>(ch);
-    char32_t cp = byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : char32_t{byte};
+    char32_t cp = Win1252ToUnicode(byte);
     if (blankControls && IsControl(cp)) cp = ' ';
     PutEscaped(cp);
   }

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "rules/Win1252.h"
 #include "web/binding/Text.h"
 
 namespace {
@@ -75,10 +76,10 @@ bool SameNameLoosely(std::string_view a, std::string_view b) {
 int MatchName(std::string_view wanted, int count,
               const std::function<std::string(int)>& nameOf) {
   for (int i = 0; i < count; ++i) {
-    if (Utf8FromWindows1252(nameOf(i)) == wanted) return i;
+    if (Win1252ToUtf8(nameOf(i)) == wanted) return i;
   }
   for (int i = 0; i < count; ++i) {
-    if (SameNameLoosely(Utf8FromWindows1252(nameOf(i)), wanted)) return i;
+    if (SameNameLoosely(Win1252ToUtf8(nameOf(i)), wanted)) return i;
   }
   return -1;
 }

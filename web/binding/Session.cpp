@@ -7,6 +7,7 @@
 #include "rules/RulesCheck.h"
 #include "web/binding/Json.h"
 #include "web/binding/Names.h"
+#include "rules/Win1252.h"
 #include "web/binding/Text.h"
 
 namespace {
@@ -25,7 +26,7 @@ std::string NameList(int count, NameOf nameOf) {
   std::string list;
   for (int i = 0; i < count; ++i) {
     if (i > 0) list += ", ";
-    list += Utf8FromWindows1252(nameOf(i));
+    list += Win1252ToUtf8(nameOf(i));
   }
   return list;
 }
@@ -110,7 +111,7 @@ bool CWebSession::OpenSheet(std::string_view bytes, std::string_view name, std::
     m_form->SetName(sheet.m_strName.substr(0, NAME_MAX_CHARS));
     json.Text("Il nome della scheda ha " + std::to_string(sheet.m_strName.size()) +
               " caratteri, più dei " + std::to_string(NAME_MAX_CHARS) +
-              " del modulo: resta \"" + Utf8FromWindows1252(m_form->Name()) + "\".");
+              " del modulo: resta \"" + Win1252ToUtf8(m_form->Name()) + "\".");
   }
   json.End(']');
   result = json.End('}').Result();
@@ -193,7 +194,7 @@ std::vector<std::string> CWebSession::StartFromLink(std::uint32_t seed, int firs
   // the form settled on the right hand alone.
   if (hand == 3 && m_form->Hand() != 3 && rules.RacesInUse() > 0) {
     const std::string label = rules.CharacteristicsInUse() > 2
-                                  ? Utf8FromWindows1252(rules.GetCharLabel(2))
+                                  ? Win1252ToUtf8(rules.GetCharLabel(2))
                                   : std::string("terza caratteristica");
     said.push_back(label + " " + Number(m_character->m_aStats[2].m_nValue) + ", sotto " +
                    Number(AMBIDEXTERITY_MIN) +
@@ -252,7 +253,7 @@ bool CWebSession::Act(int action, int value) {
 }
 
 void CWebSession::TakeName(std::string_view typed) {
-  if (m_form) m_form->SetName(Windows1252FromUtf8(CutToUtf16Units(typed, NAME_MAX_CHARS)));
+  if (m_form) m_form->SetName(Utf8ToWin1252(CutToUtf16Units(typed, NAME_MAX_CHARS)));
 }
 
 std::string CWebSession::RulesJson() const {

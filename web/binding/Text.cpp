@@ -2,22 +2,6 @@
 
 namespace {
 
-// Unicode of the bytes 0x80..0x9F; the others map to the same code point.
-constexpr char32_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88-8F
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
-};
-
-char ByteOf(char32_t cp) {
-  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
-  for (int i = 0; i < 32; ++i) {
-    if (kHighControls[i] == cp) return static_cast<char>(0x80 + i);
-  }
-  return '?';
-}
-
 constexpr char32_t kReplacement = 0xFFFD;
 
 // The code point starting at text[at], and how many bytes it takes.
@@ -70,16 +54,6 @@ void AppendUtf8(std::string& text, char32_t cp) {
   }
 }
 
-std::string Utf8FromWindows1252(std::string_view bytes) {
-  std::string text;
-  text.reserve(bytes.size() + bytes.size() / 4);
-  for (const char ch : bytes) {
-    const auto byte = static_cast<unsigned char>(ch);
-    AppendUtf8(text, byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : char32_t{byte});
-  }
-  return text;
-}
-
 std::vector<char32_t> CodePoints(std::string_view text) {
   std::vector<char32_t> points;
   points.reserve(text.size());
@@ -89,13 +63,6 @@ std::vector<char32_t> CodePoints(std::string_view text) {
     at += length;
   }
   return points;
-}
-
-std::string Windows1252FromUtf8(std::string_view text) {
-  std::string bytes;
-  bytes.reserve(text.size());
-  for (const char32_t cp : CodePoints(text)) bytes += ByteOf(cp);
-  return bytes;
 }
 
 std::string CutToUtf16Units(std::string_view text, int units) {

@@ -1,18 +1,11 @@
-// Game texts between their Windows-1252 bytes and the UTF-8 of the page.
+// The UTF-8 texts of the page: its characters and a field's length. The
+// conversion to and from the game's Windows-1252 is the core's
+// (rules/Win1252.h).
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
-
-// Every byte becomes one character. The five bytes that Windows-1252 leaves
-// undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) become the control characters of
-// the same value, so the round trip is exact.
-std::string Utf8FromWindows1252(std::string_view bytes);
-
-// Every character becomes one byte; a character Windows-1252 cannot hold
-// becomes "?". Bytes that are not UTF-8 count as characters it cannot hold.
-std::string Windows1252FromUtf8(std::string_view text);
 
 // The code points of UTF-8 text; a byte that starts no valid sequence is
 // U+FFFD.

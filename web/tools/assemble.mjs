@@ -67,6 +67,8 @@ const sitePolicy = [
   "base-uri 'none'",
   "form-action 'none'",
 ].join('; ');
+// The module and every script are asked for at once, not one import after
+// the other.
 const siteHead = [
   `<meta http-equiv="Content-Security-Policy" content="${sitePolicy}">`,
   '<meta name="theme-color" content="#1f5fa8">',
@@ -74,6 +76,8 @@ const siteHead = [
   '<link rel="icon" href="tarvo.svg" type="image/svg+xml">',
   '<link rel="apple-touch-icon" href="tarvo-256.png">',
   '<link rel="stylesheet" href="style.css">',
+  '<link rel="preload" href="tarvo-core.wasm" as="fetch" type="application/wasm" crossorigin>',
+  ...modules.sort().map((name) => `<link rel="modulepreload" href="${name}">`),
 ].join('\n');
 const siteScripts = [
   '<script src="tarvo-core.js"></script>',

@@ -35,6 +35,7 @@ after(async () => {
   work?.remove();
 });
 
+// The page at `address`, with no character kept from an earlier test.
 async function open(address) {
   const page = await browser.context.newPage();
   const errors = [];
@@ -43,6 +44,9 @@ async function open(address) {
     if (message.type() === 'error') errors.push(message.text());
   });
   await page.goto(address);
+  await page.waitForSelector('html[data-ready]');
+  await page.evaluate(() => localStorage.clear());
+  await page.reload();
   await page.waitForSelector('html[data-ready]');
   page.errors = errors;
   return page;
