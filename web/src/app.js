@@ -199,6 +199,16 @@ async function main() {
     $('loading').textContent = `Il generatore non si avvia in questo browser: ${error.message ?? error}`;
     return;
   }
+  // A fault inside the module leaves it unusable: say so rather than fail
+  // silently on the next click.
+  const stopped = (error) =>
+    tell('TARVO', [
+      `Il generatore si è fermato per un errore interno (${error?.message ?? error}).`,
+      'Ricarica la pagina: il personaggio fin qui fatto torna com\'era.',
+    ]);
+  addEventListener('error', (event) => stopped(event.error ?? event.message));
+  addEventListener('unhandledrejection', (event) => stopped(event.reason));
+
   const page = new Page(core);
   page.start();
   $('loading').hidden = true;

@@ -159,10 +159,13 @@ test('the keyboard alone reaches Salva and saves', async () => {
   const saved = await download(page, () => page.keyboard.press('Enter'));
   assert.equal(saved.name, 'Tastiera.pg');
   assert.match(saved.bytes.toString('latin1'), /^NOME Tastiera\r$/m);
-  // Enter in the name field saves too, with the name as typed.
+  // Enter in the name field saves too, with the name as typed, and so does Ctrl+S.
   await field(page, 'Nome').fill('Invio');
   const again = await download(page, () => field(page, 'Nome').press('Enter'));
   assert.equal(again.name, 'Invio.pg');
+  await field(page, 'Nome').fill('Controllo');
+  const third = await download(page, () => page.keyboard.press('Control+s'));
+  assert.equal(third.name, 'Controllo.pg');
   await page.close();
 });
 
@@ -333,6 +336,10 @@ test('the site asks only for its own files, keeps no cookie, and works offline a
   await page.reload();
   await page.waitForSelector('html[data-ready]');
   assert.ok(await page.evaluate(() => navigator.serviceWorker.controller !== null), 'il service worker governa la pagina');
+  // Chromium would install it on a home screen: manifest, icons, worker.
+  const client = await browser.context.newCDPSession(page);
+  const { installabilityErrors } = await client.send('Page.getInstallabilityErrors');
+  assert.deepEqual(installabilityErrors, []);
   await field(page, 'Nome').fill('Offline');
   await field(page, 'Nome').blur();
   await list(page, 'Razza').selectOption({ label: 'Orco' });
