@@ -5,6 +5,7 @@
 #include <string>
 
 #include "web/binding/BundledRules.h"
+#include "web/binding/Json.h"
 #include "web/binding/Session.h"
 
 #ifdef __EMSCRIPTEN__
@@ -120,17 +121,11 @@ TARVO_EXPORT void tarvo_link_set(int kind) {
 // wrong, as a JSON list of Italian lines.
 TARVO_EXPORT void tarvo_start_link(std::uint32_t seed, int firstArchetype) {
   CBinding& binding = Binding();
-  std::string json = "[";
-  for (const std::string& line : binding.session.StartFromLink(seed, firstArchetype, binding.link)) {
-    if (json.size() > 1) json += ',';
-    json += '"';
-    for (const char ch : line) {
-      if (ch == '"' || ch == '\\') json += '\\';
-      if (static_cast<unsigned char>(ch) >= 0x20) json += ch;
-    }
-    json += '"';
-  }
-  Output(json + "]");
+  CJson json;
+  json.Begin('[');
+  for (const std::string& line : binding.session.StartFromLink(seed, firstArchetype, binding.link))
+    json.Text(line);
+  Output(json.End(']').Result());
 }
 
 // One user action (see FormAction); 1 when it is one.

@@ -5,9 +5,9 @@
 #include "character/Dice.h"
 #include "character/SheetReader.h"
 #include "rules/RulesCheck.h"
+#include "rules/Win1252.h"
 #include "web/binding/Json.h"
 #include "web/binding/Names.h"
-#include "rules/Win1252.h"
 #include "web/binding/Text.h"
 
 namespace {
