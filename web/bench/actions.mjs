@@ -6,9 +6,11 @@
 //
 // A random session on the bundled rules: each action is followed by the view
 // the page reads after it, every seventh by the sheet and the printable texts
-// too; each answer is read out of the binding as the page reads it (texts
-// decoded, the sheet's bytes copied); the native player copies it. Both
-// builds play the same script, parsed before the clock starts. The rounds take
+// too; the answers stay in the binding in both builds (reading them out is
+// the page's work, not the build's). Both builds play the same script, parsed
+// before the clock starts. Then the same session in parts: the actions with
+// their views (a click on the form), the sheets alone (Salva), the printable
+// texts alone (Stampa). The rounds take
 // turns (native, WebAssembly, ...), after one WebAssembly round that lets the
 // engine compile the module fully; the median wall and processor times of
 // each are given, with their ratios (on a busy machine the processor time is
@@ -47,7 +49,6 @@ function playTimed(core, ops) {
         break;
       case 'rulesjson':
         m._tarvo_rules_json();
-        core.bytes();
         break;
       case 'start':
         m._tarvo_start(a >>> 0, b);
@@ -60,15 +61,12 @@ function playTimed(core, ops) {
         break;
       case 'view':
         m._tarvo_view_json();
-        core.bytes();
         break;
       case 'sheet':
         m._tarvo_sheet();
-        core.bytes();
         break;
       case 'print':
         m._tarvo_print_json();
-        core.bytes();
         break;
       case 'time':
         if (rest === 'begin') {
@@ -89,16 +87,12 @@ function playTimed(core, ops) {
 
 const median = (values) => [...values].sort((x, y) => x - y)[Math.floor(values.length / 2)];
 
-try {
-  const session = randomSession(20261207, 'rules bundled', actions).split('\n');
-  session.splice(4, 0, 'time begin');
-  session.push('time end');
-  const script = session.join('\n');
+// Median times of `lines` (a session without its timing marks) in both builds.
+async function measure(core, lines) {
+  const script = [...lines.slice(0, 4), 'time begin', ...lines.slice(4), 'time end'].join('\n');
   const file = work.file('bench.txt');
   writeFileSync(file, script);
   const ops = parse(script);
-
-  const core = await openWasm();
   playTimed(core, ops);
   const native = [];
   const wasm = [];
@@ -110,13 +104,28 @@ try {
     wasm.push(playTimed(core, ops));
   }
   const of = (runs, key) => median(runs.map((run) => run[key]));
-  const show = (runs) => `tempo ${of(runs, 'wall').toFixed(1)} ms, processore ${of(runs, 'cpu').toFixed(1)} ms`;
-  console.log(`${actions} azioni, ${rounds} giri (mediane)`);
-  console.log(`  nativo:      ${show(native)}`);
-  console.log(`  WebAssembly: ${show(wasm)}`);
-  console.log(
-    `  rapporto: tempo ${(of(wasm, 'wall') / of(native, 'wall')).toFixed(2)}, processore ${(of(wasm, 'cpu') / of(native, 'cpu')).toFixed(2)}`,
-  );
+  return { native: of(native, 'cpu'), wasm: of(wasm, 'cpu'), nativeWall: of(native, 'wall'), wasmWall: of(wasm, 'wall') };
+}
+
+try {
+  const core = await openWasm();
+  const session = randomSession(20261207, 'rules bundled', actions).split('\n').filter((line) => line !== '');
+  const head = session.slice(0, 4);
+  const body = session.slice(4);
+  const parts = [
+    ['tutto', body],
+    ['azioni e viste', body.filter((line) => line !== 'sheet' && line !== 'print')],
+    ['schede (Salva)', body.filter((line) => line === 'sheet')],
+    ['testi stampabili (Stampa)', body.filter((line) => line === 'print')],
+  ];
+  console.log(`${actions} azioni, ${rounds} giri; mediane del tempo di processore (e del tempo trascorso)`);
+  for (const [name, lines] of parts) {
+    const times = await measure(core, [...head, ...lines]);
+    console.log(
+      `  ${name.padEnd(26)} nativo ${times.native.toFixed(1).padStart(6)} ms, WebAssembly ${times.wasm.toFixed(1).padStart(6)} ms: ` +
+        `${(times.wasm / times.native).toFixed(2)}x (${(times.wasmWall / times.nativeWall).toFixed(2)}x)`,
+    );
+  }
 } finally {
   work.remove();
 }
