@@ -56,4 +56,4 @@ if [ ! -f build/debug/build.ninja ]; then cmake --preset debug >/dev/null; fi
 nice cmake --build --preset debug --target tarvo-web-session tarvo-web-collate tarvo-genera
 (cd web && npm ci --no-audit --no-fund --loglevel=error)
 export TARVO_NATIVE_BUILD="$PWD/build/debug"
-(cd web && node --test --test-concurrency=1 tests/node/ tests/browser/)
+(cd web && node --test tests/node/ tests/browser/)

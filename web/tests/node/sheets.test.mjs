@@ -55,13 +55,16 @@ test('a sheet that is not one is refused at its line and the character stays', (
   core.takeName('Resta');
   const before = text(core.sheet());
   const good = text(generaSheet(BUNDLED_RULES, 5)).split('\r\n');
+  // Line `line` (from 1) written as `text` instead.
   const broken = [
-    [(lines) => lines.with(6, 'RAZZA Troll'), 7],
-    [(lines) => lines.with(11, 'COS +12'), 12],
-    [(lines) => lines.with(0, 'Scheda'), 1],
+    [7, 'RAZZA Troll'],
+    [12, 'COS +12'],
+    [1, 'Scheda'],
   ];
-  for (const [edit, line] of broken) {
-    const opened = core.openSheet(Buffer.from(edit([...good]).join('\r\n'), 'latin1'), 'rotta.pg');
+  for (const [line, written] of broken) {
+    const lines = [...good];
+    lines[line - 1] = written;
+    const opened = core.openSheet(Buffer.from(lines.join('\r\n'), 'latin1'), 'rotta.pg');
     assert.equal(opened.ok, false);
     assert.match(opened.message, new RegExp(`^La scheda "rotta\\.pg" non è valida: riga ${line}: `));
     assert.equal(text(core.sheet()), before);
