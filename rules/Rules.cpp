@@ -79,13 +79,15 @@ bool ReadRulesFile(const std::string& path, FileBytes& bytes, std::string& reaso
   std::setvbuf(file, nullptr, _IONBF, 0);
   // A full rules file takes about 15 KiB: one read of this size takes it all.
   size_t capacity = 64 * 1024;
-  bytes.data = std::make_unique_for_overwrite<char[]>(capacity);
+  // Left uninitialised, as the read fills it (a plain new[]: the standard
+  // libraries of some targets lack make_unique_for_overwrite).
+  bytes.data.reset(new char[capacity]);
   bytes.size = 0;
   for (;;) {
     bytes.size += std::fread(bytes.data.get() + bytes.size, 1, capacity - bytes.size, file);
     if (bytes.size < capacity) break;
     capacity *= 2;
-    auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+    std::unique_ptr<char[]> grown(new char[capacity]);
     std::memcpy(grown.get(), bytes.data.get(), bytes.size);
     bytes.data = std::move(grown);
   }
