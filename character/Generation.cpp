@@ -123,8 +123,7 @@ const CItem& HeldItem(const CCharacter& character, EquipmentPlace place, int poc
   throw std::invalid_argument("equipment place");
 }
 
-bool Purchase(CCharacter& character, const CRules& rules, EquipmentPlace place, int pocket,
-              int item) {
+bool Buy(CCharacter& character, const CRules& rules, EquipmentPlace place, int pocket, int item) {
   if (item < 0 || item >= rules.ItemsInUse()) return false;
   if (place == EquipmentPlace::Pocket && (pocket < 0 || pocket >= PocketsInUse(rules)))
     return false;
@@ -136,6 +135,12 @@ bool Purchase(CCharacter& character, const CRules& rules, EquipmentPlace place, 
   if (available < bought.m_nPrice) return false;
   character.m_nMoney = SaturateToInt(available - bought.m_nPrice);
   held.CopyFrom(bought);
+  return true;
+}
+
+bool Purchase(CCharacter& character, const CRules& rules, EquipmentPlace place, int pocket,
+              int item) {
+  if (!Buy(character, rules, place, pocket, item)) return false;
   if (place != EquipmentPlace::Pocket) ApplyEquipmentEffects(character, rules);
   return true;
 }
@@ -148,25 +153,58 @@ void ApplyEquipmentEffects(CCharacter& character, const CRules& rules) {
   static constexpr const char* SHIELD_PENALTIES[] = {"light",  "craft", "acrobat",
                                                      "sneack", "music", "range"};
   for (const CItem* item : {&character.m_itemRight, &character.m_itemLeft, &character.m_itemWorn}) {
-    const std::string_view type = item->m_strType;
-    if (EqualFolded(type, "armor")) {
-      // A later armour replaces an earlier one; armour does not add up.
-      character.m_nArmour = item->m_nPotenza;
-    } else if (EqualFolded(type, "shield")) {
-      if (int* modifier = SkillModifier(character, rules.FindSkill("shield")))
-        AddModifier(*modifier, item->m_nMod);
-      for (const char* key : SHIELD_PENALTIES) {
-        if (int* modifier = SkillModifier(character, rules.FindSkill(key)))
-          AddModifier(*modifier, -std::int64_t{item->m_nPotenza});
-      }
-    } else if (int* modifier = SkillModifier(character, rules.FindSkill(type))) {
-      AddModifier(*modifier, item->m_nMod);
-    } else {
-      const int c = rules.FindCharacteristic(type);
-      if (c >= 0 && c < MAX_CHARACTERISTICS)
-        AddModifier(character.m_aStats[c].m_nModifier, item->m_nMod);
+    const CItemEffect effect = ItemEffect(rules, item->m_strType);
+    switch (effect.kind) {
+      case CItemEffect::Kind::Armour:
+        // A later armour replaces an earlier one; armour does not add up.
+        character.m_nArmour = item->m_nPotenza;
+        break;
+      case CItemEffect::Kind::Shield:
+        if (int* modifier = SkillModifier(character, rules.FindSkill("shield")))
+          AddModifier(*modifier, item->m_nMod);
+        for (const char* key : SHIELD_PENALTIES) {
+          if (int* modifier = SkillModifier(character, rules.FindSkill(key)))
+            AddModifier(*modifier, -std::int64_t{item->m_nPotenza});
+        }
+        break;
+      case CItemEffect::Kind::Skill:
+        AddModifier(character.m_aSkills[effect.index].m_nModifier, item->m_nMod);
+        break;
+      case CItemEffect::Kind::Characteristic:
+        AddModifier(character.m_aStats[effect.index].m_nModifier, item->m_nMod);
+        break;
+      case CItemEffect::Kind::None:
+        break;
     }
   }
+}
+
+CItemEffect ItemEffect(const CRules& rules, std::string_view type) {
+  if (EqualFolded(type, "armor")) return {CItemEffect::Kind::Armour, -1};
+  if (EqualFolded(type, "shield")) return {CItemEffect::Kind::Shield, -1};
+  const int skill = rules.FindSkill(type);
+  if (skill >= 0 && skill < MAX_SKILLS) return {CItemEffect::Kind::Skill, skill};
+  const int characteristic = rules.FindCharacteristic(type);
+  if (characteristic >= 0 && characteristic < MAX_CHARACTERISTICS)
+    return {CItemEffect::Kind::Characteristic, characteristic};
+  return {};
+}
+
+std::string ItemTypeName(const CRules& rules, std::string_view type) {
+  const CItemEffect effect = ItemEffect(rules, type);
+  switch (effect.kind) {
+    case CItemEffect::Kind::Armour:
+      return "Armatura";
+    case CItemEffect::Kind::Shield:
+      return "Scudo";
+    case CItemEffect::Kind::Skill:
+      return rules.GetSkillLabel(effect.index);
+    case CItemEffect::Kind::Characteristic:
+      return rules.GetCharLabel(effect.index);
+    case CItemEffect::Kind::None:
+      break;
+  }
+  return {};
 }
 
 int SkillBaseValue(const CCharacter& character, const CRules& rules, int skill) {

@@ -5,72 +5,17 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 #include <vector>
 
 #include "character/Generation.h"
 #include "rules/AtomicFile.h"
-
-namespace fs = std::filesystem;
+#include "rules/FileAccess.h"
+#include "rules/Win1252.h"
 
 namespace {
 
 // ---- Texts for the messages ----------------------------------------------
-
-// The characters 0x80-0x9F of Windows-1252; 0 where the code page has none.
-constexpr char16_t kWindows1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, char32_t ch) {
-  if (ch < 0x80) {
-    out += static_cast<char>(ch);
-  } else if (ch < 0x800) {
-    out += static_cast<char>(0xC0 | (ch >> 6));
-    out += static_cast<char>(0x80 | (ch & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (ch >> 12));
-    out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (ch & 0x3F));
-  }
-}
-
-// `text` (Windows-1252 bytes from the sheet or the rules) in double quotes as
-// UTF-8 for a message, cut after 60 characters. Control bytes and bytes the
-// code page leaves undefined are shown as \xHH.
-std::string Quote(std::string_view text) {
-  constexpr size_t kShown = 60;
-  std::string out = "\"";
-  for (size_t i = 0; i < text.size() && i < kShown; ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    char32_t ch = byte;
-    if (byte >= 0x80 && byte < 0xA0) ch = kWindows1252High[byte - 0x80];
-    if (ch == 0 || byte < 0x20 || byte == 0x7F) {
-      static const char kHex[] = "0123456789ABCDEF";
-      out.append("\\x").append(1, kHex[byte >> 4]).append(1, kHex[byte & 0xF]);
-    } else {
-      AppendUtf8(out, ch);
-    }
-  }
-  if (text.size() > kShown) out += "\xE2\x80\xA6";  // an ellipsis
-  out += '"';
-  return out;
-}
-
-std::string FolderOf(std::string_view path) {
-  std::error_code ec;
-  const fs::path absolute = fs::absolute(fs::path(path), ec);
-  if (ec) return ".";
-  return absolute.parent_path().string();
-}
-
-std::string FileNameOf(std::string_view path) {
-  const std::string name = fs::path(path).filename().string();
-  return name.empty() ? std::string(path) : name;
-}
 
 CSheetError MakeError(CSheetError::Kind kind, std::string_view path, int line,
                       std::string reason) {
@@ -80,8 +25,7 @@ CSheetError MakeError(CSheetError::Kind kind, std::string_view path, int line,
   error.m_strFolder = FolderOf(path);
   error.m_nLine = line;
   error.m_strReason = std::move(reason);
-  std::string where = "\"";
-  where.append(FileNameOf(path)).append("\" nella cartella \"").append(error.m_strFolder) += '"';
+  const std::string where = FileInFolder(path, error.m_strFolder);
   std::string& message = error.m_strMessage;
   switch (kind) {
     case CSheetError::Kind::CannotOpen:
@@ -189,7 +133,7 @@ class CSheetParser {
   void Parse(CSheet& sheet) {
     Take();
     if (m_atEnd || m_line != SHEET_FIRST_LINE) {
-      RefuseBecause("atteso " + Quote(SHEET_FIRST_LINE) + " (la prima riga di ogni scheda), " +
+      RefuseBecause("atteso " + QuotedForMessage(SHEET_FIRST_LINE) + " (la prima riga di ogni scheda), " +
                     Found() + ": il file non è una scheda personaggio");
     }
     Literal("- Quistel 1.2.2 pg format -");
@@ -273,7 +217,7 @@ class CSheetParser {
 
   // What was found on the current line, for a message.
   std::string Found() const {
-    if (!m_atEnd) return "trovato " + Quote(m_line);
+    if (!m_atEnd) return "trovato " + QuotedForMessage(m_line);
     std::string end = "trovata la fine del file";
     if (m_pocketAt >= 0) {
       // The sheet ends where a pocket begins: it has fewer than the rules.
@@ -293,7 +237,7 @@ class CSheetParser {
 
   void Literal(std::string_view text) {
     Take();
-    if (m_atEnd || m_line != text) Refuse("atteso " + Quote(text));
+    if (m_atEnd || m_line != text) Refuse("atteso " + QuotedForMessage(text));
   }
 
   // The key of a "key value" line: for an item, the place ("Destra.",
@@ -322,7 +266,7 @@ class CSheetParser {
   static std::string KeyWithSpace(const CKey& key) {
     std::string text(key.head);
     text.append(key.field) += ' ';
-    return Quote(text);
+    return QuotedForMessage(text);
   }
 
   // The value of the next line, "key value".
@@ -447,9 +391,9 @@ class CSheetParser {
     // What the first `numbers` numbers and the fields before them say of the
     // item, for a message; `like` is an entry that has them.
     const auto known = [&](int numbers, const CItem& like) {
-      std::string text = "oggetto delle regole chiamato " + Quote(name);
+      std::string text = "oggetto delle regole chiamato " + QuotedForMessage(name);
       if (numbers < 0) return text;
-      text.append(" di tipo ").append(Quote(like.m_strType));
+      text.append(" di tipo ").append(QuotedForMessage(like.m_strType));
       for (int n = 0; n < numbers; ++n) {
         text.append(n == 0 ? " con " : " e ").append(kItemNumbers[n].field);
         text.append(" ").append(std::to_string(like.*kItemNumbers[n].member));
@@ -535,21 +479,10 @@ bool ReadSheetText(std::string_view bytes, std::string_view name, const CRules& 
 
 bool ReadSheet(const char* path, const CRules& rules, CSheet& sheet, CSheetError* error) {
   const std::string name = path ? path : "";
-  std::error_code ec;
-  const fs::file_status status = fs::status(name, ec);
-  if (fs::is_directory(status))
-    return Fail(error, MakeError(CSheetError::Kind::CannotOpen, name, 0, DescribeErrno(EISDIR)));
-  if (fs::exists(status) && !fs::is_regular_file(status)) {
-    // A pipe could keep the program waiting and a device could be endless.
-    return Fail(error,
-                MakeError(CSheetError::Kind::CannotOpen, name, 0, "non è un file normale"));
-  }
-  errno = 0;
-  std::FILE* file = name.empty() ? nullptr : std::fopen(name.c_str(), "rb");
-  if (file == nullptr) {
-    const int err = errno ? errno : (fs::exists(status) ? EACCES : ENOENT);
-    return Fail(error, MakeError(CSheetError::Kind::CannotOpen, name, 0, DescribeErrno(err)));
-  }
+  std::string reason;
+  std::FILE* file = OpenPlainFile(name, reason);
+  if (file == nullptr)
+    return Fail(error, MakeError(CSheetError::Kind::CannotOpen, name, 0, std::move(reason)));
   // Never more than one byte beyond the limit is read, however large the file.
   const size_t limit = SheetSizeLimit(rules);
   std::string bytes;
@@ -613,9 +546,8 @@ bool IsSheetText(std::string_view bytes) {
 }
 
 bool IsSheetFile(const char* path) {
-  std::error_code ec;
-  if (!path || !fs::is_regular_file(fs::status(path, ec))) return false;
-  std::FILE* file = std::fopen(path, "rb");
+  std::string reason;
+  std::FILE* file = path ? OpenPlainFile(path, reason) : nullptr;
   if (file == nullptr) return false;
   char head[SHEET_FIRST_LINE.size() + 2];
   const size_t size = std::fread(head, 1, sizeof head, file);

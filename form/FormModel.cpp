@@ -175,10 +175,17 @@ bool CFormModel::SelectPocket(int pocket) {
 }
 
 bool CFormModel::ChooseItem(EquipmentPlace place, int item) {
-  if (!IsOffered(place, item)) return false;
-  return Purchase(m_character, m_rules, place, place == EquipmentPlace::Pocket ? m_nPocket : 0,
-                  item);
+  if (!BuyItem(place, item)) return false;
+  if (place != EquipmentPlace::Pocket) ApplyEquipmentEffects();
+  return true;
 }
+
+bool CFormModel::BuyItem(EquipmentPlace place, int item) {
+  if (!IsOffered(place, item)) return false;
+  return Buy(m_character, m_rules, place, place == EquipmentPlace::Pocket ? m_nPocket : 0, item);
+}
+
+void CFormModel::ApplyEquipmentEffects() { ::ApplyEquipmentEffects(m_character, m_rules); }
 
 int CFormModel::Archetype(int list) const {
   return list >= 0 && list < LISTS ? m_aArchetypes[list] : -1;

@@ -130,6 +130,11 @@ class CFormModel {
   // price paid for it. False, changing nothing, when the list does not offer
   // the item or the money does not reach.
   bool ChooseItem(EquipmentPlace place, int item);
+  // The same in two steps, for a front end that runs the equipment effects as
+  // a step of its own: BuyItem is ChooseItem without them, and
+  // ApplyEquipmentEffects recomputes them from the hands and the worn item.
+  bool BuyItem(EquipmentPlace place, int item);
+  void ApplyEquipmentEffects();
 
   // ---- What the form shows.
 

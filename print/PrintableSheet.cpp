@@ -45,7 +45,8 @@ struct LabelledText {
 };
 
 struct SheetTexts {
-  QString name, race, archetypes, sex, hand, rulesFile;
+  QString name, race, sex, hand, rulesFile;
+  QStringList archetypes;
   std::vector<StatRow> stats;
   std::array<LabelledText, 6> scores;
   std::vector<SkillGroup> groups;
@@ -70,10 +71,10 @@ QString DisplayName(const CCharacter& character) {
   return name.trimmed().isEmpty() ? QStringLiteral("Senza nome") : name;
 }
 
-ItemRow HeldRow(const QString& place, const CItem& item) {
+ItemRow HeldRow(const QString& place, const CItem& item, const CRules& rules) {
   return {place,
           Shown(item.m_strName),
-          Shown(item.m_strType),
+          Shown(ItemTypeName(rules, item.m_strType)),
           Number(item.m_nPotenza),
           Number(item.m_nBonus),
           Number(item.m_nMod)};
@@ -85,11 +86,9 @@ SheetTexts MakeTexts(const SheetContent& content) {
   SheetTexts texts;
   texts.name = DisplayName(ch);
   texts.race = Shown(ch.m_strRace);
-  QStringList archetypes;
   for (const std::string& name : content.archetypes) {
-    if (!name.empty()) archetypes << Shown(name);
+    if (!name.empty()) texts.archetypes << Shown(name);
   }
-  texts.archetypes = archetypes.join(QStringLiteral(" / "));
   texts.sex = ch.m_bMale == 1 ? QStringLiteral("Maschile") : QStringLiteral("Femminile");
   texts.hand = ch.m_nHand == 3   ? QStringLiteral("Ambidestro")
                : ch.m_nHand == 1 ? QStringLiteral("Destro")
@@ -100,7 +99,10 @@ SheetTexts MakeTexts(const SheetContent& content) {
   const int characteristics = rules.CharacteristicsInUse();
   for (int c = 0; c < characteristics; ++c) {
     const CStatValue& stat = ch.m_aStats[c];
-    texts.stats.push_back({Shown(rules.GetCharLabel(c)), Number(stat.m_nValue),
+    // The value as the form shows it, with its fifth in brackets.
+    texts.stats.push_back({Shown(rules.GetCharLabel(c)),
+                           Number(stat.m_nValue) + QStringLiteral(" (") +
+                               Number(stat.m_nValue / 5) + QLatin1Char(')'),
                            Number(stat.m_nModifier),
                            Number(AddSaturating(stat.m_nValue, stat.m_nModifier))});
   }
@@ -135,9 +137,9 @@ SheetTexts MakeTexts(const SheetContent& content) {
   }
 
   texts.held = {{
-      HeldRow(QStringLiteral("Mano destra"), ch.m_itemRight),
-      HeldRow(QStringLiteral("Mano sinistra"), ch.m_itemLeft),
-      HeldRow(QStringLiteral("Addosso"), ch.m_itemWorn),
+      HeldRow(QStringLiteral("Mano destra"), ch.m_itemRight, rules),
+      HeldRow(QStringLiteral("Mano sinistra"), ch.m_itemLeft, rules),
+      HeldRow(QStringLiteral("Addosso"), ch.m_itemWorn, rules),
   }};
   for (int p = 0; p < PocketsInUse(rules); ++p) {
     texts.pockets.push_back(
@@ -223,6 +225,54 @@ class CCanvas {
                        shown);
   }
 
+  // Names that share a box of width `w`, joined by " / ": on one line when
+  // they fit, a little smaller if need be; otherwise on two lines in smaller
+  // type, or one name a line. A name is shortened with "…" only when it alone
+  // is wider than the box.
+  struct NameLines {
+    QStringList lines;
+    double points = 0;
+    double lineHeight = 0;  // in millimetres
+  };
+  NameLines LayOutNames(const QStringList& names, double w, const TextStyle& style) const {
+    const double width = w - 2 * kPadding;
+    const QString separator = QStringLiteral(" / ");
+    const auto lineHeight = [](double points) { return points * kMmPerPoint * 1.3; };
+    const QString joined = names.join(separator);
+    for (const double points : {style.points, style.points * 0.8}) {
+      if (TextWidth(joined, points, style.bold) <= width)
+        return {{joined}, points, lineHeight(points)};
+    }
+    const double points = style.points * 0.75;
+    NameLines best{{}, points, lineHeight(points)};
+    double bestWidth = width;
+    for (qsizetype k = 1; k < names.size(); ++k) {
+      const QStringList lines = {names.mid(0, k).join(separator) + QStringLiteral(" /"),
+                                 names.mid(k).join(separator)};
+      const double widest = std::max(TextWidth(lines[0], points, style.bold),
+                                     TextWidth(lines[1], points, style.bold));
+      if (widest <= bestWidth) {
+        bestWidth = widest;
+        best.lines = lines;
+      }
+    }
+    if (best.lines.isEmpty()) {
+      QFont font = Font(points, style.bold);
+      const QFontMetricsF metrics(font, m_painter.device());
+      for (const QString& name : names)
+        best.lines << metrics.elidedText(name, Qt::ElideRight, width * m_scale);
+    }
+    return best;
+  }
+  void Lines(double x, double y, double w, const NameLines& lines, const TextStyle& style) const {
+    TextStyle small = style;
+    small.points = lines.points;
+    for (qsizetype i = 0; i < lines.lines.size(); ++i) {
+      Text(x, y + static_cast<double>(i) * lines.lineHeight, w, lines.lineHeight, lines.lines[i],
+           small);
+    }
+  }
+
   void HLine(double x, double y, double w, double points, const QColor& color) const {
     m_painter.setPen(Pen(points, color));
     m_painter.drawLine(Point(x, y), Point(x + w, y));
@@ -244,6 +294,10 @@ class CCanvas {
   }
 
  private:
+  // The width of `text` in millimetres.
+  double TextWidth(const QString& text, double points, bool bold) const {
+    return QFontMetricsF(Font(points, bold), m_painter.device()).horizontalAdvance(text) / m_scale;
+  }
   QPointF Point(double x, double y) const { return m_origin + QPointF(x, y) * m_scale; }
   QRectF Rect(double x, double y, double w, double h) const {
     return {Point(x, y), QSizeF(w, h) * m_scale};
@@ -412,24 +466,39 @@ void DrawPrintableSheet(QPainter& painter, const QRectF& page, const SheetConten
   canvas.HLine(kMargin, y, kContentWidth, 1.2, kInk);
   y += 3;
 
+  // The archetypes may need more than the one line the other fields take:
+  // the row grows to hold them.
+  constexpr double kArchetypesWidth = 78;
+  const CCanvas::NameLines archetypes =
+      canvas.LayOutNames(texts.archetypes, kArchetypesWidth, kValue);
+  const double valueHeight =
+      std::max(7.0, static_cast<double>(archetypes.lines.size()) * archetypes.lineHeight);
+  const double rowHeight = 4.5 + valueHeight + 0.5;
   const struct {
     QString label;
-    const QString& value;
+    const QString* value;  // none: the archetypes' lines
     double width;
   } identity[] = {
-      {QStringLiteral("Razza"), texts.race, 50},
-      {QStringLiteral("Archetipi"), texts.archetypes, 78},
-      {QStringLiteral("Sesso"), texts.sex, 26},
-      {QStringLiteral("Mano dominante"), texts.hand, kContentWidth - 50 - 78 - 26},
+      {QStringLiteral("Razza"), &texts.race, 50},
+      {QStringLiteral("Archetipi"), nullptr, kArchetypesWidth},
+      {QStringLiteral("Sesso"), &texts.sex, 26},
+      {QStringLiteral("Mano dominante"), &texts.hand, kContentWidth - 50 - kArchetypesWidth - 26},
   };
   double x = kMargin;
   for (const auto& field : identity) {
-    canvas.Frame(x, y, field.width, 12);
+    canvas.Frame(x, y, field.width, rowHeight);
     canvas.Text(x, y + 0.5, field.width, 4, field.label, kCaption);
-    canvas.Text(x, y + 4.5, field.width, 7, field.value, kValue);
+    if (field.value != nullptr) {
+      canvas.Text(x, y + 4.5, field.width, 7, *field.value, kValue);
+    } else {
+      canvas.Lines(x, y + 4.5 + (valueHeight - static_cast<double>(archetypes.lines.size()) *
+                                                     archetypes.lineHeight) /
+                                        2,
+                   field.width, archetypes, kValue);
+    }
     x += field.width;
   }
-  y += 12 + 5;
+  y += rowHeight + 5;
 
   double left = DrawCharacteristics(canvas, texts, y);
   left = DrawScores(canvas, texts, left + kSectionGap);

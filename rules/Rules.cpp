@@ -1,20 +1,17 @@
 #include "rules/Rules.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
 #include "rules/AtomicFile.h"
+#include "rules/FileAccess.h"
 #include "rules/RulesReading.h"
 
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -76,34 +73,21 @@ std::string OverLimit(const char* what, int value, int limit) {
 }
 
 bool ReadRulesFile(const std::string& path, FileBytes& bytes, std::string& reason) {
-  std::error_code ec;
-  const fs::file_status status = fs::status(path, ec);
-  if (fs::is_directory(status)) {
-    reason = DescribeErrno(EISDIR);
-    return false;
-  }
-  if (fs::exists(status) && !fs::is_regular_file(status)) {
-    // A pipe could keep the program waiting and a device could be endless.
-    reason = "non è un file normale";
-    return false;
-  }
-  errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    reason = DescribeErrno(errno ? errno : (fs::exists(status) ? EACCES : ENOENT));
-    return false;
-  }
+  std::FILE* file = OpenPlainFile(path, reason);
+  if (file == nullptr) return false;
   // The file's own buffer would only copy the bytes once more.
   std::setvbuf(file, nullptr, _IONBF, 0);
   // A full rules file takes about 15 KiB: one read of this size takes it all.
   size_t capacity = 64 * 1024;
-  bytes.data = std::make_unique_for_overwrite<char[]>(capacity);
+  // Left uninitialised, as the read fills it (a plain new[]: the standard
+  // libraries of some targets lack make_unique_for_overwrite).
+  bytes.data.reset(new char[capacity]);
   bytes.size = 0;
   for (;;) {
     bytes.size += std::fread(bytes.data.get() + bytes.size, 1, capacity - bytes.size, file);
     if (bytes.size < capacity) break;
     capacity *= 2;
-    auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+    std::unique_ptr<char[]> grown(new char[capacity]);
     std::memcpy(grown.get(), bytes.data.get(), bytes.size);
     bytes.data = std::move(grown);
   }
@@ -147,18 +131,6 @@ std::string ReadAll(std::istream& in, bool& complete) {
   return bytes;
 }
 
-std::string FolderOf(std::string_view path) {
-  std::error_code ec;
-  fs::path absolute = fs::absolute(fs::path(path), ec);
-  if (ec) return ".";
-  return absolute.parent_path().string();
-}
-
-std::string FileNameOf(std::string_view path) {
-  const std::string name = fs::path(path).filename().string();
-  return name.empty() ? std::string(path) : name;
-}
-
 CRulesError MakeError(CRulesError::Kind kind, std::string_view path, int line, std::string reason) {
   CRulesError error;
   error.m_kind = kind;
@@ -166,10 +138,7 @@ CRulesError MakeError(CRulesError::Kind kind, std::string_view path, int line, s
   error.m_strFolder = FolderOf(path);
   error.m_nLine = line;
   error.m_strReason = std::move(reason);
-  // Appended piece by piece: at -O3, GCC 12 gives a false -Wrestrict warning on
-  // const char* + std::string&&.
-  std::string where = "\"";
-  where.append(FileNameOf(path)).append("\" nella cartella \"").append(error.m_strFolder) += '"';
+  const std::string where = FileInFolder(path, error.m_strFolder);
   switch (kind) {
     case CRulesError::Kind::CannotOpen:
       error.m_strMessage =

@@ -6,6 +6,7 @@
 
 #include "rules/Rules.h"
 #include "rules/RulesReading.h"
+#include "rules/Win1252.h"
 
 using rules_reading::Field;
 using rules_reading::LineReader;
@@ -17,55 +18,6 @@ namespace {
 // ---------------------------------------------------------------------------
 // Texts of the file as a message shows them.
 
-// Unicode of the Windows-1252 bytes 0x80-0x9F; 0 for the five it leaves
-// undefined, which are control characters.
-constexpr char16_t kHighBytes[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, char16_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
-// Windows-1252 `bytes` in UTF-8, control characters escaped (\t, \r, \xNN; a
-// backslash doubled), cut after 60 characters.
-std::string Shown(std::string_view bytes) {
-  constexpr size_t kMost = 60;
-  const bool cut = bytes.size() > kMost;
-  if (cut) bytes = bytes.substr(0, kMost);
-  std::string out;
-  for (const char ch : bytes) {
-    const auto byte = static_cast<unsigned char>(ch);
-    const char16_t code = byte >= 0x80 && byte < 0xA0 ? kHighBytes[byte - 0x80] : byte;
-    if (byte == '\t') {
-      out += "\\t";
-    } else if (byte == '\r') {
-      out += "\\r";
-    } else if (byte == '\\') {
-      out += "\\\\";
-    } else if (code < 0x20 || code == 0x7F || code == 0) {
-      static const char kHex[] = "0123456789ABCDEF";
-      out += "\\x";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0xF];
-    } else {
-      AppendUtf8(out, code);
-    }
-  }
-  if (cut) out += "…";
-  return out;
-}
-
 // The pieces one after another. (Appended: at -O3, GCC 12 gives a false
 // -Wrestrict warning on const char* + std::string&&.)
 template <class... Pieces>
@@ -75,15 +27,13 @@ std::string Cat(const Pieces&... pieces) {
   return text;
 }
 
-std::string Quoted(std::string_view bytes) { return Cat("\"", Shown(bytes), "\""); }
-
 bool IsBlank(unsigned char byte) { return byte == ' ' || (byte >= '\t' && byte <= '\r'); }
 
 // A key or a type: bare, as an author types it, unless blanks at its ends
 // (or nothing at all) need the quotes to show.
 std::string ShownWord(std::string_view bytes) {
-  if (bytes.empty() || IsBlank(bytes.front()) || IsBlank(bytes.back())) return Quoted(bytes);
-  return Shown(bytes);
+  if (bytes.empty() || IsBlank(bytes.front()) || IsBlank(bytes.back())) return QuotedForMessage(bytes);
+  return Win1252ForMessage(bytes);
 }
 
 // ---------------------------------------------------------------------------
@@ -319,7 +269,7 @@ class CChecker {
     const std::string_view label = place.dice < capacity
                                        ? (races ? m_charLabel : m_skillLabel)[place.dice]
                                        : std::string_view();
-    if (!label.empty()) return Cat("di ", Shown(label));
+    if (!label.empty()) return Cat("di ", Win1252ForMessage(label));
     return Cat(races ? "della caratteristica " : "dell'abilità ", std::to_string(place.dice + 1));
   }
 
@@ -373,7 +323,7 @@ class CChecker {
     if (place.record >= 0) {
       where.append(", ").append(words.record).append(" ").append(std::to_string(place.record + 1));
       if (ofCount) where.append(" di ").append(std::to_string(CountOf(place.section)));
-      if (!m_name.empty()) where.append(" ").append(Quoted(m_name));
+      if (!m_name.empty()) where.append(" ").append(QuotedForMessage(m_name));
     }
     return where.append(", ").append(FieldName(place));
   }
@@ -453,11 +403,11 @@ class CChecker {
     std::string message;
     if (i == digits) {
       message = text.empty() ? std::string("la riga è vuota e si legge 0")
-                             : Cat(Quoted(text), " non è un numero e si legge 0");
+                             : Cat(QuotedForMessage(text), " non è un numero e si legge 0");
     } else {
       while (i < text.size() && IsBlank(static_cast<unsigned char>(text[i]))) ++i;
       if (i == text.size()) return;  // blanks around a number change nothing
-      message = Cat(Quoted(text), " si legge ", std::to_string(value),
+      message = Cat(QuotedForMessage(text), " si legge ", std::to_string(value),
                     " (il testo dopo le cifre non conta)");
     }
     if (line == 1 && text.substr(0, 3) == "\xEF\xBB\xBF")
@@ -519,7 +469,7 @@ class CChecker {
       if (!SameName(earlier, name)) continue;
       std::string message = Cat(Where(place), ": è già il nome ", WordsOf(place.section).of, " ",
                                 std::to_string(j + 1));
-      if (earlier != name) message.append(" (").append(Quoted(earlier)).append(")");
+      if (earlier != name) message.append(" (").append(QuotedForMessage(earlier)).append(")");
       Warn(line, message.append(", alla riga ").append(std::to_string(m_nameLine[section][j])));
       return;
     }
@@ -534,7 +484,7 @@ class CChecker {
     auto report = [&](Section section, int j, std::string_view label, int at, const char* who) {
       std::string message = Cat(Where(place), ": ", ShownWord(key), " è già la chiave ",
                                 WordsOf(section).of, " ", std::to_string(j + 1));
-      if (!label.empty()) message.append(" ").append(Quoted(label));
+      if (!label.empty()) message.append(" ").append(QuotedForMessage(label));
       Warn(line, message.append(", alla riga ")
                      .append(std::to_string(at))
                      .append(": gli oggetti di questo tipo agiscono solo ")
@@ -582,7 +532,7 @@ class CChecker {
       suggestion = ShownWord(known);
       if (of != nullptr) {
         suggestion.append(", la chiave ").append(of).append(" ").append(std::to_string(index + 1));
-        if (!label.empty()) suggestion.append(" ").append(Quoted(label));
+        if (!label.empty()) suggestion.append(" ").append(QuotedForMessage(label));
       }
     };
     for (const char* fixed : {"armor", "shield", DEFAULT_ITEM_TYPE})

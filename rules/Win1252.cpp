@@ -99,3 +99,37 @@ std::string Utf16ToWin1252(std::u16string_view utf16) {
   }
   return bytes;
 }
+
+std::string Win1252ForMessage(std::string_view bytes, std::size_t most) {
+  const bool cut = bytes.size() > most;
+  if (cut) bytes = bytes.substr(0, most);
+  std::string text;
+  text.reserve(bytes.size() + 8);
+  for (const char ch : bytes) {
+    const char16_t code = Win1252ToUnicode(static_cast<unsigned char>(ch));
+    if (code == '\t') {
+      text += "\\t";
+    } else if (code == '\r') {
+      text += "\\r";
+    } else if (code == '\\') {
+      text += "\\\\";
+    } else if (code < 0x20 || (code >= 0x7F && code < 0xA0)) {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      const auto byte = static_cast<unsigned char>(ch);
+      text += "\\x";
+      text += kHex[byte >> 4];
+      text += kHex[byte & 0xF];
+    } else {
+      AppendUtf8(text, code);
+    }
+  }
+  if (cut) text += "\xE2\x80\xA6";  // an ellipsis
+  return text;
+}
+
+std::string QuotedForMessage(std::string_view bytes, std::size_t most) {
+  std::string text = "\"";
+  text += Win1252ForMessage(bytes, most);
+  text += '"';
+  return text;
+}

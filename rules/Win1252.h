@@ -2,6 +2,7 @@
 // the form's texts), and Unicode.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -35,3 +36,11 @@ std::u16string Win1252ToUtf16(std::string_view bytes);
 // character, so one "?", and a lone surrogate is one "?" too.
 std::string Utf8ToWin1252(std::string_view utf8);
 std::string Utf16ToWin1252(std::u16string_view utf16);
+
+// A game text as a message shows it, in UTF-8: control characters escaped
+// (\t, \r, and \xNN for the others and for the five undefined bytes), a
+// backslash doubled so that an escape cannot be forged, and the text cut
+// after `most` characters with "…". Nothing of it can steer a terminal.
+std::string Win1252ForMessage(std::string_view bytes, std::size_t most = 60);
+// The same in double quotes.
+std::string QuotedForMessage(std::string_view bytes, std::size_t most = 60);

@@ -4,8 +4,10 @@
 # it: lintian on the package and its source (errors and warnings fail),
 # desktop-file-validate on the desktop entry and appstreamcli validate --no-net
 # on the metainfo, both as the package installs them (any remark but a pedantic
-# one fails). Prints the package's path as its last line. Installs what it
-# needs with apt-get (through setup.sh).
+# one fails). Then leaves the web edition beside it, dist/tarvo-web-VERSION.zip
+# (the site and the single file, built by scripts/web.sh). Prints the
+# package's path as its last line. Installs what it needs with apt-get
+# (through setup.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
@@ -79,4 +81,20 @@ appstreamcli validate --no-net --strict "$root"/usr/share/metainfo/*.metainfo.xm
 mkdir -p dist
 rm -f dist/tarvo_*.deb
 cp "$deb" dist/
+
+# The web edition beside it: the site and the single file, in one zip.
+echo "== tarvo-web-$version.zip (scripts/web.sh --build-only)"
+scripts/setup.sh zip
+scripts/web.sh --build-only >"$top/build/web-package.log" 2>&1 || {
+  tail -n 30 "$top/build/web-package.log"
+  echo "L'edizione web non si costruisce; il registro è in build/web-package.log." >&2
+  exit 1
+}
+web_root="$work/web/tarvo-web-$version"
+mkdir -p "$web_root"
+cp -r build/web/site "$web_root/site"
+cp build/web/tarvo.html "$web_root/"
+rm -f dist/tarvo-web-*.zip
+(cd "$work/web" && zip -q -X -r -9 "$top/dist/tarvo-web-$version.zip" "tarvo-web-$version")
+
 echo "$top/dist/$(basename "$deb")"

@@ -19,6 +19,10 @@ for preset in debug sanitize; do
   ctest --preset "$preset" --timeout 300
 done
 
+# The web edition: the WebAssembly build against the native one under Node,
+# and the page in Chromium (scripts/web.sh --test).
+scripts/web.sh --test
+
 echo "== package: build, validate, run the installed program"
 scripts/package.sh | tee build/package.out
 tests/package/check-installed.sh "$(tail -n 1 build/package.out)"

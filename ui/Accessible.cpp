@@ -90,8 +90,14 @@ class CRadioAccessible : public QAccessibleWidget {
   QAbstractButton* Button() const { return static_cast<QAbstractButton*>(widget()); }
 };
 
+// The property that marks a dialog as the program's main window.
+constexpr char kMainWindow[] = "tarvoMainWindow";
+
 QAccessibleInterface* FormAccessibleFactory(const QString& className, QObject* object) {
-  if (className == QLatin1String("QComboBox")) {
+  if (className == QLatin1String("QDialog")) {
+    if (object->property(kMainWindow).toBool())
+      return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+  } else if (className == QLatin1String("QComboBox")) {
     auto* box = qobject_cast<QComboBox*>(object);
     // Lists of other dialogs (the file dialog's) keep Qt's own interface.
     if (box != nullptr && !box->isEditable() && !box->accessibleName().isEmpty())
@@ -110,6 +116,11 @@ void InstallFormAccessibility() {
     return true;
   }();
   (void)installed;
+}
+
+void AnnounceAsMainWindow(QWidget* window) {
+  window->setProperty(kMainWindow, true);
+  ForgetAccessible(window);
 }
 
 void ForgetAccessible(QWidget* control) {

@@ -15,6 +15,10 @@ class QWidget;
 //   box). Neither changes how the control behaves.
 void InstallFormAccessibility();
 
+// Makes `window`, a dialog that is the program's own window, announce itself
+// as an application's main window rather than as a dialog.
+void AnnounceAsMainWindow(QWidget* window);
+
 // Qt makes a widget's accessible interface as early as while the widget is
 // being built, before it can be told apart; this drops the one made for
 // `control`, so that the next reader gets one made for the finished control.

@@ -163,6 +163,7 @@ CGeneratorDlg::CGeneratorDlg(const char* rulesPath, CPrompts* prompts, QWidget* 
   m_hIcon.addPixmap(LoadPng(QStringLiteral(":/tarvo/generator16.png")));
 
   InstallFormAccessibility();
+  AnnounceAsMainWindow(this);
   m_form.Create(this, GeneratorDialogTemplate());
   for (const AccessibleText& text : kAccessibleTexts) {
     QWidget* control = m_form.Item(text.id);
@@ -440,7 +441,7 @@ void CGeneratorDlg::ShowRolledSkills() {
   RefreshDisplay();
 }
 
-void CGeneratorDlg::ApplyEquipmentEffects() { ::ApplyEquipmentEffects(m_character, m_rules); }
+void CGeneratorDlg::ApplyEquipmentEffects() { m_model.ApplyEquipmentEffects(); }
 
 void CGeneratorDlg::ShowArchetypeBoxes() {
   m_cbArchetype2.EnableWindow(m_model.IsSecondArchetypeEnabled());
@@ -533,8 +534,12 @@ void CGeneratorDlg::OnSave() {
   const std::string path = QFile::encodeName(choice.path).toStdString();
   std::string error;
   bool written = false;
-  // A name ending in ".pdf" asks for the printable sheet under any entry.
-  if (choice.printable || choice.path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
+  // A name ending in ".pdf" or ".pg" says what to write under any entry; only
+  // another name takes the entry's.
+  bool printable = choice.printable;
+  if (choice.path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) printable = true;
+  if (choice.path.endsWith(QStringLiteral(".pg"), Qt::CaseInsensitive)) printable = false;
+  if (printable) {
     written = WritePrintableSheet(path, {m_character, m_rules, archetypes, m_strRulesPath}, &error);
   } else {
     written = m_character.WriteSheet(path.c_str(), m_rules, &error);
@@ -573,8 +578,13 @@ std::vector<std::string> CGeneratorDlg::TakeIdentityFromForm() {
 }
 
 void CGeneratorDlg::BuyFromList(CComboBox& list, EquipmentPlace place) {
-  if (!m_model.ChooseItem(place, list.GetItemData(list.GetCurSel())))
+  if (m_model.BuyItem(place, list.GetItemData(list.GetCurSel()))) {
+    // What is held in a hand or worn acts on the character; a pocket item
+    // does not.
+    if (place != EquipmentPlace::Pocket) ApplyEquipmentEffects();
+  } else {
     list.SetCurSel(FindItemData(list, m_model.SelectedItem(place)));
+  }
   RefreshDisplay();
 }
 

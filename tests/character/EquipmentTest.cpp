@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <initializer_list>
 #include <stdexcept>
+#include <utility>
 
 #include "character/Generation.h"
 
@@ -129,6 +131,27 @@ TEST_F(EquipmentTest, SkillBaseValueIgnoresBasesOutsideTheCharacteristics) {
   rules.m_aSkillBase[2] = INT_MIN;
   EXPECT_EQ(SkillBaseValue(character, rules, 0), 12);
   for (int s : {1, 2, 99, -1}) EXPECT_EQ(SkillBaseValue(character, rules, s), 0);
+}
+
+// A type is named for a player by what it does: whatever its case, "armor"
+// and "shield" are Armatura and Scudo, a key the name of its skill before that
+// of a characteristic, and a type without effect nothing.
+TEST_F(EquipmentTest, TypesAreNamedByTheirEffect) {
+  rules.m_aSkillLabel[LIGHT] = "Armi Leggere";
+  rules.m_aCharLabel[1] = "Destrezza";
+  rules.m_aCharKey[0] = "light";  // the skill's key wins
+  rules.m_aCharLabel[0] = "Forza";
+  for (const auto& [type, name] : std::initializer_list<std::pair<const char*, const char*>>{
+           {"ARMOR", "Armatura"},
+           {"Shield", "Scudo"},
+           {"Light", "Armi Leggere"},
+           {"des", "Destrezza"},
+           {"empty", ""},
+           {"light ", ""},
+           {"spada", ""},
+       }) {
+    EXPECT_EQ(ItemTypeName(rules, type), name) << type;
+  }
 }
 
 }  // namespace

@@ -77,6 +77,7 @@ TEST_F(PrintableSheetTest, ShowsTheFormsNumbersWithTheSkillsGroupedByCharacteris
   ch.m_nPFTot = 15;
   ch.m_nMoney = -4;
   ch.m_itemRight.CopyFrom(MakeItem("Pugnale", "light", 1, 2, 3));
+  ch.m_itemLeft.CopyFrom(MakeItem("Brocchiere", "SHIELD", 1, 0, 2));
   ch.m_aPockets[0].CopyFrom(MakeItem("Corda", "empty", 0, 0, 0));
 
   const QString pdf = Write({ch, rules, {"Ladro", "Guerriero"}, RulesPath("form.rul")});
@@ -84,7 +85,8 @@ TEST_F(PrintableSheetTest, ShowsTheFormsNumbersWithTheSkillsGroupedByCharacteris
   for (const char* expected : {
            R"(Zoë l'Ardita\n)",
            R"(Elfo\s+Ladro / Guerriero\s+Femminile\s+Destro\n)",
-           R"(\nAgilità\s+16\s+-2\s+14\s)",
+           R"(\nAgilità\s+16 \(3\)\s+-2\s+14\s)",
+           R"(\nVigore\s+12 \(2\)\s+0\s+12\s)",
            R"(\sSpade\s+1\s+-2\s+-1\s+11\n)",
            R"(\sFatica\s+5\s+0\s+5\s+17\n)",
            R"(\sFurtività\s+2147483647\s+5\s+2147483647\s+2147483647\n)",
@@ -92,8 +94,11 @@ TEST_F(PrintableSheetTest, ShowsTheFormsNumbersWithTheSkillsGroupedByCharacteris
            R"(\s14/15\s+0/0\s+0\s)",
            R"(\s0\s+0\s+-4\s)",
            R"(\nTasca 0\s+Corda\s)",
-           R"(\nMano destra\s+Pugnale\s+light\s+1\s+2\s+3\n)",
-           R"(\nAddosso\s+<Nulla>\s+empty\s+0\s+0\s+0\n)",
+           // Each type as a player knows it: the skill its key names, the
+           // shield, and nothing for the empty item.
+           R"(\nMano destra\s+Pugnale\s+Pugnali\s+1\s+2\s+3\n)",
+           R"(\nMano sinistra\s+Brocchiere\s+Scudo\s+1\s+0\s+2\n)",
+           R"(\nAddosso\s+<Nulla>\s+0\s+0\s+0\n)",
            R"(\nNote\n)",
            R"(Regole: form\.rul\s+TARVO 1\.2\n)",
        }) {
@@ -181,6 +186,10 @@ TEST_F(PrintableSheetTest, EveryTextStaysInItsBoxWithRulesAtTheirCapacities) {
     EXPECT_TRUE(words.contains(QString("S%1").arg(s, 2, 10, QChar('0')))) << s;
   }
   EXPECT_TRUE(words.contains("TARVO"));
+  // The three archetypes, each in full.
+  for (const char* archetype :
+       {"Cavaliere dell'Ordine Sacro", "Mago della Torre d'Avorio", "Ladro di Strada e di Porto"})
+    EXPECT_TRUE(words.join(' ').contains(QString::fromUtf8(archetype))) << archetype;
   // The item's name is shortened, in the hands and the pockets alike.
   EXPECT_FALSE(words.join(' ').contains("Khazad"));
   EXPECT_GE(words.filter("…").size(), 13);

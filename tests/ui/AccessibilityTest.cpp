@@ -59,6 +59,11 @@ TEST_F(AccessibilityTest, EveryControlSaysWhatItIsHowToUseItAndItsValue) {
       {IDC_SAVE, "Salva"},
       {IDC_REROLL_RACE, "R!"},
   };
+  // The form is the program's window, not a dialog of it.
+  QAccessibleInterface* window = QAccessible::queryAccessibleInterface(m_dlg.get());
+  EXPECT_EQ(window->role(), QAccessible::Window);
+  EXPECT_EQ(window->text(QAccessible::Name), "Generatore personaggi per Velmor");
+
   const std::map<int, QAccessibleInterface*> tree = Tree();
   ASSERT_EQ(tree.size(), 79u - 12u) << "every control but the 12 plain labels";
   for (const auto& [id, control] : tree) {

@@ -49,18 +49,20 @@ TEST_F(PrintTest, ThePrintableEntryOrANameEndingInPdfWritesThePdfAsASaveTakesThe
       QStringLiteral(R"((?s)Zoë\n.*\nNano\s+Bardo / Guerriero/Mago\s+Femminile\s+Ambidestro\n)"))))
       << text.toStdString();
 
-  // A name typed with ".pdf" under "PG File" is a PDF too; the entry decides
-  // whatever the name.
+  // A name ending in ".pdf" or ".pg" decides what is written under any entry;
+  // only another name takes the entry's.
   for (const SheetChoice& save :
        {SheetChoice(PathIn("Digitato.PDF"), false), SheetChoice(PathIn("strana.pg"), true),
-        SheetChoice(PathIn("eroe.pg"), false)}) {
+        SheetChoice(PathIn("eroe.pg"), false), SheetChoice(PathIn("foglio.txt"), true)}) {
     m_prompts.m_paths.push_back(save);
     Click(IDC_SAVE);
   }
+  const std::string sheet = ch.SheetText(m_dlg->GetRules());
   EXPECT_EQ(ReadBytes(PathIn("Digitato.PDF").toStdString()).substr(0, 5), "%PDF-");
-  EXPECT_EQ(ReadBytes(PathIn("strana.pg").toStdString()).substr(0, 5), "%PDF-");
-  EXPECT_EQ(ReadBytes(PathIn("eroe.pg").toStdString()), ch.SheetText(m_dlg->GetRules()));
-  EXPECT_EQ(Files(), QStringList({"Digitato.PDF", "eroe.pg", "strana.pg", "zoe.pdf"}));
+  EXPECT_EQ(ReadBytes(PathIn("strana.pg").toStdString()), sheet);
+  EXPECT_EQ(ReadBytes(PathIn("eroe.pg").toStdString()), sheet);
+  EXPECT_EQ(ReadBytes(PathIn("foglio.txt").toStdString()).substr(0, 5), "%PDF-");
+  EXPECT_EQ(Files(), QStringList({"Digitato.PDF", "eroe.pg", "foglio.txt", "strana.pg", "zoe.pdf"}));
   EXPECT_TRUE(m_prompts.m_errors.isEmpty()) << m_prompts.m_errors.join('\n').toStdString();
 }
 

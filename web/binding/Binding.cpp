@@ -1,0 +1,149 @@
+// The page's one way into the core: plain functions of numbers, with bytes
+// passed through input slots the page fills and one output the page reads.
+// The binding keeps the one session; the page holds no object of it.
+#include <cstdint>
+#include <string>
+
+#include "web/binding/BundledRules.h"
+#include "web/binding/Json.h"
+#include "web/binding/Session.h"
+
+#ifdef __EMSCRIPTEN__
+#include <emscripten/emscripten.h>
+#define TARVO_EXPORT extern "C" EMSCRIPTEN_KEEPALIVE
+#else
+#define TARVO_EXPORT extern "C"
+#endif
+
+namespace {
+
+constexpr int INPUT_SLOTS = 2;
+
+struct CBinding {
+  CWebSession session;
+  std::string input[INPUT_SLOTS];
+  std::string output;
+  CLinkChoices link;
+};
+
+CBinding& Binding() {
+  static CBinding binding;
+  return binding;
+}
+
+const std::string& Input(int slot) { return Binding().input[slot]; }
+void Output(std::string text) { Binding().output = std::move(text); }
+// Copied into the output's own storage, which stays from call to call.
+void OutputCopy(std::string_view text) { Binding().output.assign(text); }
+
+}  // namespace
+
+// A buffer of `size` bytes for input `slot` (0 or 1), which the page fills
+// before the call that reads it; nullptr for a slot that is not one.
+TARVO_EXPORT char* tarvo_input(int slot, int size) {
+  if (slot < 0 || slot >= INPUT_SLOTS || size < 0) return nullptr;
+  std::string& input = Binding().input[slot];
+  input.assign(static_cast<size_t>(size), '\0');
+  return input.data();
+}
+
+// The bytes of the last call's output.
+TARVO_EXPORT const char* tarvo_output() { return Binding().output.data(); }
+TARVO_EXPORT int tarvo_output_size() { return static_cast<int>(Binding().output.size()); }
+
+// The bundled rules; 1 when they load. Output as tarvo_load_rules.
+TARVO_EXPORT int tarvo_load_bundled_rules() {
+  std::string result;
+  const bool loaded = Binding().session.LoadRules(BundledRules(), RULES_FILE_NAME, result);
+  Output(std::move(result));
+  return loaded ? 1 : 0;
+}
+
+// The rules file of input 0, named by input 1 (UTF-8). 1 when it loads; a
+// refused one leaves the rules and the form as they were. Output: JSON, the
+// refusal and the check's findings (CWebSession::LoadRules).
+TARVO_EXPORT int tarvo_load_rules() {
+  std::string result;
+  const bool loaded = Binding().session.LoadRules(Input(0), Input(1), result);
+  Output(std::move(result));
+  return loaded ? 1 : 0;
+}
+
+// The .pg sheet of input 0, named by input 1 (UTF-8), opened on the form. 1
+// when it opens; a refused one changes nothing. Output: JSON, the refusal or
+// the notes (CWebSession::OpenSheet).
+TARVO_EXPORT int tarvo_open_sheet() {
+  std::string result;
+  const bool opened = Binding().session.OpenSheet(Input(0), Input(1), result);
+  Output(std::move(result));
+  return opened ? 1 : 0;
+}
+
+// Output: the rules as JSON (labels, races, archetypes, items, pockets).
+TARVO_EXPORT void tarvo_rules_json() { Output(Binding().session.RulesJson()); }
+
+// Opens the form anew, seeded with `seed`, on archetype `firstArchetype`.
+TARVO_EXPORT void tarvo_start(std::uint32_t seed, int firstArchetype) {
+  Binding().session.Start(seed, firstArchetype);
+}
+
+// Forgets the choices of a link.
+TARVO_EXPORT void tarvo_link_clear() { Binding().link = CLinkChoices(); }
+
+// Input 0 is a choice of a link: `kind` 0 race, 1 archetype (one per call),
+// 2 sex, 3 hand, 4 name.
+TARVO_EXPORT void tarvo_link_set(int kind) {
+  CLinkChoices& link = Binding().link;
+  const std::string& value = Input(0);
+  switch (kind) {
+    case 0:
+      link.race = value;
+      break;
+    case 1:
+      link.archetypes.push_back(value);
+      break;
+    case 2:
+      link.sex = value;
+      break;
+    case 3:
+      link.hand = value;
+      break;
+    case 4:
+      link.name = value;
+      link.hasName = true;
+      break;
+    default:
+      break;
+  }
+}
+
+// Opens the form anew with the link's choices; output: what the link named
+// wrong, as a JSON list of Italian lines.
+TARVO_EXPORT void tarvo_start_link(std::uint32_t seed, int firstArchetype) {
+  CBinding& binding = Binding();
+  CJson json;
+  json.Begin('[');
+  for (const std::string& line : binding.session.StartFromLink(seed, firstArchetype, binding.link))
+    json.Text(line);
+  Output(json.End(']').Result());
+}
+
+// One user action (see FormAction); 1 when it is one.
+TARVO_EXPORT int tarvo_act(int action, int value) {
+  return Binding().session.Act(action, value) ? 1 : 0;
+}
+
+// The name field lost the focus: input 0 holds its text (UTF-8).
+TARVO_EXPORT void tarvo_take_name() { Binding().session.TakeName(Input(0)); }
+
+// Output: what every control shows, as JSON.
+TARVO_EXPORT void tarvo_view_json() { OutputCopy(Binding().session.ViewJson()); }
+
+// Output: the .pg sheet's bytes.
+TARVO_EXPORT void tarvo_sheet() { Output(Binding().session.Sheet()); }
+
+// Output: the printable sheet's texts, as JSON.
+TARVO_EXPORT void tarvo_print_json() { Output(Binding().session.PrintJson()); }
+
+// Output: the sheet's file name for the name of input 0 (UTF-8).
+TARVO_EXPORT void tarvo_file_name() { Output(CWebSession::FileName(Input(0))); }

@@ -1,0 +1,110 @@
+// What the page works on: one rules database and one form over it, with the
+// texts the page shows as JSON and the sheet as bytes. The page never holds
+// any of it; it calls the binding, which keeps one session.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "rules/Rules.h"
+#include "character/Character.h"
+#include "form/FormModel.h"
+#include "web/binding/Json.h"
+#include "rules/Rules.h"
+
+// The user's actions, as the page sends them: one number and its value.
+enum class FormAction {
+  ChooseRace,        // a race index
+  RerollRace,        //
+  ChooseArchetype1,  // an archetype index
+  ChooseArchetype2,  // an archetype index
+  ChooseArchetype3,  // an archetype index
+  RerollSkills,      //
+  UseArchetype2,     // the box's check state after the click: 1 checked, 0 not
+  UseArchetype3,     // the same
+  ChooseMale,        //
+  ChooseFemale,      //
+  SetRightHanded,    // the box's check state after the click
+  SetLeftHanded,     // the same
+  ChooseRightItem,   // a catalogue index
+  ChooseLeftItem,    // a catalogue index
+  ChooseWornItem,    // a catalogue index
+  SelectPocket,      // a pocket
+  ChoosePocketItem,  // a catalogue index
+  Count
+};
+
+// The choices a link makes, as typed in it (UTF-8); empty: not given.
+struct CLinkChoices {
+  std::string race;
+  std::vector<std::string> archetypes;  // at most 3 are used
+  std::string sex;                      // "m" or "f"
+  std::string hand;                     // "destra", "sinistra" or "entrambe"
+  std::string name;
+  bool hasName = false;
+};
+
+class CWebSession {
+ public:
+  CWebSession();
+
+  // Reads a rules file from its bytes; `name` (UTF-8) names it in messages.
+  // A refused file leaves the rules and the form as they were. The result,
+  // as JSON: {"ok", "message": the refusal with its line (Italian), or empty,
+  // "findings": [{"line", "error", "text"}] every other problem the check of
+  // the file finds, in line order}.
+  bool LoadRules(std::string_view bytes, std::string_view name, std::string& result);
+  // Opens a .pg sheet (bytes; `name` names it) on the rules in use: the form
+  // shows that character as if just made. A refused sheet changes nothing.
+  // The result, as JSON: {"ok", "message": the refusal, "notes": what the
+  // player should know of an accepted one (Italian)}.
+  bool OpenSheet(std::string_view bytes, std::string_view name, std::string& result);
+  bool HasRules() const { return m_loaded; }
+
+  // Opens the form anew on the rules, the dice seeded with `seed`; the three
+  // archetype lists start on `firstArchetype`, the first in the page's order.
+  void Start(std::uint32_t seed, int firstArchetype);
+  // The same with a link's choices, matched as tarvo-genera matches names;
+  // what the link names wrong is said in the returned lines (Italian), and
+  // left as the form starts.
+  std::vector<std::string> StartFromLink(std::uint32_t seed, int firstArchetype,
+                                         const CLinkChoices& link);
+
+  // One user action; false when the form has not started or the action is
+  // not one.
+  bool Act(int action, int value);
+  // The name as typed (UTF-8), cut to the field's length.
+  void TakeName(std::string_view typed);
+
+  // The rules as the page's lists and labels need them.
+  std::string RulesJson() const;
+  // What every control shows; valid until the next call.
+  std::string_view ViewJson();
+  // The sheet's bytes, after the identity is taken from the form.
+  std::string Sheet();
+  // The texts of the printable sheet.
+  std::string PrintJson();
+  // The sheet's file name for the name typed (UTF-8).
+  static std::string FileName(std::string_view typed);
+
+  const CRules& Rules() const { return *m_rules; }
+
+ private:
+  // A new character on the form, nothing rolled yet.
+  void NewForm();
+
+  std::unique_ptr<CRules> m_rules;
+  std::unique_ptr<CCharacter> m_character;
+  std::unique_ptr<CFormModel> m_form;
+  // The view's text, built again in the same buffer after every action.
+  CJson m_view;
+  // What decided each equipment list's offer in the last view: a list whose
+  // signature is the same offers the same items, and the view leaves it out.
+  COfferSignature m_shownOffers[4];
+  bool m_offersShown = false;
+  std::string m_rulesName = RULES_FILE_NAME;
+  bool m_loaded = false;
+};

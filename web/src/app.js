@@ -1,0 +1,258 @@
+// The generator's page: starts the core, opens the form as the desktop
+// opens it (or as a link asks), keeps the character in progress across
+// reloads, and saves, prints and opens files, all on this device.
+
+import { openCore } from './core.js';
+import { Form } from './form.js';
+import { linkKey, readLink } from './link.js';
+import { drawSheet } from './print.js';
+import { forget, fromBase64, keep, loadSaved, toBase64 } from './store.js';
+
+const $ = (id) => document.getElementById(id);
+
+// The module's bytes when this page carries them (the single file), else
+// the address of the module beside the page.
+function wasmSource() {
+  const carried = globalThis.TARVO_WASM;
+  return typeof carried === 'string' ? fromBase64(carried) : 'tarvo-core.wasm';
+}
+
+function randomSeed() {
+  return crypto.getRandomValues(new Uint32Array(1))[0];
+}
+
+// Shows `lines` (texts, never markup) in the page's message box, then the
+// `items` as a list under them.
+function tell(title, lines, items = []) {
+  const dialog = $('message');
+  $('message-title').textContent = title;
+  const text = (tag, content) => {
+    const node = document.createElement(tag);
+    node.textContent = content;
+    return node;
+  };
+  const parts = lines.map((line) => text('p', line));
+  if (items.length > 0) {
+    const list = document.createElement('ul');
+    list.append(...items.map((item) => text('li', item)));
+    parts.push(list);
+  }
+  $('message-text').replaceChildren(...parts);
+  if (!dialog.open) dialog.showModal();
+}
+
+// A finding of the rules check, as the message box lists it.
+function findingText({ line, error, text }) {
+  return `${line > 0 ? `riga ${line}: ` : ''}${error ? 'errore' : 'avviso'}: ${text}`;
+}
+
+class Page {
+  constructor(core) {
+    this.core = core;
+    this.form = new Form($('form'), {
+      act: (action, value) => this.act(action, value),
+      takeName: (text) => this.takeName(text),
+    });
+    this.session = null;
+  }
+
+  // The rules of `session` (bundled, or a file of the player's own); false
+  // when they no longer load.
+  loadRulesOf(session) {
+    const loaded = session.rules
+      ? this.core.loadRules(fromBase64(session.rules.data), session.rules.name)
+      : this.core.loadBundledRules();
+    if (!loaded.ok) return false;
+    session.first = this.form.setRules(this.core.rules());
+    return true;
+  }
+
+  // Opens the form on a session: its rules, its start, its actions again.
+  replay(session) {
+    if (!this.loadRulesOf(session)) return false;
+    const said = session.link
+      ? this.core.startFromLink(session.seed, session.first, session.link)
+      : (this.core.start(session.seed, session.first), []);
+    for (const [kind, value, name] of session.actions) {
+      if (kind === 'name') this.core.takeName(value);
+      else if (kind === 'open') this.core.openSheet(fromBase64(value), name);
+      else this.core.act(kind, value);
+    }
+    this.session = session;
+    this.show();
+    return said;
+  }
+
+  start() {
+    const link = readLink(location.search);
+    const saved = loadSaved();
+    const key = link ? linkKey(location.search) : '';
+    if (saved && saved.linkKey === key) {
+      // The character in progress, made from this same address.
+      if (this.replay(saved) !== false) return;
+      forget();
+    }
+    const session = {
+      linkKey: key,
+      rules: null,
+      seed: link?.seed ?? randomSeed(),
+      link: link?.choices ?? null,
+      actions: [],
+    };
+    const said = this.replay(session);
+    keep(this.session);
+    const problems = [...(link?.problems ?? []), ...said];
+    if (problems.length > 0) tell('Il collegamento', problems);
+  }
+
+  show() {
+    this.form.show(this.core.view());
+  }
+
+  record(action) {
+    this.session.actions.push(action);
+    keep(this.session);
+  }
+
+  act(action, value) {
+    if (this.core.act(action, value)) this.record([action, value]);
+    this.show();
+  }
+
+  takeName(text) {
+    this.core.takeName(text);
+    this.record(['name', text]);
+  }
+
+  // The name field keeps its text until it loses the focus; a command that
+  // needs the name takes it first.
+  takeFocusedName() {
+    const name = $('name');
+    if (document.activeElement === name) this.takeName(name.value);
+  }
+
+  save() {
+    this.takeFocusedName();
+    const bytes = this.core.sheet();
+    const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+    const link = document.createElement('a');
+    link.href = url;
+    link.download = this.core.fileName($('name').value);
+    document.body.append(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(url), 60_000);
+  }
+
+  preparePrint() {
+    this.takeFocusedName();
+    drawSheet($('sheet'), this.core.printable());
+  }
+
+  // A rules file of the player's own: the form opens anew on it, and what
+  // the check of the file finds is said; a refused one changes nothing.
+  async openRules(file) {
+    const bytes = new Uint8Array(await file.arrayBuffer());
+    const loaded = this.core.loadRules(bytes, file.name);
+    const findings = loaded.findings.map(findingText);
+    if (!loaded.ok) {
+      tell('Regole', [loaded.message, ...(findings.length > 0 ? ['Altri problemi del file:'] : [])], findings);
+      return;
+    }
+    const session = {
+      linkKey: this.session.linkKey,
+      rules: { name: file.name, data: toBase64(bytes) },
+      seed: randomSeed(),
+      link: null,
+      actions: [],
+    };
+    this.replay(session);
+    const said = [];
+    if (findings.length > 0) said.push(`Le regole "${file.name}" sono in uso, ma il controllo del file trova:`);
+    if (!keep(session)) {
+      said.push('Il browser non conserva queste regole: ricaricando la pagina si torna alle regole di Velmor.');
+    }
+    if (said.length > 0) tell('Regole', said, findings);
+  }
+
+  // A .pg sheet: the form shows that character as if just made; a refused
+  // one changes nothing.
+  async openSheet(file) {
+    this.takeFocusedName();
+    const bytes = new Uint8Array(await file.arrayBuffer());
+    const opened = this.core.openSheet(bytes, file.name);
+    if (!opened.ok) {
+      tell('Apri', [opened.message]);
+      return;
+    }
+    this.record(['open', toBase64(bytes), file.name]);
+    this.show();
+    if (opened.notes.length > 0) tell('Apri', opened.notes);
+  }
+}
+
+async function main() {
+  let core;
+  try {
+    core = await openCore(globalThis.TarvoCore, wasmSource());
+  } catch (error) {
+    $('loading').textContent = `Il generatore non si avvia in questo browser: ${error.message ?? error}`;
+    return;
+  }
+  // A fault inside the module leaves it unusable: say so rather than fail
+  // silently on the next click.
+  const stopped = (error) =>
+    tell('TARVO', [
+      `Il generatore si è fermato per un errore interno (${error?.message ?? error}).`,
+      'Ricarica la pagina: il personaggio fin qui fatto torna com\'era.',
+    ]);
+  addEventListener('error', (event) => stopped(event.error ?? event.message));
+  addEventListener('unhandledrejection', (event) => stopped(event.reason));
+
+  const page = new Page(core);
+  page.start();
+  $('loading').hidden = true;
+  $('form').hidden = false;
+
+  $('form').addEventListener('submit', (event) => {
+    event.preventDefault();
+    page.save();
+  });
+  $('print').addEventListener('click', () => {
+    page.preparePrint();
+    print();
+  });
+  addEventListener('beforeprint', () => page.preparePrint());
+  $('rules').addEventListener('click', () => $('rules-file').click());
+  $('open').addEventListener('click', () => $('sheet-file').click());
+  $('sheet-file').addEventListener('change', (event) => {
+    const [file] = event.target.files;
+    event.target.value = '';
+    if (file) page.openSheet(file);
+  });
+  $('rules-file').addEventListener('change', (event) => {
+    const [file] = event.target.files;
+    event.target.value = '';
+    if (file) page.openRules(file);
+  });
+  addEventListener('keydown', (event) => {
+    if (!event.ctrlKey || event.altKey || event.metaKey) return;
+    if (event.key === 's' || event.key === 'S') {
+      event.preventDefault();
+      page.save();
+    } else if (event.key === 'o' || event.key === 'O') {
+      event.preventDefault();
+      $('open').click();
+    }
+  });
+  document.documentElement.dataset.ready = 'true';
+  performance.mark('tarvo-pronto');
+
+  // The site keeps itself for offline use; the single file needs nothing.
+  const site = typeof globalThis.TARVO_WASM !== 'string';
+  if (site && 'serviceWorker' in navigator && isSecureContext && location.protocol.startsWith('http')) {
+    navigator.serviceWorker.register('sw.js').catch(() => {});
+  }
+}
+
+main();

@@ -1,0 +1,165 @@
+// The form on the page: its controls filled from the rules, shown from the
+// core's view after every action, and the user's actions passed on as
+// numbers. It decides nothing: which items a list offers, which entry it
+// selects, which boxes are checked or enabled, every value text, all come
+// from the view.
+
+import { Action } from './core.js';
+import { listOrder } from './sort.js';
+
+// The skill slots in the form's tab order: the left column, then the right
+// one from top to bottom.
+const SKILL_SLOTS = [1, 2, 3, 4, 5, 6, 7, 8, 10, 9, 11, 12, 15, 13, 14];
+const CHARACTERISTIC_SLOTS = 4;
+
+// The equipment lists in the view's order, with the action each sends.
+const ITEM_LISTS = [
+  ['right-item', Action.ChooseRightItem],
+  ['left-item', Action.ChooseLeftItem],
+  ['worn-item', Action.ChooseWornItem],
+  ['pocket-item', Action.ChoosePocketItem],
+];
+
+function option(value, text) {
+  const entry = document.createElement('option');
+  entry.value = String(value);
+  entry.textContent = text;
+  return entry;
+}
+
+// Selects the entry of `value` (-1: none).
+function select(list, value) {
+  if (value < 0) {
+    list.selectedIndex = -1;
+  } else if (list.value !== String(value)) {
+    list.value = String(value);
+  }
+}
+
+export class Form {
+  // `act(action, value)` and `takeName(text)` pass the user's actions on.
+  constructor(root, { act, takeName }) {
+    this.root = root;
+    this.get = (id) => root.querySelector(`#${id}`);
+    this.shownOffers = new Map();
+    this.buildRows();
+    this.wire(act, takeName);
+  }
+
+  buildRows() {
+    const stats = this.get('stats');
+    for (let slot = 1; slot <= CHARACTERISTIC_SLOTS; ++slot)
+      stats.append(this.valueRow(`stat${slot}`, `stat-label${slot}`));
+    const skills = this.get('skills');
+    for (const slot of SKILL_SLOTS) skills.append(this.valueRow(`skill${slot}`, `skill-label${slot}`));
+  }
+
+  valueRow(id, labelId) {
+    const row = document.createElement('div');
+    row.className = 'value-row';
+    const label = document.createElement('label');
+    label.id = labelId;
+    label.className = 'at';
+    label.htmlFor = id;
+    const field = document.createElement('input');
+    field.id = id;
+    field.className = 'at';
+    field.readOnly = true;
+    row.append(label, field);
+    return row;
+  }
+
+  wire(act, takeName) {
+    const on = (id, type, handler) => this.get(id).addEventListener(type, handler);
+    const chosen = (id, action) => on(id, 'change', (event) => act(action, Number(event.target.value)));
+    const clicked = (id, action) => on(id, 'click', () => act(action, 0));
+    const changed = (id, action) => on(id, 'change', () => act(action, 0));
+    // A check box sends the state the click gave it.
+    const ticked = (id, action) => on(id, 'change', (event) => act(action, event.target.checked ? 1 : 0));
+
+    on('name', 'blur', (event) => takeName(event.target.value));
+    chosen('race', Action.ChooseRace);
+    clicked('reroll-race', Action.RerollRace);
+    changed('male', Action.ChooseMale);
+    changed('female', Action.ChooseFemale);
+    ticked('right-handed', Action.SetRightHanded);
+    ticked('left-handed', Action.SetLeftHanded);
+    chosen('archetype1', Action.ChooseArchetype1);
+    clicked('reroll-skills', Action.RerollSkills);
+    ticked('use-archetype2', Action.UseArchetype2);
+    chosen('archetype2', Action.ChooseArchetype2);
+    ticked('use-archetype3', Action.UseArchetype3);
+    chosen('archetype3', Action.ChooseArchetype3);
+    for (const [id, action] of ITEM_LISTS) chosen(id, action);
+    chosen('pocket', Action.SelectPocket);
+  }
+
+  // The labels and lists of new rules; returns the archetype the lists
+  // start on (the first in list order), or -1 when there is none.
+  setRules(rules) {
+    this.rules = rules;
+    for (let slot = 1; slot <= CHARACTERISTIC_SLOTS; ++slot)
+      this.setLabel(`stat${slot}`, `stat-label${slot}`, rules.statLabels[slot - 1]);
+    for (const slot of SKILL_SLOTS)
+      this.setLabel(`skill${slot}`, `skill-label${slot}`, rules.skillLabels[slot - 1]);
+    this.get('status').value = rules.status;
+
+    const race = this.get('race');
+    race.replaceChildren(...rules.races.map((name, i) => option(i, name)));
+    const archetypeOrder = listOrder(rules.archetypes);
+    for (const id of ['archetype1', 'archetype2', 'archetype3']) {
+      this.get(id).replaceChildren(...archetypeOrder.map((i) => option(i, rules.archetypes[i])));
+    }
+    const pockets = rules.pocketNames;
+    this.get('pocket').replaceChildren(...listOrder(pockets).map((p) => option(p, pockets[p])));
+
+    // The catalogue in the equipment lists' order.
+    this.itemOrder = listOrder(rules.items);
+    this.shownOffers.clear();
+    return archetypeOrder.length > 0 ? archetypeOrder[0] : -1;
+  }
+
+  setLabel(fieldId, labelId, text) {
+    const row = this.get(fieldId).parentElement;
+    row.hidden = text === undefined;
+    this.get(labelId).textContent = text ?? '';
+    if (text === undefined) this.get(fieldId).value = '';
+  }
+
+  // Shows what the core says every control holds.
+  show(view) {
+    const name = this.get('name');
+    if (document.activeElement !== name) name.value = view.name;
+    select(this.get('race'), view.race);
+    view.archetypes.forEach((archetype, k) => select(this.get(`archetype${k + 1}`), archetype));
+    this.get('use-archetype2').checked = view.useArchetype2;
+    this.get('use-archetype3').checked = view.useArchetype3;
+    this.get('archetype2').disabled = !view.archetype2Enabled;
+    this.get('use-archetype3').disabled = !view.useArchetype3Enabled;
+    this.get('archetype3').disabled = !view.archetype3Enabled;
+    this.get('male').checked = view.male;
+    this.get('female').checked = !view.male;
+    this.get('right-handed').checked = view.rightHanded;
+    this.get('left-handed').checked = view.leftHanded;
+
+    view.stats.forEach((text, c) => (this.get(`stat${c + 1}`).value = text));
+    view.skills.forEach((text, s) => (this.get(`skill${s + 1}`).value = text));
+    for (const key of ['pf', 'pm', 'honour', 'cdb', 'protection', 'money']) this.get(key).value = view[key];
+
+    select(this.get('pocket'), view.pocket);
+    ITEM_LISTS.forEach(([id], k) => this.showList(this.get(id), view.lists[k]));
+  }
+
+  // An equipment list: the entries it offers (`offer` has a "1" for each
+  // catalogue item offered; null when the list offers what it offered in the
+  // last view), in list order, rebuilt only when the offer changed, and the
+  // held item selected.
+  showList(list, { offer, selected }) {
+    if (offer !== null && this.shownOffers.get(list.id) !== offer) {
+      this.shownOffers.set(list.id, offer);
+      const offered = this.itemOrder.filter((item) => offer[item] === '1');
+      list.replaceChildren(...offered.map((item) => option(item, this.rules.items[item])));
+    }
+    select(list, selected);
+  }
+}

@@ -1,0 +1,44 @@
+// A link that makes a character again: ?seme=N seeds the dice, and razza,
+// archetipo (up to three times), nome, sesso (m or f) and mano (destra,
+// sinistra or entrambe) choose as tarvo-genera's options of the same names.
+
+const MAX_SEED = 4294967295;
+
+// The link in `search` (a URL's query), or null when it names no seed:
+// {seed, choices, problems}; seed is null when the one given is not a seed.
+export function readLink(search) {
+  const params = new URLSearchParams(search);
+  if (!params.has('seme')) return null;
+  const problems = [];
+  const text = params.get('seme');
+  let seed = null;
+  if (/^[0-9]{1,10}$/.test(text) && Number(text) <= MAX_SEED) {
+    seed = Number(text);
+  } else {
+    problems.push(`il seme va da 0 a ${MAX_SEED}, non "${text}": il caso ne sceglie un altro`);
+  }
+  // An empty value chooses nothing, but for the name, which may be empty.
+  const given = (key) => {
+    const value = params.get(key);
+    return value === null || value === '' ? undefined : value;
+  };
+  const choices = {
+    race: given('razza'),
+    archetypes: params.getAll('archetipo').filter((name) => name !== ''),
+    sex: given('sesso'),
+    hand: given('mano'),
+    name: params.get('nome') ?? undefined,
+  };
+  return { seed, choices, problems };
+}
+
+// The part of a query that the link reads, in one canonical form: two
+// addresses that make the same character give the same text.
+export function linkKey(search) {
+  const params = new URLSearchParams(search);
+  const kept = new URLSearchParams();
+  for (const key of ['seme', 'razza', 'archetipo', 'nome', 'sesso', 'mano']) {
+    for (const value of params.getAll(key)) kept.append(key, value);
+  }
+  return kept.toString();
+}
