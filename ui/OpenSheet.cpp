@@ -6,8 +6,16 @@
 #include <QFileInfo>
 
 #include "print/Win1252.h"
+#include "rules/Win1252.h"
 #include "ui/GeneratorDlg.h"
 #include "ui/Prompts.h"
+
+namespace {
+
+// How much of a long name a message shows.
+constexpr size_t kShownName = 120;
+
+}  // namespace
 
 void CSheetOpening::AskAndOpen() {
   const QString path = m_dlg.m_prompts->AskOpenSheetPath(&m_dlg, QDir::currentPath());
@@ -34,19 +42,29 @@ QString CSheetOpening::Show(const CSheet& sheet, const QString& path) {
   CCharacter read;
   ApplySheet(sheet, d.m_rules, read);
 
-  // The name field holds NAME_MAX_CHARS characters, one byte each in the
-  // sheet's code page; tarvo-genera writes longer names.
+  // The name field holds one line of NAME_MAX_CHARS characters, one byte each
+  // in the sheet's code page; tarvo-genera writes longer names, and a sheet
+  // may hold a carriage return inside its name line. The character is named
+  // as the field can show it, and a box says so.
   QString notice;
-  if (read.m_strName.size() > static_cast<size_t>(NAME_MAX_CHARS)) {
-    const QString whole = FromWindows1252(read.m_strName);
+  const std::string whole = read.m_strName;
+  const size_t lineBreak = whole.find('\r');
+  if (lineBreak != std::string::npos) read.m_strName.resize(lineBreak);
+  if (read.m_strName.size() > static_cast<size_t>(NAME_MAX_CHARS))
     read.m_strName.resize(NAME_MAX_CHARS);
+  if (read.m_strName != whole) {
+    const QString why =
+        lineBreak != std::string::npos
+            ? QStringLiteral("va a capo, e il campo del nome tiene una riga sola")
+            : QStringLiteral("ha %1 caratteri, ma il modulo ne tiene %2")
+                  .arg(whole.size())
+                  .arg(NAME_MAX_CHARS);
     notice = QStringLiteral(
-                 "Il nome del personaggio nella scheda \"%1\" ha %2 caratteri, ma il modulo ne "
-                 "tiene %3: il personaggio ora si chiama \"%4\". Il nome intero era \"%5\".")
-                 .arg(QFileInfo(path).fileName())
-                 .arg(whole.size())
-                 .arg(NAME_MAX_CHARS)
-                 .arg(FromWindows1252(read.m_strName), whole);
+                 "Il nome del personaggio nella scheda \"%1\" %2: il personaggio ora si chiama "
+                 "%3. Il nome nella scheda è %4.")
+                 .arg(QFileInfo(path).fileName(), why,
+                      QString::fromStdString(QuotedForMessage(read.m_strName)),
+                      QString::fromStdString(QuotedForMessage(whole, kShownName)));
   }
 
   d.m_model.Restore(read, sheet.m_nRace, sheet.m_aArchetypes, sheet.m_nArchetypes, sheet.m_bMale,

@@ -25,8 +25,8 @@ class CSheetOpening {
   bool Read(const QString& path, CSheet& sheet, QString* error) const;
 
   // Shows the accepted `sheet`, read from `path`, on the initialised form.
-  // A name longer than the form's field is cut to fit; the returned text then
-  // says so (empty otherwise).
+  // A name the form's field cannot hold (longer than it, or with a line
+  // break) is cut to fit; the returned text then says so (empty otherwise).
   QString Show(const CSheet& sheet, const QString& path);
 
  private:
