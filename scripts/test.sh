@@ -4,6 +4,9 @@
 # package (scripts/package.sh: built, checked by lintian, desktop-file-validate
 # and appstreamcli) with the program it installs (tests/package), then a short
 # fuzz run of the rules reader (TARVO_FUZZ_SECONDS, default 60; 0 skips it).
+# Every preset is built whole, warnings as errors (TARVO_WERROR): the release
+# one too, with the benchmarks, since an optimising compiler warns where a
+# debug build does not; and the fuzz one, with clang.
 # Installs the Debian packages it needs when they are missing; safe to run again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,9 +16,15 @@ export QT_QPA_PLATFORM=offscreen
 
 for preset in debug sanitize; do
   echo "== $preset: configure, build, test"
-  cmake --preset "$preset" >/dev/null
+  cmake --preset "$preset" -DTARVO_WERROR=ON >/dev/null
   cmake --build --preset "$preset"
   ctest --preset "$preset" --timeout 300
+done
+
+for preset in release fuzz; do
+  echo "== $preset: configure, build"
+  cmake --preset "$preset" -DTARVO_WERROR=ON >/dev/null
+  cmake --build --preset "$preset"
 done
 
 echo "== package: build, validate, run the installed program"
