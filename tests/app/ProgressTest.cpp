@@ -95,41 +95,6 @@ TEST(ProgressLine, OnATerminalOneLineIsRewrittenInPlace) {
   EXPECT_EQ(terminal.Read(), "");  // nothing left to clear
 }
 
-TEST(ProgressLine, OffATerminalOrWhenQuietOnlyLinesOfTheirOwnGoOut) {
-  int ends[2];
-  ASSERT_EQ(pipe(ends), 0);
-  fcntl(ends[0], F_SETFL, O_NONBLOCK);
-  std::FILE* pipeStream = fdopen(ends[1], "w");
-  CTerminal terminal(80);
-  for (std::FILE* stream : {pipeStream, terminal.Stream()}) {
-    CProgressLine line(stream, stream == pipeStream);  // a pipe, or a quiet terminal
-    EXPECT_FALSE(line.Active());
-    std::this_thread::sleep_for(milliseconds(210));
-    EXPECT_FALSE(line.Due());
-    line.Show("Personaggio 1 di 2");
-    line.Say("seme: 7");
-    line.Finish("Scritte 2 schede");
-  }
-  char buffer[256];
-  const ssize_t n = read(ends[0], buffer, sizeof buffer);
-  EXPECT_EQ(std::string(buffer, n > 0 ? n : 0), "seme: 7\n");
-  EXPECT_EQ(terminal.Read(), "seme: 7\r\n");
-  std::fclose(pipeStream);
-  close(ends[0]);
-}
-
-TEST(ProgressLine, SameTerminalTellsTheSheetsOnTheTerminalFromTheRest) {
-  CTerminal terminal(80), other(80);
-  const int again = dup(terminal.Slave());
-  int ends[2];
-  ASSERT_EQ(pipe(ends), 0);
-  EXPECT_TRUE(SameTerminal(terminal.Slave(), again));
-  EXPECT_FALSE(SameTerminal(terminal.Slave(), other.Slave()));
-  EXPECT_FALSE(SameTerminal(ends[1], terminal.Slave()));
-  EXPECT_FALSE(SameTerminal(ends[0], ends[1]));
-  for (const int fd : {again, ends[0], ends[1]}) close(fd);
-}
-
 TEST(ProgressLine, DurationsReadInItalian) {
   using std::chrono::nanoseconds;
   const auto seconds = [](double s) { return nanoseconds(static_cast<long long>(s * 1e9)); };
@@ -172,13 +137,4 @@ TEST(InterruptWatch, TheFirstSignalAsksTheSecondEnds) {
     _exit(5);
   });
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
-
-  // Once the watch is gone, the signals do what they did before.
-  status = inChild([] {
-    signal(SIGINT, SIG_IGN);
-    { CInterruptWatch watch; }
-    raise(SIGINT);
-    _exit(6);
-  });
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 6) << status;
 }

@@ -89,38 +89,6 @@ TEST_F(RulesLocationTest, WhenNothingIsFoundEveryPathLookedAtIsNamedInOrder) {
 
 // A home that cannot be written (guest sessions, kiosks, school machines):
 // the installed rules, read and never written, with a word on why.
-TEST_F(RulesLocationTest, WithoutAPlayersCopyTheInstalledRulesAreUsedReadOnly) {
-  // Under a plain file no folder can be made, whoever asks.
-  WriteBytes(m_folder / "home", "un file");
-  const fs::path data = m_folder / "home/.local/share/tarvo";
-  m_places.dataFolder = Q(data);
-  CRulesLocation found = FindRulesFile({}, m_places);
-  ASSERT_TRUE(found.Found()) << found.error.toStdString();
-  EXPECT_EQ(found.path, Q(m_installed));
-  EXPECT_TRUE(found.readOnly);
-  EXPECT_EQ(found.notice,
-            "Impossibile creare la copia delle regole del giocatore nella cartella dei dati \"" +
-                Q(data) + "\": una parte del percorso non è una cartella. Si usano le regole " +
-                "installate \"" + Q(m_installed) + "\", in sola lettura.");
-
-  // Their write-back goes to the player's copy, and says where it cannot.
-  QString error;
-  EXPECT_FALSE(SavePlayerRules("2\r\n", Q(data), &error));
-  EXPECT_EQ(error,
-            "Impossibile salvare le regole nella copia del giocatore, nella cartella dei "
-            "dati \"" +
-                Q(data) + "\": una parte del percorso non è una cartella.");
-  fs::remove(m_folder / "home");
-  ASSERT_TRUE(SavePlayerRules("2\r\n", Q(data), &error)) << error.toStdString();
-  EXPECT_EQ(ReadBytes(data / "tarvo.rul"), "2\r\n");
-  EXPECT_EQ(ReadBytes(m_installed), kInstalled);
-  // The next start finds the copy and has nothing to say.
-  found = FindRulesFile({}, m_places);
-  EXPECT_EQ(found.path, Q(data / "tarvo.rul"));
-  EXPECT_FALSE(found.readOnly);
-  EXPECT_TRUE(found.notice.isEmpty());
-}
-
 TEST_F(RulesLocationTest, ADataFolderThatCannotBeWrittenIsNamedAndKeepsNoPartialCopy) {
   CPermissionsBind bind;
   if (!bind.Binding()) GTEST_SKIP() << "permissions do not bind here";
