@@ -1,5 +1,6 @@
 #include "ui/GeneratorApp.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QCommandLineParser>
@@ -11,7 +12,9 @@
 #include <QTranslator>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/Build.h"
 #include "app/Console.h"
@@ -52,35 +55,40 @@ const char* const kUsage =
 // standard error only, without a message box.
 bool StartupProbe() { return qgetenv("TARVO_PROVA_AVVIO") == "1"; }
 
-// Once the form has been painted for the first time, with its first rolls,
-// prints what StartupProbe says and closes it.
-class CFirstPaintProbe : public QObject {
+// Runs `then` once `widget` has been painted for the first time, as soon as
+// its controls have been painted too.
+class CFirstPaint : public QObject {
  public:
-  CFirstPaintProbe(CGeneratorDlg* dialog, QString rulesPath)
-      : m_dialog(dialog), m_path(std::move(rulesPath)) {}
+  CFirstPaint(QWidget* widget, std::function<void()> then)
+      : m_widget(widget), m_then(std::move(then)) {
+    widget->installEventFilter(this);
+  }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == m_dialog && event->type() == QEvent::Paint && !m_painted) {
+    if (watched == m_widget && event->type() == QEvent::Paint && !m_painted) {
       m_painted = true;
       // The controls are painted right after the form itself.
-      QTimer::singleShot(0, m_dialog, [this] {
-        const auto* race = qobject_cast<const QComboBox*>(m_dialog->GetDlgItem(IDC_RACE));
-        WriteText(stdout, m_path + QLatin1Char('\n') +
-                              (race != nullptr ? race->currentText() : QString()) +
-                              QLatin1Char('\n') + GetControlText(m_dialog->GetDlgItem(IDC_STAT1)) +
-                              QLatin1Char('\n'));
-        m_dialog->close();
-      });
+      QTimer::singleShot(0, m_widget, m_then);
     }
     return false;
   }
 
  private:
-  CGeneratorDlg* m_dialog;
-  QString m_path;
+  QWidget* m_widget;
+  std::function<void()> m_then;
   bool m_painted = false;
 };
+
+// What StartupProbe prints, once the form shows its first rolls; then the
+// form closes.
+void ProbeAndClose(CGeneratorDlg& dialog, const QString& rulesPath) {
+  const auto* race = qobject_cast<const QComboBox*>(dialog.GetDlgItem(IDC_RACE));
+  WriteText(stdout, rulesPath + QLatin1Char('\n') +
+                        (race != nullptr ? race->currentText() : QString()) + QLatin1Char('\n') +
+                        GetControlText(dialog.GetDlgItem(IDC_STAT1)) + QLatin1Char('\n'));
+  dialog.close();
+}
 
 }  // namespace
 
@@ -174,11 +182,11 @@ int VerifyRules(const QString& rulesFile) {
 int AnswerCommandLine(const CCommandLine& commandLine) {
   switch (commandLine.action) {
     case CCommandLine::Action::Help:
-      return WriteText(stdout, QString::fromUtf8(kUsage)) ? 0 : 1;
+      return WriteOutput(QStringLiteral("tarvo"), QString::fromUtf8(kUsage)) ? 0 : 1;
     case CCommandLine::Action::Version:
-      return WriteText(stdout,
-                       QStringLiteral("TARVO %1 (Qt %2)\n")
-                           .arg(QString::fromUtf8(TARVO_VERSION), QString::fromUtf8(qVersion())))
+      return WriteOutput(QStringLiteral("tarvo"),
+                         QStringLiteral("TARVO %1 (Qt %2)\n")
+                             .arg(QString::fromUtf8(TARVO_VERSION), QString::fromUtf8(qVersion())))
                  ? 0
                  : 1;
     case CCommandLine::Action::Verify:
@@ -226,12 +234,38 @@ void CGeneratorApp::ReportError(const QString& text) {
 }
 
 int CGeneratorApp::Run(const QString& rulesFile) {
-  const CRulesLocation location = FindRulesFile(rulesFile, CRulesPlaces::ForThisProgram());
+  return Run(rulesFile, CRulesPlaces::ForThisProgram());
+}
+
+int CGeneratorApp::Run(const QString& rulesFile, const CRulesPlaces& places) {
+  const CRulesLocation location = FindRulesFile(rulesFile, places);
   if (!location.Found()) {
     ReportError(location.error);
     return 1;
   }
+  m_notice = location.notice;
+  if (!m_notice.isEmpty()) WriteText(stderr, QStringLiteral("tarvo: %1\n").arg(m_notice));
+  m_playerDataFolder = location.readOnly ? places.dataFolder : QString();
   return InitInstance(QFile::encodeName(location.path).constData());
+}
+
+void CGeneratorApp::WriteRulesToPlayerCopy(CGeneratorDlg& dialog, CPrompts& prompts,
+                                           const QString& installed) {
+  // The hidden command writes the rules back to the file they came from;
+  // here that is the installed file, so it is sent to the player's copy.
+  auto* button = qobject_cast<QAbstractButton*>(dialog.GetDlgItem(IDC_SAVE_RULES));
+  QObject::disconnect(button, &QAbstractButton::clicked, &dialog, nullptr);
+  const QString folder = m_playerDataFolder;
+  QObject::connect(
+      button, &QAbstractButton::clicked, &dialog, [&dialog, &prompts, folder, installed] {
+        QString error;
+        if (!SavePlayerRules(dialog.GetRules().ToText(), folder, &error)) {
+          prompts.ShowError(
+              &dialog,
+              error +
+                  QStringLiteral(" Le regole installate \"%1\" restano come sono.").arg(installed));
+        }
+      });
 }
 
 int CGeneratorApp::InitInstance(const char* rulesPath) {
@@ -244,8 +278,20 @@ int CGeneratorApp::InitInstance(const char* rulesPath) {
     return 1;
   }
 
-  CFirstPaintProbe probe(&dialog, QFile::decodeName(rulesPath));
-  if (StartupProbe()) dialog.installEventFilter(&probe);
+  CQtPrompts ownPrompts;
+  CPrompts& prompts = m_prompts != nullptr ? *m_prompts : ownPrompts;
+  if (!m_playerDataFolder.isEmpty())
+    WriteRulesToPlayerCopy(dialog, prompts, QFile::decodeName(rulesPath));
+
+  std::optional<CFirstPaint> firstPaint;
+  if (StartupProbe()) {
+    const QString path = QFile::decodeName(rulesPath);
+    firstPaint.emplace(&dialog, [&dialog, path] { ProbeAndClose(dialog, path); });
+  } else if (!m_notice.isEmpty()) {
+    // Said over the form, once the player can see what it is about.
+    firstPaint.emplace(&dialog,
+                       [&dialog, &prompts, this] { prompts.ShowError(&dialog, m_notice); });
+  }
 
   dialog.DoModal();
   return 0;

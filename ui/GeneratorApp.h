@@ -7,6 +7,8 @@
 
 #include "rules/Rules.h"
 
+struct CRulesPlaces;
+class CGeneratorDlg;
 class CPrompts;
 class QCoreApplication;
 
@@ -46,7 +48,13 @@ class CGeneratorApp {
   // FindRulesFile gives for `rulesFile` (empty: the search of the usual
   // places). Returns the exit status: 1 after a message saying where the rules
   // were looked for when there are none, otherwise that of InitInstance.
+  // What the search has to tell (the player's copy cannot be made, say) goes
+  // to standard error and, once the form shows, to a message box; on the
+  // installed rules, read-only, the hidden Salva Regole writes to the
+  // player's copy, and says where it cannot.
   int Run(const QString& rulesFile);
+  // The same in `places`.
+  int Run(const QString& rulesFile, const CRulesPlaces& places);
 
   // Runs the program on the running QApplication: builds the main dialog on
   // the rules file at `rulesPath` and shows it as its window until it is closed.
@@ -57,6 +65,11 @@ class CGeneratorApp {
  private:
   // Says `text` on standard error and in a message box.
   void ReportError(const QString& text);
+  // Sends the hidden Salva Regole of `dialog`, open on the `installed`
+  // rules, to the player's copy in m_playerDataFolder.
+  void WriteRulesToPlayerCopy(CGeneratorDlg& dialog, CPrompts& prompts, const QString& installed);
 
   CPrompts* m_prompts;
+  QString m_notice;            // told once the form shows, when not empty
+  QString m_playerDataFolder;  // not empty: the rules are the installed ones, read-only
 };
