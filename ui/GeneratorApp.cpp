@@ -1,6 +1,5 @@
 #include "ui/GeneratorApp.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QCommandLineParser>
@@ -249,25 +248,6 @@ int CGeneratorApp::Run(const QString& rulesFile, const CRulesPlaces& places) {
   return InitInstance(QFile::encodeName(location.path).constData());
 }
 
-void CGeneratorApp::WriteRulesToPlayerCopy(CGeneratorDlg& dialog, CPrompts& prompts,
-                                           const QString& installed) {
-  // The hidden command writes the rules back to the file they came from;
-  // here that is the installed file, so it is sent to the player's copy.
-  auto* button = qobject_cast<QAbstractButton*>(dialog.GetDlgItem(IDC_SAVE_RULES));
-  QObject::disconnect(button, &QAbstractButton::clicked, &dialog, nullptr);
-  const QString folder = m_playerDataFolder;
-  QObject::connect(
-      button, &QAbstractButton::clicked, &dialog, [&dialog, &prompts, folder, installed] {
-        QString error;
-        if (!SavePlayerRules(dialog.GetRules().ToText(), folder, &error)) {
-          prompts.ShowError(
-              &dialog,
-              error +
-                  QStringLiteral(" Le regole installate \"%1\" restano come sono.").arg(installed));
-        }
-      });
-}
-
 int CGeneratorApp::InitInstance(const char* rulesPath) {
   CGeneratorDlg dialog(rulesPath, m_prompts);
   if (!dialog.GetRules().IsLoaded()) {
@@ -280,8 +260,7 @@ int CGeneratorApp::InitInstance(const char* rulesPath) {
 
   CQtPrompts ownPrompts;
   CPrompts& prompts = m_prompts != nullptr ? *m_prompts : ownPrompts;
-  if (!m_playerDataFolder.isEmpty())
-    WriteRulesToPlayerCopy(dialog, prompts, QFile::decodeName(rulesPath));
+  if (!m_playerDataFolder.isEmpty()) dialog.SaveRulesToPlayerCopy(m_playerDataFolder);
 
   std::optional<CFirstPaint> firstPaint;
   if (StartupProbe()) {

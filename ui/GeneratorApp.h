@@ -8,7 +8,6 @@
 #include "rules/Rules.h"
 
 struct CRulesPlaces;
-class CGeneratorDlg;
 class CPrompts;
 class QCoreApplication;
 
@@ -65,9 +64,6 @@ class CGeneratorApp {
  private:
   // Says `text` on standard error and in a message box.
   void ReportError(const QString& text);
-  // Sends the hidden Salva Regole of `dialog`, open on the `installed`
-  // rules, to the player's copy in m_playerDataFolder.
-  void WriteRulesToPlayerCopy(CGeneratorDlg& dialog, CPrompts& prompts, const QString& installed);
 
   CPrompts* m_prompts;
   QString m_notice;            // told once the form shows, when not empty
