@@ -247,7 +247,7 @@ void MakeCharacter(const CBatchPlan& plan, int n, CCharacter& character,
 }
 
 bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction& tell,
-              CGeneraFailure& failure) {
+              CGeneraFailure& failure, const CBatchEvents& events) {
   const CRules& rules = *plan.rules;
   std::unique_ptr<CSheetFolder> folder;
   std::vector<std::string> bases;
@@ -284,12 +284,23 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
   std::vector<std::string> archetypeNames;
   std::string error;
   int written = 0;
-  // `pgKept`: the failing character's printable sheet failed after its .pg
-  // was written, which stays.
-  auto writeFailed = [&](bool pgKept = false) {
+  auto sentence = [&error] {
     QString text = QString::fromLocal8Bit(error);
     if (text.endsWith(QLatin1Char('.'))) text.chop(1);
     if (!text.isEmpty()) text[0] = text[0].toLower();
+    return text;
+  };
+  // Whatever ends the batch, the sheets written so far are put in place and
+  // synced, once.
+  auto finish = [&] {
+    std::string ignored;
+    if (folder) folder->Finish(ignored);
+  };
+  // `pgKept`: the failing character's printable sheet failed after its .pg
+  // was written, which stays.
+  auto writeFailed = [&](bool pgKept = false) {
+    finish();
+    QString text = sentence();
     QStringList kept;
     if (written == 1) kept << QStringLiteral("il personaggio prima resta scritto");
     if (written > 1) kept << QStringLiteral("i %1 personaggi prima restano scritti").arg(written);
@@ -298,15 +309,41 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
     failure = {1, text};
     return false;
   };
+  // Standard output that failed: how many sheets got there whole, none too.
+  auto outputFailed = [&] {
+    written = out.Complete();
+    failure = {
+        1,
+        sentence() +
+            (written == 0 ? QStringLiteral(" (nessun personaggio è arrivato intero)")
+             : written == 1
+                 ? QStringLiteral(" (il primo personaggio è arrivato intero)")
+                 : QStringLiteral(" (i primi %1 personaggi sono arrivati interi)").arg(written))};
+    return false;
+  };
   for (int n = 1; n <= plan.count; ++n) {
+    if (events.stop && events.stop()) {
+      if (plan.toStdout && !out.Flush(error)) return outputFailed();
+      finish();
+      if (plan.toStdout) written = out.Complete();
+      failure = {kInterruptedStatus,
+                 QStringLiteral("interrotto: %1 di %2 %3 %4")
+                     .arg(written == 1 ? QStringLiteral("1 personaggio")
+                                       : QStringLiteral("%1 personaggi").arg(written))
+                     .arg(plan.count)
+                     .arg(plan.toStdout ? (written == 1 ? QStringLiteral("arrivato intero")
+                                                        : QStringLiteral("arrivati interi"))
+                                        : (written == 1 ? QStringLiteral("scritto intero")
+                                                        : QStringLiteral("scritti interi")),
+                          plan.toStdout ? QStringLiteral("sullo standard output")
+                                        : QStringLiteral("in ") + BatchPlace(plan))};
+      return false;
+    }
     CCharacter character;
     MakeCharacter(plan, n, character, archetypeNames, warn);
     const std::string sheet = character.SheetText(rules);
     if (plan.toStdout) {
-      if (!out.Write(sheet, error)) {
-        written = out.Complete();
-        return writeFailed();
-      }
+      if (!out.Write(sheet, error)) return outputFailed();
     } else {
       const std::string& base = bases[static_cast<size_t>(n - 1)];
       if (!folder->Write(base + ".pg", sheet, error)) return writeFailed();
@@ -325,12 +362,22 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
       }
     }
     ++written;
+    if (events.written) events.written(written);
   }
-  if (plan.toStdout && !out.Flush(error)) {
-    written = out.Complete();
-    return writeFailed();
+  if (plan.toStdout && !out.Flush(error)) return outputFailed();
+  if (folder && events.syncing) events.syncing();
+  if (folder && !folder->Finish(error)) {
+    failure = {1, sentence()};
+    return false;
   }
   return true;
+}
+
+QString BatchPlace(const CBatchPlan& plan) {
+  if (plan.toStdout) return QStringLiteral("standard output");
+  QString folder = QFile::decodeName(QByteArray::fromStdString(plan.folder));
+  if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+  return folder;
 }
 
 std::uint32_t ClockSeed() {

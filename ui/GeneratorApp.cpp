@@ -256,11 +256,11 @@ int VerifyRules(const QString& rulesFile) {
 int AnswerCommandLine(const CCommandLine& commandLine) {
   switch (commandLine.action) {
     case CCommandLine::Action::Help:
-      return WriteText(stdout, QString::fromUtf8(kUsage)) ? 0 : 1;
+      return WriteOutput(QStringLiteral("tarvo"), QString::fromUtf8(kUsage)) ? 0 : 1;
     case CCommandLine::Action::Version:
-      return WriteText(stdout,
-                       QStringLiteral("TARVO %1 (Qt %2)\n")
-                           .arg(QString::fromUtf8(TARVO_VERSION), QString::fromUtf8(qVersion())))
+      return WriteOutput(QStringLiteral("tarvo"),
+                         QStringLiteral("TARVO %1 (Qt %2)\n")
+                             .arg(QString::fromUtf8(TARVO_VERSION), QString::fromUtf8(qVersion())))
                  ? 0
                  : 1;
     case CCommandLine::Action::Verify:
@@ -309,11 +309,19 @@ void CGeneratorApp::ReportError(const QString& text) {
 }
 
 int CGeneratorApp::Run(const QString& rulesFile, const QString& sheetFile) {
-  const CRulesLocation location = FindRulesFile(rulesFile, CRulesPlaces::ForThisProgram());
+  return Run(rulesFile, CRulesPlaces::ForThisProgram(), sheetFile);
+}
+
+int CGeneratorApp::Run(const QString& rulesFile, const CRulesPlaces& places,
+                       const QString& sheetFile) {
+  const CRulesLocation location = FindRulesFile(rulesFile, places);
   if (!location.Found()) {
     ReportError(location.error);
     return 1;
   }
+  m_notice = location.notice;
+  if (!m_notice.isEmpty()) WriteText(stderr, QStringLiteral("tarvo: %1\n").arg(m_notice));
+  m_playerDataFolder = location.readOnly ? places.dataFolder : QString();
   return InitInstance(QFile::encodeName(location.path).constData(), sheetFile);
 }
 
@@ -329,6 +337,7 @@ int CGeneratorApp::InitInstance(const char* rulesPath, const QString& sheetPath)
 
   CQtPrompts ownPrompts;
   CPrompts& prompts = m_prompts != nullptr ? *m_prompts : ownPrompts;
+  if (!m_playerDataFolder.isEmpty()) dialog.SaveRulesToPlayerCopy(m_playerDataFolder);
 
   // The sheet is read before the form opens; an accepted one is shown as soon
   // as the form is set up, a refused one is told once the form shows.
@@ -347,9 +356,10 @@ int CGeneratorApp::InitInstance(const char* rulesPath, const QString& sheetPath)
   if (StartupProbe()) {
     const QString path = QFile::decodeName(rulesPath);
     firstPaint.emplace(&dialog, [&dialog, path] { ProbeAndClose(dialog, path); });
-  } else if (!sheetPath.isEmpty()) {
+  } else if (!m_notice.isEmpty() || !sheetPath.isEmpty()) {
     // Said over the form, once the player can see what it is about.
-    firstPaint.emplace(&dialog, [&dialog, &prompts, &sheetAtStart, refusal] {
+    firstPaint.emplace(&dialog, [&dialog, &prompts, &sheetAtStart, refusal, this] {
+      if (!m_notice.isEmpty()) prompts.ShowError(&dialog, m_notice);
       if (!refusal.isEmpty()) prompts.ShowError(&dialog, refusal);
       if (sheetAtStart && !sheetAtStart->Notice().isEmpty())
         prompts.ShowWarning(&dialog, sheetAtStart->Notice());
