@@ -14,11 +14,14 @@
 #include <vector>
 
 #include "app/Console.h"
+#include "app/Interrupt.h"
+#include "app/Progress.h"
 #include "app/RulesLocation.h"
 #include "character/SheetReader.h"
 #include "print/PrintableSheet.h"
 #include "rules/AtomicFile.h"
 #include "rules/Rules.h"
+#include "rules/RulesCheck.h"
 
 namespace {
 
@@ -84,10 +87,12 @@ bool PrintSheets(const CPrintSheetsOptions& options, const CPrintSheetsEvents& e
     say(location.error);
     return false;
   }
+  if (!location.notice.isEmpty()) say(location.notice);
   const std::string rulesPath = QFile::encodeName(location.path).toStdString();
   const auto rules = std::make_unique<CRules>(rulesPath.c_str());
   if (!rules->IsLoaded()) {
-    say(QString::fromUtf8(rules->GetLoadError().m_strMessage));
+    say(QString::fromUtf8(rules->GetLoadError().m_strMessage +
+                          FurtherProblemsNote(CheckRulesFile(rulesPath.c_str()), rulesPath)));
     return false;
   }
 
@@ -163,11 +168,41 @@ bool PrintSheets(const CPrintSheetsOptions& options, const CPrintSheetsEvents& e
 }
 
 int RunPrintSheets(const CPrintSheetsOptions& options) {
+  // On a terminal a line tells how far a long run is; the lines of the
+  // sheets that fail go out on lines of their own.
+  CProgressLine progress(stderr, true);
+  CInterruptWatch interrupt;
   CPrintSheetsEvents events;
-  events.line = [](const QString& line) {
-    WriteText(stderr, QStringLiteral("tarvo: ") + line + QLatin1Char('\n'));
+  events.line = [&progress](const QString& line) { progress.Say(QStringLiteral("tarvo: ") + line); };
+  events.progress = [&](int done, int total, const QString& sheet) {
+    if (interrupt.Requested()) return false;
+    if (progress.Due()) {
+      progress.Show(QStringLiteral("Scheda %1 di %2: %3")
+                        .arg(done + 1)
+                        .arg(total)
+                        .arg(QDir::toNativeSeparators(sheet)));
+    }
+    return true;
   };
   CPrintSheetsResult result;
   if (!PrintSheets(options, events, result)) return 1;
-  return result.failed == 0 && !result.stopped ? 0 : 1;
+  const auto count = [](int sheets) {
+    return sheets == 1 ? QStringLiteral("1 scheda stampabile")
+                       : QStringLiteral("%1 schede stampabili").arg(sheets);
+  };
+  if (result.stopped) {
+    progress.Say(QStringLiteral("tarvo: interrotto: %1 %2 di %3, le altre no")
+                     .arg(result.written == 1 ? QStringLiteral("scritta") : QStringLiteral("scritte"),
+                          count(result.written))
+                     .arg(options.sheets.size()));
+    interrupt.EndBySignal();
+  }
+  progress.Finish(QStringLiteral("%1 %2 (%3)%4")
+                      .arg(result.written == 1 ? QStringLiteral("Scritta")
+                                               : QStringLiteral("Scritte"),
+                           count(result.written), progress.Elapsed(),
+                           result.failed == 0
+                               ? QString()
+                               : QStringLiteral("; %1 non stampate").arg(result.failed)));
+  return result.failed == 0 ? 0 : 1;
 }

@@ -17,8 +17,9 @@ struct CPrintSheetsOptions {
 QString PrintablePathFor(const QString& sheet);
 
 // What PrintSheets tells as it goes. `line` gets one Italian line, without a
-// line end, for each sheet that failed; `progress` (when set) the sheets done
-// so far, before each sheet, and may stop the run by returning false.
+// line end, for each sheet that failed and for what the search of the rules
+// has to tell; `progress` (when set) the sheets done so far, before each
+// sheet, and may stop the run by returning false.
 struct CPrintSheetsEvents {
   std::function<void(const QString& line)> line;
   std::function<bool(int done, int total, const QString& sheet)> progress;
@@ -42,6 +43,8 @@ bool PrintSheets(const CPrintSheetsOptions& options, const CPrintSheetsEvents& e
                  CPrintSheetsResult& result);
 
 // The whole of `tarvo --pdf`: PrintSheets with its lines on standard error,
-// each after "tarvo: ", and its progress on a terminal. Returns the exit
-// status: 0 when every sheet was printed, 1 otherwise.
+// each after "tarvo: ", and on a terminal its progress and a last line that
+// sums it up. Ctrl+C stops it between two sheets, says how many were
+// written, and ends the program by the signal. Returns the exit status: 0
+// when every sheet was printed, 1 otherwise.
 int RunPrintSheets(const CPrintSheetsOptions& options);

@@ -2,12 +2,20 @@
 // game master runs it: `tarvo --pdf` without a display, and `tarvo FILE.pg`
 // proved by the start-up probe.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
 #include <filesystem>
+#include <functional>
+#include <regex>
 #include <string>
+#include <vector>
 
 #include "tests/FileBytes.h"
 #include "tests/PdfTools.h"
@@ -23,6 +31,12 @@ const std::string kSession = TARVO_UI_TEST_DATA_DIR "/session.pg";
 struct Outcome {
   int status = -1;
   std::string out, err;
+};
+
+struct TerminalOutcome {
+  int status = -1;
+  int signal = 0;
+  std::string screen;  // all the terminal showed
 };
 
 class ProgramTest : public ::testing::Test {
@@ -53,6 +67,58 @@ class ProgramTest : public ::testing::Test {
     run.err = process.readAllStandardError().toStdString();
     return run;
   }
+  // Runs tarvo with `arguments` in the test's folder on a terminal of 80
+  // columns, with no display. `onScreen` sees the terminal's side and all it
+  // has shown, each time it shows more, until it returns false.
+  TerminalOutcome OnTerminal(const QStringList& arguments,
+                             const std::function<bool(int, const std::string&)>& onScreen) const {
+    std::vector<std::string> argv = {TARVO_PROGRAM};
+    for (const QString& argument : arguments) argv.push_back(argument.toStdString());
+    std::vector<std::string> env = {"PATH=/usr/bin:/bin", "HOME=" + m_home.string(),
+                                    "LANG=C.UTF-8"};
+    const auto pointers = [](std::vector<std::string>& texts) {
+      std::vector<char*> list;
+      for (std::string& text : texts) list.push_back(text.data());
+      list.push_back(nullptr);
+      return list;
+    };
+    std::vector<char*> argp = pointers(argv), envp = pointers(env);
+    TerminalOutcome run;
+    winsize size{};
+    size.ws_row = 24;
+    size.ws_col = 80;
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, &size);
+    if (pid == 0) {
+      if (chdir(m_folder.Path().c_str()) == 0) execve(argp[0], argp.data(), envp.data());
+      _exit(127);
+    }
+    if (pid < 0) {
+      ADD_FAILURE() << "no terminal: forkpty failed";
+      return run;
+    }
+    bool watching = static_cast<bool>(onScreen);
+    char buffer[4096];
+    for (;;) {
+      pollfd wait{terminal, POLLIN, 0};
+      if (poll(&wait, 1, 120000) <= 0) {
+        ADD_FAILURE() << "tarvo said nothing for two minutes";
+        kill(pid, SIGKILL);
+        break;
+      }
+      const ssize_t n = read(terminal, buffer, sizeof buffer);
+      if (n <= 0) break;  // the program and its terminal have gone
+      run.screen.append(buffer, static_cast<size_t>(n));
+      if (watching) watching = onScreen(terminal, run.screen);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    close(terminal);
+    if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
+    return run;
+  }
+
   Outcome Tarvo(const QStringList& arguments, const QStringList& environment = {}) const {
     return Run(TARVO_PROGRAM, arguments, environment);
   }
@@ -129,6 +195,50 @@ TEST_F(ProgramTest, PdfWritesThePrintableSheetBesideEachSheetWithoutADisplay) {
   const Outcome noRules = Tarvo({"--pdf", "--regole", "manca.rul", "lf.pg"});
   EXPECT_EQ(noRules.status, 1);
   EXPECT_NE(noRules.err.find("manca.rul"), std::string::npos) << noRules.err;
+}
+
+// On a terminal a line says which sheet is being printed, and a last one sums
+// the run up; Ctrl+C stops between two sheets and says how many were written.
+TEST_F(ProgramTest, OnATerminalPdfSaysHowFarItIsAndCtrlCStopsBetweenTwoSheets) {
+  Write("rotta.pg", WithRace("Troll"));
+  QStringList sheets = {"rotta.pg"};
+  for (int n = 1; n <= 150; ++n) {
+    const std::string name = "eroe" + std::to_string(n) + ".pg";
+    Write(name, ReadBytes(kSession));
+    sheets << QString::fromStdString(name);
+  }
+  const TerminalOutcome stopped =
+      OnTerminal(QStringList{"--pdf", "--regole", kRules} + sheets,
+                 [](int terminal, const std::string& screen) {
+                   if (screen.find("Scheda ") == std::string::npos) return true;
+                   EXPECT_EQ(write(terminal, "\x03", 1), 1);  // Ctrl+C
+                   return false;
+                 });
+  EXPECT_EQ(stopped.signal, SIGINT) << stopped.screen;
+  EXPECT_EQ(stopped.screen.find("tarvo: La scheda \"rotta.pg\""), 0u) << stopped.screen;
+  std::smatch said;
+  ASSERT_TRUE(std::regex_search(
+      stopped.screen, said,
+      std::regex("tarvo: interrotto: scritt[ae] (\\d+) schede? stampabil[ei] di 151, le altre "
+                 "no\r\n$")))
+      << stopped.screen;
+  // The sheets before the stop have their whole PDF, the others none.
+  const int written = std::stoi(said[1]);
+  EXPECT_LT(written, 150);
+  for (int n = 1; n <= 150; ++n) {
+    const std::string pdf = Bytes("eroe" + std::to_string(n) + ".pdf");
+    EXPECT_EQ(pdf.empty(), n > written) << n;
+    if (!pdf.empty()) EXPECT_EQ(pdf.substr(pdf.size() - 6), "%%EOF\n") << n;
+  }
+
+  const TerminalOutcome whole = OnTerminal(
+      {"--pdf", "--sovrascrivi", "--regole", kRules, "rotta.pg", "eroe149.pg", "eroe150.pg"},
+      nullptr);
+  EXPECT_EQ(whole.status, 1);
+  EXPECT_TRUE(std::regex_search(
+      whole.screen, std::regex("\r\nScritte 2 schede stampabili \\(\\d+,\\d s\\); 1 non "
+                               "stampate\r\n$")))
+      << whole.screen;
 }
 
 // The start-up probe prints the rules file, the race shown and the first
