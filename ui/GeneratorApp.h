@@ -18,8 +18,8 @@ class QCoreApplication;
 struct CCommandLine {
   enum class Action { Run, PrintSheets, Help, Version, Verify, Error };
   Action action = Action::Run;
-  QString rulesFile;  // the rules file named on the line; empty: search for it
-  QString sheetFile;  // for Run: the sheet to open; empty: none
+  QString rulesFile;       // the rules file named on the line; empty: search for it
+  QString sheetFile;       // for Run: the sheet to open; empty: none
   QStringList sheets;      // for PrintSheets: the sheets to print, as named
   bool overwrite = false;  // for PrintSheets: --sovrascrivi
   QString error;           // for Error: what is wrong, one Italian line

@@ -53,12 +53,11 @@ QString CSheetOpening::Show(const CSheet& sheet, const QString& path) {
   if (read.m_strName.size() > static_cast<size_t>(NAME_MAX_CHARS))
     read.m_strName.resize(NAME_MAX_CHARS);
   if (read.m_strName != whole) {
-    const QString why =
-        lineBreak != std::string::npos
-            ? QStringLiteral("va a capo, e il campo del nome tiene una riga sola")
-            : QStringLiteral("ha %1 caratteri, ma il modulo ne tiene %2")
-                  .arg(whole.size())
-                  .arg(NAME_MAX_CHARS);
+    const QString why = lineBreak != std::string::npos
+                            ? QStringLiteral("va a capo, e il campo del nome tiene una riga sola")
+                            : QStringLiteral("ha %1 caratteri, ma il modulo ne tiene %2")
+                                  .arg(whole.size())
+                                  .arg(NAME_MAX_CHARS);
     notice = QStringLiteral(
                  "Il nome del personaggio nella scheda \"%1\" %2: il personaggio ora si chiama "
                  "%3. Il nome nella scheda è %4.")

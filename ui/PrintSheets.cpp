@@ -46,8 +46,8 @@ bool WriteNewFile(const QString& path, const QByteArray& bytes, QString& error) 
   }
   int err = 0;
   for (qsizetype done = 0; done < bytes.size();) {
-    const ssize_t written = ::write(fd, bytes.constData() + done,
-                                    static_cast<size_t>(bytes.size() - done));
+    const ssize_t written =
+        ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
     if (written < 0) {
       if (errno == EINTR) continue;
       err = errno;
@@ -67,7 +67,9 @@ bool WriteNewFile(const QString& path, const QByteArray& bytes, QString& error) 
 
 // The absolute, cleaned form of `path`, to tell two names of one file apart
 // from two files.
-QString Absolute(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+QString Absolute(const QString& path) {
+  return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
 
 }  // namespace
 
@@ -96,7 +98,7 @@ bool PrintSheets(const CPrintSheetsOptions& options, const CPrintSheetsEvents& e
     return false;
   }
 
-  QSet<QString> sheetsDone;  // absolute paths of the sheets taken so far
+  QSet<QString> sheetsDone;             // absolute paths of the sheets taken so far
   QHash<QString, QString> printedFrom;  // absolute PDF path -> the sheet it came from
   const int total = static_cast<int>(options.sheets.size());
   for (int n = 0; n < total; ++n) {
@@ -173,7 +175,9 @@ int RunPrintSheets(const CPrintSheetsOptions& options) {
   CProgressLine progress(stderr, true);
   CInterruptWatch interrupt;
   CPrintSheetsEvents events;
-  events.line = [&progress](const QString& line) { progress.Say(QStringLiteral("tarvo: ") + line); };
+  events.line = [&progress](const QString& line) {
+    progress.Say(QStringLiteral("tarvo: ") + line);
+  };
   events.progress = [&](int done, int total, const QString& sheet) {
     if (interrupt.Requested()) return false;
     if (progress.Due()) {
@@ -191,18 +195,18 @@ int RunPrintSheets(const CPrintSheetsOptions& options) {
                        : QStringLiteral("%1 schede stampabili").arg(sheets);
   };
   if (result.stopped) {
-    progress.Say(QStringLiteral("tarvo: interrotto: %1 %2 di %3, le altre no")
-                     .arg(result.written == 1 ? QStringLiteral("scritta") : QStringLiteral("scritte"),
-                          count(result.written))
-                     .arg(options.sheets.size()));
+    progress.Say(
+        QStringLiteral("tarvo: interrotto: %1 %2 di %3, le altre no")
+            .arg(result.written == 1 ? QStringLiteral("scritta") : QStringLiteral("scritte"),
+                 count(result.written))
+            .arg(options.sheets.size()));
     interrupt.EndBySignal();
   }
-  progress.Finish(QStringLiteral("%1 %2 (%3)%4")
-                      .arg(result.written == 1 ? QStringLiteral("Scritta")
-                                               : QStringLiteral("Scritte"),
-                           count(result.written), progress.Elapsed(),
-                           result.failed == 0
-                               ? QString()
-                               : QStringLiteral("; %1 non stampate").arg(result.failed)));
+  progress.Finish(
+      QStringLiteral("%1 %2 (%3)%4")
+          .arg(result.written == 1 ? QStringLiteral("Scritta") : QStringLiteral("Scritte"),
+               count(result.written), progress.Elapsed(),
+               result.failed == 0 ? QString()
+                                  : QStringLiteral("; %1 non stampate").arg(result.failed)));
   return result.failed == 0 ? 0 : 1;
 }

@@ -27,8 +27,8 @@ struct CPrintSheetsEvents {
 
 // The outcome of a run.
 struct CPrintSheetsResult {
-  int written = 0;  // printable sheets written
-  int failed = 0;   // sheets that failed, each told by a line
+  int written = 0;       // printable sheets written
+  int failed = 0;        // sheets that failed, each told by a line
   bool stopped = false;  // progress asked to stop before all were done
 };
 

@@ -49,8 +49,9 @@ int main(int argc, char* argv[]) {
         "WAYLAND_DISPLAY non sono impostati)\n");
     // A sheet prints without one.
     if (!commandLine.sheetFile.isEmpty())
-      text += QStringLiteral("tarvo: la scheda stampabile si scrive anche senza schermo: "
-                             "tarvo --pdf %1\"%2\"\n")
+      text += QStringLiteral(
+                  "tarvo: la scheda stampabile si scrive anche senza schermo: "
+                  "tarvo --pdf %1\"%2\"\n")
                   .arg(commandLine.rulesFile.isEmpty()
                            ? QString()
                            : QStringLiteral("--regole \"%1\" ").arg(commandLine.rulesFile),

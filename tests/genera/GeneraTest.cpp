@@ -130,8 +130,7 @@ class GeneraTest : public ::testing::Test {
                                    const Outcome& run) const {
     const qsizetype at = arguments.lastIndexOf(QStringLiteral("--regole"));
     if (at < 0 || at + 1 >= arguments.size()) return;
-    const auto rules =
-        std::make_unique<CRules>((m_work / arguments[at + 1].toStdString()).c_str());
+    const auto rules = std::make_unique<CRules>((m_work / arguments[at + 1].toStdString()).c_str());
     if (!rules->IsLoaded()) return;
     for (const auto& [path, bytes] : SheetFiles(m_work)) {
       const auto old = before.find(path);

@@ -33,10 +33,12 @@ constexpr std::pair<int, EquipmentPlace> kEquipment[] = {{IDC_RIGHT_ITEM, Equipm
                                                          {IDC_LEFT_ITEM, EquipmentPlace::Left},
                                                          {IDC_WORN_ITEM, EquipmentPlace::Worn},
                                                          {IDC_POCKET_ITEM, EquipmentPlace::Pocket}};
-constexpr std::pair<int, FormScore> kScores[] = {
-    {IDC_HONOUR, FormScore::Honour}, {IDC_MONEY, FormScore::Money},
-    {IDC_PROTECTION, FormScore::Protection}, {IDC_CDB, FormScore::CdB},
-    {IDC_PF, FormScore::PF}, {IDC_PM, FormScore::PM}};
+constexpr std::pair<int, FormScore> kScores[] = {{IDC_HONOUR, FormScore::Honour},
+                                                 {IDC_MONEY, FormScore::Money},
+                                                 {IDC_PROTECTION, FormScore::Protection},
+                                                 {IDC_CDB, FormScore::CdB},
+                                                 {IDC_PF, FormScore::PF},
+                                                 {IDC_PM, FormScore::PM}};
 
 // The form model showing the sheet at `path`, read against `rules`, with its
 // name cut to the name field.
@@ -101,8 +103,8 @@ class OpenSheetTest : public DialogTest {
     const CDialogForm& form = m_dlg->GetForm();
     for (int i = 0; i < form.Count(); ++i) {
       const QWidget* control = form.ControlAt(i);
-      QString line = QString::number(i) + (control->isEnabled() ? " on " : " off ") +
-                     GetControlText(control);
+      QString line =
+          QString::number(i) + (control->isEnabled() ? " on " : " off ") + GetControlText(control);
       if (const auto* button = qobject_cast<const QAbstractButton*>(control))
         line += button->isChecked() ? " [x]" : " [ ]";
       if (const auto* list = qobject_cast<const QComboBox*>(control)) {
@@ -301,8 +303,7 @@ TEST_F(OpenSheetTest, RefusedSheetsAreToldAtTheirLineAndChangeNothing) {
   const std::string good = ReadBytes(DataPath("session.pg"));
   const auto line = [&good](const char* text) { return LineOf(good, text); };
   const int lines = static_cast<int>(std::count(good.begin(), good.end(), '\n'));
-  const std::string withoutLastPocket =
-      good.substr(0, good.rfind("\r\nTasca9.NOME ") + 2);
+  const std::string withoutLastPocket = good.substr(0, good.rfind("\r\nTasca9.NOME ") + 2);
   struct Broken {
     const char* what;
     std::string bytes;
@@ -333,7 +334,8 @@ TEST_F(OpenSheetTest, RefusedSheetsAreToldAtTheirLineAndChangeNothing) {
     OpenSheet(PathIn("rotta.pg"));
     ASSERT_EQ(m_prompts.m_errors.size(), ++errors);
     const QString& message = m_prompts.m_errors.back();
-    EXPECT_TRUE(message.startsWith("La scheda \"rotta.pg\" nella cartella")) << message.toStdString();
+    EXPECT_TRUE(message.startsWith("La scheda \"rotta.pg\" nella cartella"))
+        << message.toStdString();
     EXPECT_TRUE(message.contains(QStringLiteral(" non è valida: riga %1: ").arg(sheet.line)))
         << message.toStdString();
     EXPECT_EQ(FormState(), before);
@@ -394,7 +396,8 @@ TEST_F(OpenSheetTest, TheOpenedCharacterGoesOnAsAnyOther) {
 // The real open dialog: its title, its two entries, and what each lists.
 TEST(OpenSheetDialog, OpensAnExistingFileUnderPgFileOrAllFile) {
   QTemporaryDir folder;
-  for (const char* name : {"eroe.pg", "note.txt"}) WriteBytes(folder.filePath(name).toStdString(), "");
+  for (const char* name : {"eroe.pg", "note.txt"})
+    WriteBytes(folder.filePath(name).toStdString(), "");
   QFileDialog dialog;
   ConfigureOpenSheetDialog(dialog, folder.path());
   dialog.show();
@@ -460,19 +463,21 @@ TEST_F(StartWithSheetTest, TheFormOpensOnTheSheetOrSaysWhyNot) {
   EXPECT_TRUE(m_prompts.m_errors.isEmpty()) << m_prompts.m_errors.join('\n').toStdString();
   EXPECT_TRUE(m_prompts.m_warnings.isEmpty());
 
-  Write("lungo.pg", WithLine(ReadBytes(DataPath("session.pg")), 4,
-                             "NOME Zo\xEB l'Ardita dalle Sette Torri"));
-  EXPECT_EQ(Run(PathIn("lungo.pg"), 1, [&] { EXPECT_EQ(Text(IDC_NAME), "Zoë l'Ardita dalle Sette "); }),
-            0);
+  Write("lungo.pg",
+        WithLine(ReadBytes(DataPath("session.pg")), 4, "NOME Zo\xEB l'Ardita dalle Sette Torri"));
+  EXPECT_EQ(
+      Run(PathIn("lungo.pg"), 1, [&] { EXPECT_EQ(Text(IDC_NAME), "Zoë l'Ardita dalle Sette "); }),
+      0);
   ASSERT_EQ(m_prompts.m_warnings.size(), 1);
   EXPECT_TRUE(m_prompts.m_warnings[0].contains("lungo.pg"));
 
   Write("rotta.pg", WithLine(ReadBytes(DataPath("session.pg")), 7, "RAZZA Troll"));
-  EXPECT_EQ(Run(PathIn("rotta.pg"), 1, [&] {
-              // As without a sheet: the first race, no name.
-              EXPECT_EQ(List(IDC_RACE)->currentText(), "Umano");
-              EXPECT_EQ(Text(IDC_NAME), "");
-            }),
+  EXPECT_EQ(Run(PathIn("rotta.pg"), 1,
+                [&] {
+                  // As without a sheet: the first race, no name.
+                  EXPECT_EQ(List(IDC_RACE)->currentText(), "Umano");
+                  EXPECT_EQ(Text(IDC_NAME), "");
+                }),
             0);
   ASSERT_EQ(m_prompts.m_errors.size(), 1);
   EXPECT_TRUE(m_prompts.m_errors[0].contains("\"rotta.pg\"") &&

@@ -142,8 +142,8 @@ std::string WithRace(const std::string& race) {
 }
 
 TEST_F(ProgramTest, PdfWritesThePrintableSheetBesideEachSheetWithoutADisplay) {
-  ASSERT_EQ(Run(TARVO_GENERA_PROGRAM, {"--regole", kRules, "--seme", "4", "--numero", "2",
-                                       "--nome", "Guardia {n}", "--cartella", "schede"})
+  ASSERT_EQ(Run(TARVO_GENERA_PROGRAM, {"--regole", kRules, "--seme", "4", "--numero", "2", "--nome",
+                                       "Guardia {n}", "--cartella", "schede"})
                 .status,
             0);
   std::string lf = ReadBytes(kSession);
@@ -184,8 +184,8 @@ TEST_F(ProgramTest, PdfWritesThePrintableSheetBesideEachSheetWithoutADisplay) {
             "sostituisce\n");
   EXPECT_EQ(Bytes("lf.pdf"), before);
   fs::remove(m_folder / "lf.pdf");
-  const Outcome replaced =
-      Tarvo({"--pdf", "--sovrascrivi", "--regole", kRules, "lf.pg", "schede/Guardia 1.pg", "lf.pg"});
+  const Outcome replaced = Tarvo(
+      {"--pdf", "--sovrascrivi", "--regole", kRules, "lf.pg", "schede/Guardia 1.pg", "lf.pg"});
   EXPECT_EQ(replaced.status, 0);
   EXPECT_EQ(replaced.err, "");
   EXPECT_EQ(Bytes("lf.pdf").substr(0, 5), "%PDF-");
@@ -207,13 +207,13 @@ TEST_F(ProgramTest, OnATerminalPdfSaysHowFarItIsAndCtrlCStopsBetweenTwoSheets) {
     Write(name, ReadBytes(kSession));
     sheets << QString::fromStdString(name);
   }
-  const TerminalOutcome stopped =
-      OnTerminal(QStringList{"--pdf", "--regole", kRules} + sheets,
-                 [](int terminal, const std::string& screen) {
-                   if (screen.find("Scheda ") == std::string::npos) return true;
-                   EXPECT_EQ(write(terminal, "\x03", 1), 1);  // Ctrl+C
-                   return false;
-                 });
+  const TerminalOutcome stopped = OnTerminal(QStringList{"--pdf", "--regole", kRules} + sheets,
+                                             [](int terminal, const std::string& screen) {
+                                               if (screen.find("Scheda ") == std::string::npos)
+                                                 return true;
+                                               EXPECT_EQ(write(terminal, "\x03", 1), 1);  // Ctrl+C
+                                               return false;
+                                             });
   EXPECT_EQ(stopped.signal, SIGINT) << stopped.screen;
   EXPECT_EQ(stopped.screen.find("tarvo: La scheda \"rotta.pg\""), 0u) << stopped.screen;
   std::smatch said;
@@ -253,9 +253,9 @@ TEST_F(ProgramTest, TarvoFileStartsOnTheSheetAndARefusedOneAsUsual) {
   Write("zoe.pg", ReadBytes(kSession));
   Write("rotta.pg", WithRace("Troll"));
   const std::string shown = kRules.toStdString() + "\nElfo\n112 (22)\n";
-  for (const QStringList& arguments : {QStringList{"--regole", kRules, "zoe.pg"},
-                                       QStringList{"zoe.pg", kRules},
-                                       QStringList{"--regole", kRules, "--apri", "zoe.pg"}}) {
+  for (const QStringList& arguments :
+       {QStringList{"--regole", kRules, "zoe.pg"}, QStringList{"zoe.pg", kRules},
+        QStringList{"--regole", kRules, "--apri", "zoe.pg"}}) {
     const Outcome run = Tarvo(arguments, probe);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, shown);

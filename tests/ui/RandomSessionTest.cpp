@@ -2,9 +2,10 @@
 // Velmor rules and over rules that strain the form, from a fixed seed: after
 // every action the control rules hold, every sheet saved is well formed, says
 // what the form shows and reads back to the same bytes, and a sheet saved
-// earlier opens again (Ctrl+O) into a form that keeps its rules. TARVO_SESSION_ACTIONS (default 2000 for each
-// rules file), TARVO_RANDOM_RULES (default 20 random rules files) and
-// TARVO_SESSION_SEED change their length and their course.
+// earlier opens again (Ctrl+O) into a form that keeps its rules.
+// TARVO_SESSION_ACTIONS (default 2000 for each rules file), TARVO_RANDOM_RULES
+// (default 20 random rules files) and TARVO_SESSION_SEED change their length
+// and their course.
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
