@@ -228,7 +228,9 @@ TEST_F(ProgramTest, OnATerminalPdfSaysHowFarItIsAndCtrlCStopsBetweenTwoSheets) {
   for (int n = 1; n <= 150; ++n) {
     const std::string pdf = Bytes("eroe" + std::to_string(n) + ".pdf");
     EXPECT_EQ(pdf.empty(), n > written) << n;
-    if (!pdf.empty()) EXPECT_EQ(pdf.substr(pdf.size() - 6), "%%EOF\n") << n;
+    if (!pdf.empty()) {
+      EXPECT_EQ(pdf.substr(pdf.size() - 6), "%%EOF\n") << n;
+    }
   }
 
   const TerminalOutcome whole = OnTerminal(
