@@ -485,7 +485,7 @@ TEST_F(StartWithSheetTest, TheFormOpensOnTheSheetOrSaysWhyNot) {
       << m_prompts.m_errors[0].toStdString();
 }
 
-TEST(CommandLine, SheetsRulesAndPrinting) {
+TEST(CommandLine, ASheetByItsFirstLineAndMistakenLines) {
   QTemporaryDir folder;
   const QString sheet = folder.filePath("eroe.dat");
   WriteBytes(sheet.toStdString(), "Informazioni Personaggio\r\nnon importa\r\n");
@@ -496,27 +496,11 @@ TEST(CommandLine, SheetsRulesAndPrinting) {
     return ParseCommandLine(arguments);
   };
 
-  // A FILE is a sheet by its first line, or a missing name ending in .pg.
-  for (const QStringList& arguments :
-       {QStringList{sheet}, {rules, sheet}, {sheet, "--regole", rules}, {"--apri", sheet}}) {
-    const CCommandLine line = parse(arguments);
-    EXPECT_EQ(line.action, CCommandLine::Action::Run) << line.error.toStdString();
-    EXPECT_EQ(line.sheetFile, sheet);
-    EXPECT_EQ(line.rulesFile, arguments.size() > 1 && !arguments.contains("--apri") ? rules : "");
-  }
-  EXPECT_EQ(parse({missing}).sheetFile, missing);
-  EXPECT_EQ(parse({rules}).rulesFile, rules);
-  EXPECT_EQ(parse({rules}).sheetFile, "");
-  EXPECT_EQ(parse({folder.filePath("manca.rul")}).rulesFile, folder.filePath("manca.rul"));
-
-  // With --pdf every argument is a sheet to print.
-  const CCommandLine print = parse({"--pdf", "--sovrascrivi", "--regole", rules, sheet, "b.pg"});
-  EXPECT_EQ(print.action, CCommandLine::Action::PrintSheets);
-  EXPECT_EQ(print.sheets, QStringList({sheet, "b.pg"}));
-  EXPECT_EQ(print.rulesFile, rules);
-  EXPECT_TRUE(print.overwrite);
-  EXPECT_FALSE(parse({"--pdf", rules}).overwrite);
-
+  // A FILE is a sheet by its first line, whatever its name; the real program
+  // is run with sheets, rules and both in ProgramTest.
+  EXPECT_EQ(parse({rules, sheet}).sheetFile, sheet);
+  EXPECT_EQ(parse({rules, sheet}).rulesFile, rules);
+  EXPECT_EQ(parse({"--pdf", rules}).sheets, QStringList({rules}));
   const std::pair<QStringList, const char*> mistaken[] = {
       {{"--pdf"}, "--pdf: manca la scheda da stampare"},
       {{"--sovrascrivi", sheet}, "--sovrascrivi vale solo con --pdf"},
