@@ -32,3 +32,5 @@ QString UnknownOptionError(const QCommandLineParser& parser) {
   return QStringLiteral("opzione sconosciuta: %1%2")
       .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name);
 }
+
+QString Quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }

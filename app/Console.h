@@ -7,6 +7,9 @@
 
 class QCommandLineParser;
 
+// `text` in double quotes, as a message names a file or a name.
+QString Quoted(const QString& text);
+
 // Writes `text` to `stream` in the locale's encoding, at once; false when
 // it did not get there (a full disk, a closed pipe), with the errno value in
 // `err` when it is given.

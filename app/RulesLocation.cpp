@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "app/Build.h"
+#include "app/Console.h"
 #include "rules/AtomicFile.h"
 #include "rules/Rules.h"
 
@@ -32,7 +33,6 @@ bool IsCandidate(const QString& path) {
   return info.exists() && !info.isDir();
 }
 
-QString Quoted(const QString& path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
 
 // The whole of the file at `path`; false with the reason when it cannot be read.
 bool ReadWhole(const QString& path, std::string& bytes, QString& reason) {
@@ -53,6 +53,15 @@ bool ReadWhole(const QString& path, std::string& bytes, QString& reason) {
 }
 
 }  // namespace
+
+QString RulesSearchText() {
+  return QStringLiteral(
+      "  1. tarvo.rul nella cartella di lavoro;\n"
+      "  2. la copia del giocatore, tarvo.rul in $XDG_DATA_HOME/tarvo\n"
+      "     (di solito ~/.local/share/tarvo);\n"
+      "  3. le regole installate, che la prima volta diventano la copia del giocatore\n"
+      "     (se la cartella dei dati non si può scrivere, si leggono come sono).\n");
+}
 
 CRulesPlaces CRulesPlaces::ForThisProgram() {
   CRulesPlaces places;

@@ -17,6 +17,10 @@
 #include <QString>
 #include <string_view>
 
+// The search as the programs' usage screens tell it: the three places, one
+// a line, indented.
+QString RulesSearchText();
+
 // The places the search looks at.
 struct CRulesPlaces {
   QString workingFolder;   // where tarvo.rul is looked for first

@@ -5,6 +5,7 @@
 
 #include "app/Build.h"
 #include "app/Console.h"
+#include "app/RulesLocation.h"
 #include "rules/Records.h"
 
 namespace {
@@ -55,11 +56,8 @@ const char* const kUsage =
     "ha scritto, dove e in quanto tempo; Ctrl+C lo ferma fra un personaggio e\n"
     "l'altro e dice quanti ne ha scritti interi.\n"
     "\n"
-    "Senza --regole, tarvo-genera usa il primo file che trova fra:\n"
-    "  1. tarvo.rul nella cartella di lavoro;\n"
-    "  2. la copia del giocatore, tarvo.rul in $XDG_DATA_HOME/tarvo\n"
-    "     (di solito ~/.local/share/tarvo);\n"
-    "  3. le regole installate, che la prima volta diventano la copia del giocatore.\n"
+    "Senza --regole, tarvo-genera usa il primo file che trova fra:\n";
+const char* const kUsageEnd =
     "\n"
     "Esempio: dieci banditi orchi per stasera, nella cartella banditi:\n"
     "  tarvo-genera --razza orco --archetipo guerriero --destra \"spada corta\" \\\n"
@@ -68,7 +66,6 @@ const char* const kUsage =
     "Stato d'uscita: 0 fatto; 1 regole non lette o scheda non scritta;\n"
     "2 riga di comando sbagliata; 130 interrotto con Ctrl+C.\n";
 
-QString Quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
 
 // A decimal number of digits only (no sign, no blanks) up to `most`.
 std::optional<quint64> ParseDigits(const QString& text, quint64 most) {
@@ -91,7 +88,9 @@ bool HasControlCharacter(const QString& text) {
 
 }  // namespace
 
-QString GeneraUsage() { return QString::fromUtf8(kUsage); }
+QString GeneraUsage() {
+  return QString::fromUtf8(kUsage) + RulesSearchText() + QString::fromUtf8(kUsageEnd);
+}
 
 QString GeneraVersion() {
   return QStringLiteral("tarvo-genera (TARVO) %1 (Qt %2)\n")

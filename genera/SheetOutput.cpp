@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/Console.h"
 #include "rules/AtomicFile.h"
 
 namespace fs = std::filesystem;
@@ -17,9 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 
 QString Local(const std::string& text) { return QString::fromLocal8Bit(text); }
-QString Quoted(const std::string& path) {
-  return QLatin1Char('"') + Local(path) + QLatin1Char('"');
-}
+QString Quoted(const std::string& path) { return Quoted(Local(path)); }
 QString Reason(int err) { return Local(DescribeErrno(err != 0 ? err : EIO)); }
 
 bool Fail(CGeneraFailure& failure, const QString& message) {
@@ -28,8 +27,7 @@ bool Fail(CGeneraFailure& failure, const QString& message) {
 }
 
 std::string WriteError(const std::string& path, int err) {
-  return "Impossibile scrivere il file \"" + path + "\": " + DescribeErrno(err != 0 ? err : EIO) +
-         ".";
+  return WriteErrorText(path, DescribeErrno(err != 0 ? err : EIO));
 }
 
 }  // namespace
@@ -132,6 +130,16 @@ bool CSheetFolder::Check(const std::vector<std::string>& names, CGeneraFailure& 
   return true;
 }
 
+std::vector<std::string> CSheetFolder::Existing(const std::vector<std::string>& names) const {
+  std::vector<std::string> existing;
+  if (m_fd < 0) return existing;  // a folder still to be made holds nothing
+  struct stat info {};
+  for (const std::string& name : names) {
+    if (::fstatat(m_fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) existing.push_back(name);
+  }
+  return existing;
+}
+
 bool CSheetFolder::Open(CGeneraFailure& failure) {
   if (m_fd >= 0) return true;
   std::error_code ec;
@@ -156,8 +164,7 @@ bool CSheetFolder::Write(const std::string& name, std::string_view bytes, std::s
     const int err = errno;
     // A file, or a link, that has appeared since the check.
     if (err == EEXIST && m_overwrite) return Replace(name, bytes, error);
-    error = err == EEXIST ? "Impossibile scrivere il file \"" + PathOf(name) + "\": esiste già."
-                          : WriteError(PathOf(name), err);
+    error = err == EEXIST ? WriteErrorText(PathOf(name), "esiste già") : WriteError(PathOf(name), err);
     return false;
   }
   int err = 0;

@@ -27,6 +27,8 @@ class CSheetFolder {
   // be written; and no file in `names` exists, or, with `overwrite`, each that
   // exists is a file that can be written or a link.
   bool Check(const std::vector<std::string>& names, CGeneraFailure& failure);
+  // After Check: which of `names` are in the folder already, files or links.
+  std::vector<std::string> Existing(const std::vector<std::string>& names) const;
   // Creates the folder when it is missing, and opens it.
   bool Open(CGeneraFailure& failure);
   // Writes `bytes` as file `name`. On failure the file is not there (or, if

@@ -30,3 +30,6 @@ bool WriteAll(int fd, std::string_view bytes, int& err, std::size_t* done = null
 
 // The Italian wording of an errno value for the messages shown to the user.
 std::string DescribeErrno(int err);
+
+// The message of a write that failed: Impossibile scrivere il file "path": reason.
+std::string WriteErrorText(std::string_view path, std::string_view reason);

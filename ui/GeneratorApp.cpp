@@ -52,11 +52,9 @@ const char* const kUsage =
     "  -h, --help       mostra questo aiuto ed esce\n"
     "  -v, --version    mostra la versione di TARVO e di Qt ed esce\n"
     "\n"
-    "Senza un file delle regole, anche con una scheda, TARVO usa il primo che trova fra:\n"
-    "  1. tarvo.rul nella cartella di lavoro;\n"
-    "  2. la copia del giocatore, tarvo.rul in $XDG_DATA_HOME/tarvo\n"
-    "     (di solito ~/.local/share/tarvo);\n"
-    "  3. le regole installate, che al primo avvio diventano la copia del giocatore.\n";
+    "Senza un file delle regole, anche con una scheda, TARVO usa il primo che trova fra:\n";
+
+QString Usage() { return QString::fromUtf8(kUsage) + RulesSearchText(); }
 
 // Set only by the tests of the installed program and the start-up benchmark,
 // so that a start can be proved and timed from outside and nothing waits for
@@ -256,7 +254,7 @@ int VerifyRules(const QString& rulesFile) {
 int AnswerCommandLine(const CCommandLine& commandLine) {
   switch (commandLine.action) {
     case CCommandLine::Action::Help:
-      return WriteOutput(QStringLiteral("tarvo"), QString::fromUtf8(kUsage)) ? 0 : 1;
+      return WriteOutput(QStringLiteral("tarvo"), Usage()) ? 0 : 1;
     case CCommandLine::Action::Version:
       return WriteOutput(QStringLiteral("tarvo"),
                          QStringLiteral("TARVO %1 (Qt %2)\n")
@@ -268,7 +266,7 @@ int AnswerCommandLine(const CCommandLine& commandLine) {
     case CCommandLine::Action::Error:
       WriteText(
           stderr,
-          QStringLiteral("tarvo: %1\n\n%2").arg(commandLine.error, QString::fromUtf8(kUsage)));
+          QStringLiteral("tarvo: %1\n\n%2").arg(commandLine.error, Usage()));
       return 2;
     case CCommandLine::Action::Run:
     case CCommandLine::Action::PrintSheets:

@@ -25,41 +25,25 @@
 
 namespace {
 
-QString Quoted(const QString& path) {
-  return QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"');
-}
-
 // Writes `bytes` as the new file `path`, which must not exist: created
 // exclusively, so a file that appears meanwhile is never replaced. On failure
 // no file is left and `error` says why.
 bool WriteNewFile(const QString& path, const QByteArray& bytes, QString& error) {
   const QByteArray name = QFile::encodeName(path);
   const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-  if (fd < 0) {
-    const int err = errno;
-    error = err == EEXIST
-                ? QStringLiteral("la scheda stampabile %1 esiste già: --sovrascrivi la sostituisce")
-                      .arg(Quoted(path))
-                : QStringLiteral("impossibile scrivere la scheda stampabile %1: %2")
-                      .arg(Quoted(path), QString::fromStdString(DescribeErrno(err)));
+  int err = fd < 0 ? errno : 0;
+  if (fd < 0 && err == EEXIST) {
+    error = QStringLiteral("la scheda stampabile %1 esiste già: --sovrascrivi la sostituisce")
+                .arg(Quoted(path));
     return false;
   }
-  int err = 0;
-  for (qsizetype done = 0; done < bytes.size();) {
-    const ssize_t written =
-        ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      err = errno;
-      break;
-    }
-    done += written;
+  if (fd >= 0) {
+    WriteAll(fd, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), err);
+    if (::close(fd) != 0 && err == 0) err = errno;
+    if (err != 0) ::unlink(name.constData());
   }
-  if (::close(fd) != 0 && err == 0) err = errno;
   if (err != 0) {
-    ::unlink(name.constData());
-    error = QStringLiteral("impossibile scrivere la scheda stampabile %1: %2")
-                .arg(Quoted(path), QString::fromStdString(DescribeErrno(err)));
+    error = QString::fromUtf8(WriteErrorText(name.toStdString(), DescribeErrno(err)));
     return false;
   }
   return true;

@@ -274,7 +274,7 @@ TEST_F(GeneraTest, GoldenSheets) {
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err,
             "tarvo-genera: Bandito 1: niente Giaco addosso (costa 6, ha 1 monete)\n"
-            "tarvo-genera: Bandito 1: niente Tè nella tasca 1 (costa 2, ha 1 monete)\n");
+            "tarvo-genera: Bandito 1: niente Tè nella Tasca 0 (costa 2, ha 1 monete)\n");
   const fs::path golden = TARVO_GENERA_TEST_DATA "/golden";
   EXPECT_EQ(Snapshot(m_work / "banditi"), Snapshot(golden));
 }
@@ -335,6 +335,15 @@ TEST_F(GeneraTest, EveryOptionReachesTheSheet) {
             "tarvo-genera: Personaggio 2: Destrezza 10, sotto 16: non può usare entrambe le mani, "
             "usa la destra\n");
   EXPECT_EQ(Value(Sheet("n/Personaggio 2.pg"), "Dominante"), "Mandestro");
+
+  // A name too long for a file name loses text, never its number.
+  const std::string longName(250, 'x');
+  ASSERT_EQ(Genera({"--nome", QString::fromStdString(longName + " {n}"), "--numero", "10",
+                    "--cartella", "lunghi"})
+                .status,
+            0);
+  EXPECT_EQ(Value(Sheet("lunghi/" + std::string(198, 'x') + "10.pg"), "NOME"), longName + " 10");
+  EXPECT_TRUE(fs::exists(m_work / "lunghi" / (std::string(199, 'x') + "1.pg")));
 
   // A name made safe for a file keeps its own text on the sheet.
   ASSERT_EQ(Genera({"--nome", "../a/b:c {n}?", "--cartella", "f"}).status, 0);
@@ -707,6 +716,16 @@ TEST_F(GeneraTest, PdfNeedsNoDisplay) {
   const QString pdf = QString::fromStdString((m_work / "stampa/Àlda.pdf").string());
   EXPECT_TRUE(PdfLayoutText(pdf).contains(QStringLiteral("Àlda")));
   EXPECT_EQ(Value(Sheet("stampa/Àlda.pg"), "NOME"), "\xC0lda");
+
+  // Replaced without --pdf, the sheet has the old printable sheet beside it:
+  // it stays, and a warning names it.
+  const Outcome again = Genera({"--nome", "Àlda", "--cartella", "stampa", "--seme", "4",
+                                "--sovrascrivi", "--numero", "1"});
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(again.err, "tarvo-genera: \"" + (m_work / "stampa/Àlda.pdf").string() +
+                           "\" resta com'era: è la scheda stampabile di un personaggio di prima, "
+                           "non di quello nuovo accanto (con --pdf si scrive di nuovo)\n");
+  EXPECT_TRUE(fs::exists(m_work / "stampa/Àlda.pdf"));
 }
 
 TEST_F(GeneraTest, HelpAndVersion) {
