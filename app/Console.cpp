@@ -2,11 +2,28 @@
 
 #include <QCommandLineParser>
 #include <QStringList>
+#include <cerrno>
+#include <csignal>
 
-bool WriteText(std::FILE* stream, const QString& text) {
+#include "rules/AtomicFile.h"
+
+bool WriteText(std::FILE* stream, const QString& text, int* err) {
+  errno = 0;
   const bool written = std::fputs(text.toLocal8Bit().constData(), stream) >= 0;
-  return std::fflush(stream) == 0 && written && std::ferror(stream) == 0;
+  const bool ok = std::fflush(stream) == 0 && written && std::ferror(stream) == 0;
+  if (!ok && err != nullptr) *err = errno != 0 ? errno : EIO;
+  return ok;
 }
+
+bool WriteOutput(const QString& program, const QString& text) {
+  int err = 0;
+  if (WriteText(stdout, text, &err)) return true;
+  WriteText(stderr, QStringLiteral("%1: impossibile scrivere sullo standard output: %2\n")
+                        .arg(program, QString::fromLocal8Bit(DescribeErrno(err))));
+  return false;
+}
+
+void IgnoreClosedPipes() { std::signal(SIGPIPE, SIG_IGN); }
 
 QString UnknownOptionError(const QCommandLineParser& parser) {
   const QStringList unknown = parser.unknownOptionNames();
@@ -15,3 +32,5 @@ QString UnknownOptionError(const QCommandLineParser& parser) {
   return QStringLiteral("opzione sconosciuta: %1%2")
       .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name);
 }
+
+QString Quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }

@@ -7,9 +7,22 @@
 
 class QCommandLineParser;
 
+// `text` in double quotes, as a message names a file or a name.
+QString Quoted(const QString& text);
+
 // Writes `text` to `stream` in the locale's encoding, at once; false when
-// it did not get there (a full disk, a closed pipe).
-bool WriteText(std::FILE* stream, const QString& text);
+// it did not get there (a full disk, a closed pipe), with the errno value in
+// `err` when it is given.
+bool WriteText(std::FILE* stream, const QString& text, int* err = nullptr);
+
+// Writes `text` to standard output. When it does not get there, says so on
+// standard error, "program: impossibile scrivere sullo standard output: ...",
+// and returns false.
+bool WriteOutput(const QString& program, const QString& text);
+
+// A write to a pipe whose reader has gone fails as any other write does,
+// with a message and status 1, instead of ending the program without a word.
+void IgnoreClosedPipes();
 
 // "opzione sconosciuta: --pippo" (or "-x") for the first option `parser` did
 // not know; empty when it knew them all.

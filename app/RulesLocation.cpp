@@ -9,9 +9,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include "app/Build.h"
+#include "app/Console.h"
 #include "rules/AtomicFile.h"
 #include "rules/Rules.h"
 
@@ -31,7 +33,6 @@ bool IsCandidate(const QString& path) {
   return info.exists() && !info.isDir();
 }
 
-QString Quoted(const QString& path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
 
 // The whole of the file at `path`; false with the reason when it cannot be read.
 bool ReadWhole(const QString& path, std::string& bytes, QString& reason) {
@@ -53,6 +54,15 @@ bool ReadWhole(const QString& path, std::string& bytes, QString& reason) {
 
 }  // namespace
 
+QString RulesSearchText() {
+  return QStringLiteral(
+      "  1. tarvo.rul nella cartella di lavoro;\n"
+      "  2. la copia del giocatore, tarvo.rul in $XDG_DATA_HOME/tarvo\n"
+      "     (di solito ~/.local/share/tarvo);\n"
+      "  3. le regole installate, che la prima volta diventano la copia del giocatore\n"
+      "     (se la cartella dei dati non si può scrivere, si leggono come sono).\n");
+}
+
 CRulesPlaces CRulesPlaces::ForThisProgram() {
   CRulesPlaces places;
   places.workingFolder = QDir::currentPath();
@@ -71,39 +81,62 @@ QString PlayerRulesPath(const QString& dataFolder) {
   return QDir::cleanPath(dataFolder + QLatin1Char('/') + kRulesName);
 }
 
-bool CreatePlayerCopy(const QString& installedRules, const QString& dataFolder, QString* error) {
-  const QString folder = QDir::cleanPath(dataFolder);
-  auto fail = [&](const QString& reason) {
-    if (error != nullptr) {
-      *error = QStringLiteral(
-                   "Impossibile creare la copia delle regole del giocatore nella "
-                   "cartella dei dati %1: %2.")
-                   .arg(Quoted(folder), reason);
-    }
-    return false;
-  };
+namespace {
 
-  std::string bytes;
-  QString reason;
-  if (!ReadWhole(installedRules, bytes, reason)) {
-    return fail(QStringLiteral("le regole installate %1 non si leggono (%2)")
-                    .arg(Quoted(installedRules), reason));
-  }
-
+// Writes `bytes` as the player's copy in `folder`, creating the folder when
+// needed; false with the reason, as words that go on a sentence, when it
+// cannot.
+bool WriteCopy(std::string_view bytes, const QString& folder, QString& reason) {
   std::error_code ec;
   std::filesystem::create_directories(NativePath(folder), ec);
-  if (ec) return fail(FromNative(DescribeErrno(ec.value())));
-
+  if (ec) {
+    reason = FromNative(DescribeErrno(ec.value()));
+    return false;
+  }
   std::string writeError;
   if (!WriteFileAtomically(QFile::encodeName(PlayerRulesPath(folder)).toStdString(), bytes,
                            &writeError)) {
     // "Impossibile scrivere il file ...: reason." continues the sentence.
-    QString detail = FromNative(writeError);
-    if (detail.endsWith(QLatin1Char('.'))) detail.chop(1);
-    if (!detail.isEmpty()) detail[0] = detail[0].toLower();
-    return fail(detail);
+    reason = FromNative(writeError);
+    if (reason.endsWith(QLatin1Char('.'))) reason.chop(1);
+    if (!reason.isEmpty()) reason[0] = reason[0].toLower();
+    return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool CreatePlayerCopy(const QString& installedRules, const QString& dataFolder, QString* error) {
+  const QString folder = QDir::cleanPath(dataFolder);
+  std::string bytes;
+  QString reason;
+  if (!ReadWhole(installedRules, bytes, reason)) {
+    reason = QStringLiteral("le regole installate %1 non si leggono (%2)")
+                 .arg(Quoted(installedRules), reason);
+  } else if (WriteCopy(bytes, folder, reason)) {
+    return true;
+  }
+  if (error != nullptr) {
+    *error = QStringLiteral(
+                 "Impossibile creare la copia delle regole del giocatore nella cartella dei "
+                 "dati %1: %2.")
+                 .arg(Quoted(folder), reason);
+  }
+  return false;
+}
+
+bool SavePlayerRules(std::string_view bytes, const QString& dataFolder, QString* error) {
+  const QString folder = QDir::cleanPath(dataFolder);
+  QString reason;
+  if (WriteCopy(bytes, folder, reason)) return true;
+  if (error != nullptr) {
+    *error = QStringLiteral(
+                 "Impossibile salvare le regole nella copia del giocatore, nella cartella dei "
+                 "dati %1: %2.")
+                 .arg(Quoted(folder), reason);
+  }
+  return false;
 }
 
 CRulesLocation FindRulesFile(const QString& explicitFile, const CRulesPlaces& places,
@@ -122,28 +155,53 @@ CRulesLocation FindRulesFile(const QString& explicitFile, const CRulesPlaces& pl
   }
 
   const QString inWorkingFolder = QDir::cleanPath(working.absoluteFilePath(kRulesName));
-  const QString playerCopy = PlayerRulesPath(places.dataFolder);
-  for (const QString& path : {inWorkingFolder, playerCopy}) {
-    if (IsCandidate(path)) {
-      location.path = path;
-      return location;
-    }
+  if (IsCandidate(inWorkingFolder)) {
+    location.path = inWorkingFolder;
+    return location;
   }
+  // An empty copy is what a power cut right after the first start can leave
+  // behind; no player writes empty rules.
+  const QString playerCopy = PlayerRulesPath(places.dataFolder);
+  const bool emptyCopy = IsCandidate(playerCopy) && QFileInfo(playerCopy).size() == 0;
+  if (IsCandidate(playerCopy) && !emptyCopy) {
+    location.path = playerCopy;
+    return location;
+  }
+  const QString emptyNotice =
+      QStringLiteral(
+          "La copia delle regole del giocatore %1 è vuota (0 byte): non sono regole "
+          "scritte dal giocatore.")
+          .arg(Quoted(playerCopy));
 
   if (!IsCandidate(places.installedRules)) {
     location.error =
         QStringLiteral(
             "File delle regole non trovato. Cercato, in quest'ordine: %1 (cartella di "
-            "lavoro), %2 (copia del giocatore), %3 (regole installate).")
-            .arg(Quoted(inWorkingFolder), Quoted(playerCopy), Quoted(places.installedRules));
+            "lavoro), %2 (copia del giocatore%4), %3 (regole installate).")
+            .arg(Quoted(inWorkingFolder), Quoted(playerCopy), Quoted(places.installedRules),
+                 emptyCopy ? QStringLiteral(", vuota") : QString());
     return location;
   }
   if (copy == CPlayerCopy::Skip) {
-    location.path = places.installedRules;
+    location.path = QDir::cleanPath(working.absoluteFilePath(places.installedRules));
     return location;
   }
-  if (CreatePlayerCopy(places.installedRules, places.dataFolder, &location.error)) {
+  QString copyError;
+  if (CreatePlayerCopy(places.installedRules, places.dataFolder, &copyError)) {
     location.path = playerCopy;
+    if (emptyCopy) {
+      location.notice =
+          emptyNotice + QStringLiteral(" Vi si sono copiate di nuovo le regole installate %1.")
+                            .arg(Quoted(places.installedRules));
+    }
+    return location;
   }
+  // A home that cannot be written (a guest session, a kiosk) still plays:
+  // on the installed rules, which are never written.
+  location.path = QDir::cleanPath(working.absoluteFilePath(places.installedRules));
+  location.readOnly = true;
+  location.notice = (emptyCopy ? emptyNotice + QLatin1Char(' ') : QString()) + copyError +
+                    QStringLiteral(" Si usano le regole installate %1, in sola lettura.")
+                        .arg(Quoted(location.path));
   return location;
 }

@@ -5,12 +5,21 @@
 //      ($XDG_DATA_HOME/tarvo, by default ~/.local/share/tarvo);
 //   3. on the first start that finds neither, the installed rules
 //      (<prefix>/share/tarvo/tarvo.rul, found from the program's own folder),
-//      copied to the player's copy, which is then used.
-// The rules are written back to the file they were read from, so an installed
-// copy in a system folder is never written.
+//      copied to the player's copy, which is then used. When the copy cannot
+//      be made (a home that cannot be written), the installed rules are used
+//      as they are, read-only.
+// An empty player's copy (0 bytes) counts as none and is copied again.
+// The rules are written back to the file they were read from, or to the
+// player's copy when they are the installed ones: an installed copy in a
+// system folder is never written.
 #pragma once
 
 #include <QString>
+#include <string_view>
+
+// The search as the programs' usage screens tell it: the three places, one
+// a line, indented.
+QString RulesSearchText();
 
 // The places the search looks at.
 struct CRulesPlaces {
@@ -27,6 +36,14 @@ struct CRulesPlaces {
 struct CRulesLocation {
   QString path;   // the rules file to read and to write back; empty when none
   QString error;  // when none: why, in Italian, naming every path looked at in order
+  // The player's copy could not be made: `path` is the installed rules, read
+  // and never written; a write-back goes to the player's copy
+  // (SavePlayerRules).
+  bool readOnly = false;
+  // When not empty: what the user is told once, in Italian, about where the
+  // rules come from (the copy could not be made, or was empty and is made
+  // again).
+  QString notice;
 
   bool Found() const { return !path.isEmpty(); }
 };
@@ -51,3 +68,7 @@ QString PlayerRulesPath(const QString& dataFolder);
 // On failure returns false and, if `error` is given, an Italian description
 // that names the data folder and the reason.
 bool CreatePlayerCopy(const QString& installedRules, const QString& dataFolder, QString* error);
+
+// Writes `bytes` as the player's copy in `dataFolder`, as CreatePlayerCopy
+// does: the write-back of rules read from the installed file.
+bool SavePlayerRules(std::string_view bytes, const QString& dataFolder, QString* error);

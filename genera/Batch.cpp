@@ -9,6 +9,7 @@
 #include <memory>
 #include <unordered_set>
 
+#include "app/Console.h"
 #include "character/Dice.h"
 #include "form/FormModel.h"
 #include "genera/SheetOutput.h"
@@ -23,21 +24,17 @@ constexpr size_t MAX_FILE_BASE = 200;
 
 const QString kNumberMark = QStringLiteral("{n}");
 
-// A game text as messages show it.
-QString Shown(const std::string& bytes) { return FromWindows1252(bytes); }
-QString Quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
-
 // The index of the name `wanted` among `count` names of the rules, or -1. A
 // name written exactly as in the rules wins; otherwise the first in rules
 // order that is the same without regard to case and to blanks at either end.
 template <typename NameOf>
 int MatchName(const QString& wanted, int count, NameOf nameOf) {
   for (int i = 0; i < count; ++i) {
-    if (Shown(nameOf(i)) == wanted) return i;
+    if (FromWindows1252(nameOf(i)) == wanted) return i;
   }
   const QString trimmed = wanted.trimmed();
   for (int i = 0; i < count; ++i) {
-    if (Shown(nameOf(i)).trimmed().compare(trimmed, Qt::CaseInsensitive) == 0) return i;
+    if (FromWindows1252(nameOf(i)).trimmed().compare(trimmed, Qt::CaseInsensitive) == 0) return i;
   }
   return -1;
 }
@@ -45,7 +42,7 @@ int MatchName(const QString& wanted, int count, NameOf nameOf) {
 template <typename NameOf>
 QString NameList(int count, NameOf nameOf) {
   QStringList names;
-  for (int i = 0; i < count; ++i) names << Shown(nameOf(i));
+  for (int i = 0; i < count; ++i) names << ShownText(nameOf(i));
   return names.join(QStringLiteral(", "));
 }
 
@@ -76,7 +73,8 @@ QString PlaceText(const CPurchaseOrder& order) {
     case EquipmentPlace::Pocket:
       break;
   }
-  return QStringLiteral("nella tasca %1").arg(order.pocket + 1);
+  // Numbered as the form and the sheets number the pockets, from 0.
+  return QStringLiteral("nella ") + QString::fromStdString(CFormModel::PocketText(order.pocket));
 }
 
 }  // namespace
@@ -188,19 +186,47 @@ std::string WithNumber(const std::vector<std::string>& pieces, int n) {
   return text;
 }
 
+// A printable sheet that a batch without --pdf leaves beside a sheet it
+// writes belongs to a character of before: said once, naming the first.
+void WarnOfOldPrintables(const CSheetFolder& folder, const std::vector<std::string>& bases,
+                         const SayFunction& warn) {
+  std::vector<std::string> printables;
+  printables.reserve(bases.size());
+  for (const std::string& base : bases) printables.push_back(base + ".pdf");
+  const std::vector<std::string> old = folder.Existing(printables);
+  if (old.empty()) return;
+  QString text = QStringLiteral(
+                     "%1 resta com'era: è la scheda stampabile di un personaggio di prima, non "
+                     "di quello nuovo accanto (con --pdf si scrive di nuovo)")
+                     .arg(Quoted(QString::fromLocal8Bit(folder.PathOf(old.front()))));
+  if (old.size() > 1) text += QStringLiteral("; così altri %1 file .pdf").arg(old.size() - 1);
+  warn(text);
+}
+
 }  // namespace
 
 std::string CharacterName(const CBatchPlan& plan, int n) { return WithNumber(plan.namePieces, n); }
 
 std::string FileBaseName(const CBatchPlan& plan, int n) {
-  std::string name = WithNumber(plan.filePieces, n);
-  if (name.size() > MAX_FILE_BASE) {
-    // Cut between two characters of UTF-8, never inside one.
-    size_t cut = MAX_FILE_BASE;
-    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
-    name.resize(cut);
-    while (!name.empty() && IsTrimmedAtEnd(name.back())) name.pop_back();
+  // A name too long for a file loses text, never its numbers: each character
+  // keeps a file of its own. The text is kept from the start, each piece cut
+  // between two characters of UTF-8, never inside one.
+  const std::string number = std::to_string(n);
+  const std::vector<std::string>& pieces = plan.filePieces;
+  const size_t numbers = number.size() * (pieces.size() - 1);
+  size_t room = MAX_FILE_BASE > numbers ? MAX_FILE_BASE - numbers : 0;
+  std::string name;
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    if (i > 0) name += number;
+    size_t take = pieces[i].size();
+    if (take > room) {
+      take = room;
+      while (take > 0 && (static_cast<unsigned char>(pieces[i][take]) & 0xC0) == 0x80) --take;
+    }
+    name.append(pieces[i], 0, take);
+    room -= take;
   }
+  while (!name.empty() && IsTrimmedAtEnd(name.back())) name.pop_back();
   if (name.empty()) name = "Senza nome";
   return name;
 }
@@ -229,7 +255,7 @@ void MakeCharacter(const CBatchPlan& plan, int n, CCharacter& character,
     if (!form.ChooseItem(order.place, order.item)) {
       const CItem& item = rules.m_aItems[order.item];
       say(QStringLiteral("%1: niente %2 %3 (costa %4, ha %5 monete)")
-              .arg(Shown(character.m_strName), Shown(item.m_strName), PlaceText(order))
+              .arg(ShownText(character.m_strName), ShownText(item.m_strName), PlaceText(order))
               .arg(item.m_nPrice)
               .arg(money));
     }
@@ -237,17 +263,17 @@ void MakeCharacter(const CBatchPlan& plan, int n, CCharacter& character,
 
   archetypeNames = form.TakeIdentity().archetypes;
   if (character.m_nHand != plan.hand) {
-    const QString label = rules.CharacteristicsInUse() > 2 ? Shown(rules.GetCharLabel(2))
+    const QString label = rules.CharacteristicsInUse() > 2 ? ShownText(rules.GetCharLabel(2))
                                                            : QStringLiteral("terza caratteristica");
     say(QStringLiteral("%1: %2 %3, sotto %4: non può usare entrambe le mani, usa la destra")
-            .arg(Shown(character.m_strName), label)
+            .arg(ShownText(character.m_strName), label)
             .arg(character.m_aStats[2].m_nValue)
             .arg(AMBIDEXTERITY_MIN));
   }
 }
 
 bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction& tell,
-              CGeneraFailure& failure) {
+              CGeneraFailure& failure, const CBatchEvents& events) {
   const CRules& rules = *plan.rules;
   std::unique_ptr<CSheetFolder> folder;
   std::vector<std::string> bases;
@@ -273,6 +299,7 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
     }
     folder = std::make_unique<CSheetFolder>(plan.folder, plan.overwrite);
     if (!folder->Check(targets, failure)) return false;
+    if (!plan.pdf) WarnOfOldPrintables(*folder, bases, warn);
   }
 
   if (!plan.nameNotice.isEmpty()) warn(plan.nameNotice);
@@ -284,12 +311,23 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
   std::vector<std::string> archetypeNames;
   std::string error;
   int written = 0;
-  // `pgKept`: the failing character's printable sheet failed after its .pg
-  // was written, which stays.
-  auto writeFailed = [&](bool pgKept = false) {
+  auto sentence = [&error] {
     QString text = QString::fromLocal8Bit(error);
     if (text.endsWith(QLatin1Char('.'))) text.chop(1);
     if (!text.isEmpty()) text[0] = text[0].toLower();
+    return text;
+  };
+  // Whatever ends the batch, the sheets written so far are put in place and
+  // synced, once.
+  auto finish = [&] {
+    std::string ignored;
+    if (folder) folder->Finish(ignored);
+  };
+  // `pgKept`: the failing character's printable sheet failed after its .pg
+  // was written, which stays.
+  auto writeFailed = [&](bool pgKept = false) {
+    finish();
+    QString text = sentence();
     QStringList kept;
     if (written == 1) kept << QStringLiteral("il personaggio prima resta scritto");
     if (written > 1) kept << QStringLiteral("i %1 personaggi prima restano scritti").arg(written);
@@ -298,15 +336,41 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
     failure = {1, text};
     return false;
   };
+  // Standard output that failed: how many sheets got there whole, none too.
+  auto outputFailed = [&] {
+    written = out.Complete();
+    failure = {
+        1,
+        sentence() +
+            (written == 0 ? QStringLiteral(" (nessun personaggio è arrivato intero)")
+             : written == 1
+                 ? QStringLiteral(" (il primo personaggio è arrivato intero)")
+                 : QStringLiteral(" (i primi %1 personaggi sono arrivati interi)").arg(written))};
+    return false;
+  };
   for (int n = 1; n <= plan.count; ++n) {
+    if (events.stop && events.stop()) {
+      if (plan.toStdout && !out.Flush(error)) return outputFailed();
+      finish();
+      if (plan.toStdout) written = out.Complete();
+      failure = {kInterruptedStatus,
+                 QStringLiteral("interrotto: %1 di %2 %3 %4")
+                     .arg(written == 1 ? QStringLiteral("1 personaggio")
+                                       : QStringLiteral("%1 personaggi").arg(written))
+                     .arg(plan.count)
+                     .arg(plan.toStdout ? (written == 1 ? QStringLiteral("arrivato intero")
+                                                        : QStringLiteral("arrivati interi"))
+                                        : (written == 1 ? QStringLiteral("scritto intero")
+                                                        : QStringLiteral("scritti interi")),
+                          plan.toStdout ? QStringLiteral("sullo standard output")
+                                        : QStringLiteral("in ") + BatchPlace(plan))};
+      return false;
+    }
     CCharacter character;
     MakeCharacter(plan, n, character, archetypeNames, warn);
     const std::string sheet = character.SheetText(rules);
     if (plan.toStdout) {
-      if (!out.Write(sheet, error)) {
-        written = out.Complete();
-        return writeFailed();
-      }
+      if (!out.Write(sheet, error)) return outputFailed();
     } else {
       const std::string& base = bases[static_cast<size_t>(n - 1)];
       if (!folder->Write(base + ".pg", sheet, error)) return writeFailed();
@@ -324,12 +388,22 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
       }
     }
     ++written;
+    if (events.written) events.written(written);
   }
-  if (plan.toStdout && !out.Flush(error)) {
-    written = out.Complete();
-    return writeFailed();
+  if (plan.toStdout && !out.Flush(error)) return outputFailed();
+  if (folder && events.syncing) events.syncing();
+  if (folder && !folder->Finish(error)) {
+    failure = {1, sentence()};
+    return false;
   }
   return true;
+}
+
+QString BatchPlace(const CBatchPlan& plan) {
+  if (plan.toStdout) return QStringLiteral("standard output");
+  QString folder = QFile::decodeName(QByteArray::fromStdString(plan.folder));
+  if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+  return folder;
 }
 
 std::uint32_t ClockSeed() {

@@ -24,6 +24,20 @@ struct CGeneraFailure {
 // Where a line for standard error goes: a warning, or the seed.
 using SayFunction = std::function<void(const QString&)>;
 
+// The status of a batch stopped by Ctrl+C, as a shell gives it.
+inline constexpr int kInterruptedStatus = 130;
+
+// What a batch tells while it runs, and asks.
+struct CBatchEvents {
+  // After each character, with how many are written whole so far.
+  std::function<void(int written)> written;
+  // Before each character: true stops the batch there.
+  std::function<bool()> stop;
+  // Before the sheets written to a folder are synced to the disk, which on a
+  // slow disk may take a while.
+  std::function<void()> syncing;
+};
+
 // One purchase every character makes, in the order they are made.
 struct CPurchaseOrder {
   EquipmentPlace place = EquipmentPlace::Right;
@@ -77,10 +91,17 @@ void MakeCharacter(const CBatchPlan& plan, int n, CCharacter& character,
 // Checks where the sheets go, seeds the random source and writes every
 // sheet. Nothing is written when a check fails; a write that fails removes
 // its own file and stops the batch, keeping the sheets written before it.
+// The sheets in a folder are synced once, at the end, however the batch ends.
 // Warnings go to `warn`; the line "seme: S" of a seed from the clock goes to
-// `tell`, once the checks have passed.
+// `tell`, once the checks have passed. A stop asked for through `events`
+// ends the batch between two characters with status kInterruptedStatus and a
+// line that says how many were written whole.
 bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction& tell,
-              CGeneraFailure& failure);
+              CGeneraFailure& failure, const CBatchEvents& events = {});
+
+// Where the batch writes, as the user named it: "banditi/", or "standard
+// output".
+QString BatchPlace(const CBatchPlan& plan);
 
 // A seed from the clock, for a batch that is given none.
 std::uint32_t ClockSeed();

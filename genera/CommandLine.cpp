@@ -5,6 +5,7 @@
 
 #include "app/Build.h"
 #include "app/Console.h"
+#include "app/RulesLocation.h"
 #include "rules/Records.h"
 
 namespace {
@@ -43,27 +44,28 @@ const char* const kUsage =
     "  --stdout              scrive le schede una dopo l'altra sullo standard output\n"
     "  --sovrascrivi         sostituisce le schede che esistono già\n"
     "  --pdf                 scrive anche la scheda stampabile, NOME.pdf\n"
+    "  -q, --silenzioso      su un terminale, non mostra a che punto è il lotto\n"
+    "                        né il riepilogo finale\n"
     "  -h, --help            mostra questo aiuto ed esce\n"
     "  -v, --version         mostra la versione ed esce\n"
     "\n"
     "Gli oggetti si comprano nell'ordine destra, sinistra, addosso, tasche, con le\n"
     "monete tirate; un oggetto che le monete non pagano si salta con un avviso.\n"
     "Senza --sovrascrivi, se una scheda da scrivere esiste già non si scrive nulla.\n"
+    "Sul terminale una riga dice a che punto è il lotto e, alla fine, quante schede\n"
+    "ha scritto, dove e in quanto tempo; Ctrl+C lo ferma fra un personaggio e\n"
+    "l'altro e dice quanti ne ha scritti interi.\n"
     "\n"
-    "Senza --regole, tarvo-genera usa il primo file che trova fra:\n"
-    "  1. tarvo.rul nella cartella di lavoro;\n"
-    "  2. la copia del giocatore, tarvo.rul in $XDG_DATA_HOME/tarvo\n"
-    "     (di solito ~/.local/share/tarvo);\n"
-    "  3. le regole installate, che la prima volta diventano la copia del giocatore.\n"
+    "Senza --regole, tarvo-genera usa il primo file che trova fra:\n";
+const char* const kUsageEnd =
     "\n"
     "Esempio: dieci banditi orchi per stasera, nella cartella banditi:\n"
     "  tarvo-genera --razza orco --archetipo guerriero --destra \"spada corta\" \\\n"
     "    --tasca torcia --nome \"Bandito {n}\" --numero 10 --cartella banditi\n"
     "\n"
     "Stato d'uscita: 0 fatto; 1 regole non lette o scheda non scritta;\n"
-    "2 riga di comando sbagliata.\n";
+    "2 riga di comando sbagliata; 130 interrotto con Ctrl+C.\n";
 
-QString Quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
 
 // A decimal number of digits only (no sign, no blanks) up to `most`.
 std::optional<quint64> ParseDigits(const QString& text, quint64 most) {
@@ -86,7 +88,9 @@ bool HasControlCharacter(const QString& text) {
 
 }  // namespace
 
-QString GeneraUsage() { return QString::fromUtf8(kUsage); }
+QString GeneraUsage() {
+  return QString::fromUtf8(kUsage) + RulesSearchText() + QString::fromUtf8(kUsageEnd);
+}
 
 QString GeneraVersion() {
   return QStringLiteral("tarvo-genera (TARVO) %1 (Qt %2)\n")
@@ -116,10 +120,11 @@ CGeneraCommandLine ParseGeneraCommandLine(const QStringList& arguments) {
   const QCommandLineOption toStdout(QStringLiteral("stdout"));
   const QCommandLineOption overwrite(QStringLiteral("sovrascrivi"));
   const QCommandLineOption pdf(QStringLiteral("pdf"));
+  const QCommandLineOption quiet(QStringList{QStringLiteral("q"), QStringLiteral("silenzioso")});
   const QList<QCommandLineOption> withValue = {rules, race,   archetype, sex,   hand,   right, left,
                                                worn,  pocket, name,      count, folder, seed};
   const QList<QCommandLineOption> allOptions =
-      withValue + QList<QCommandLineOption>{help, version, toStdout, overwrite, pdf};
+      withValue + QList<QCommandLineOption>{help, version, toStdout, overwrite, pdf, quiet};
   parser.addOptions(allOptions);
 
   CGeneraCommandLine line;
@@ -134,7 +139,7 @@ CGeneraCommandLine ParseGeneraCommandLine(const QStringList& arguments) {
     const QString unknown = UnknownOptionError(parser);
     if (!unknown.isEmpty()) return fail(unknown + hint);
     for (const QString& argument : arguments.mid(1)) {
-      for (const QCommandLineOption& flag : {help, version, toStdout, overwrite, pdf}) {
+      for (const QCommandLineOption& flag : {help, version, toStdout, overwrite, pdf, quiet}) {
         if (argument.startsWith(QStringLiteral("--") + flag.names().back() + QLatin1Char('=')))
           return fail(QStringLiteral("--%1 non vuole un valore%2").arg(flag.names().back(), hint));
       }
@@ -256,6 +261,7 @@ CGeneraCommandLine ParseGeneraCommandLine(const QStringList& arguments) {
   }
   options.overwrite = parser.isSet(overwrite);
   options.pdf = parser.isSet(pdf);
+  options.quiet = parser.isSet(quiet);
   if (options.pdf && options.toStdout) {
     return fail(
         QStringLiteral("--pdf scrive file in una cartella: non si usa con lo standard output"));

@@ -29,6 +29,7 @@ struct CGeneraOptions {
   std::optional<std::uint32_t> seed;  // none: from the clock, and said on stderr
   bool overwrite = false;
   bool pdf = false;
+  bool quiet = false;  // --silenzioso: no progress on a terminal
 };
 
 struct CGeneraCommandLine {

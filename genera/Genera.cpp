@@ -1,17 +1,33 @@
 #include "genera/Genera.h"
 
+#include <unistd.h>
+
 #include <QFile>
 #include <memory>
 #include <string>
 
 #include "app/Console.h"
+#include "app/Interrupt.h"
+#include "app/Progress.h"
 #include "app/RulesLocation.h"
-#include "genera/Batch.h"
 #include "rules/Rules.h"
 #include "rules/RulesCheck.h"
 
+namespace {
+
+QString Prefixed(const QString& text) { return QStringLiteral("tarvo-genera: ") + text; }
+
+// "1500 schede e 1500 PDF", "1 scheda".
+QString SheetCount(int count, bool pdf) {
+  QString text = count == 1 ? QStringLiteral("1 scheda") : QStringLiteral("%1 schede").arg(count);
+  if (pdf) text += QStringLiteral(" e %1 PDF").arg(count);
+  return text;
+}
+
+}  // namespace
+
 void SayOnStandardError(const QString& text, bool bare) {
-  WriteText(stderr, (bare ? text : QStringLiteral("tarvo-genera: ") + text) + QLatin1Char('\n'));
+  WriteText(stderr, (bare ? text : Prefixed(text)) + QLatin1Char('\n'));
 }
 
 int RunGenera(const CGeneraOptions& options) {
@@ -20,6 +36,7 @@ int RunGenera(const CGeneraOptions& options) {
     SayOnStandardError(location.error);
     return 1;
   }
+  if (!location.notice.isEmpty()) SayOnStandardError(location.notice);
   const std::string path = QFile::encodeName(location.path).toStdString();
   const auto rules = std::make_unique<CRules>(path.c_str());
   if (!rules->IsLoaded()) {
@@ -30,11 +47,45 @@ int RunGenera(const CGeneraOptions& options) {
 
   CBatchPlan plan;
   CGeneraFailure failure;
-  const SayFunction warn = [](const QString& text) { SayOnStandardError(text); };
-  const SayFunction tell = [](const QString& text) { SayOnStandardError(text, true); };
-  if (!PlanBatch(options, *rules, path, plan, failure) || !RunBatch(plan, warn, tell, failure)) {
+  if (!PlanBatch(options, *rules, path, plan, failure)) {
     SayOnStandardError(failure.message);
     return failure.status;
   }
+  return RunPlannedBatch(plan, options.quiet);
+}
+
+int RunPlannedBatch(const CBatchPlan& plan, bool quiet) {
+  // On a terminal a line tells how far the batch is, unless the sheets
+  // themselves go to that terminal.
+  const bool sheetsOnTerminal = plan.toStdout && SameTerminal(STDOUT_FILENO, STDERR_FILENO);
+  CProgressLine progress(stderr, !quiet && !sheetsOnTerminal);
+  const SayFunction warn = [&progress](const QString& text) { progress.Say(Prefixed(text)); };
+  const SayFunction tell = [&progress](const QString& text) { progress.Say(text); };
+
+  const QString place = BatchPlace(plan);
+  CInterruptWatch interrupt;
+  CBatchEvents events;
+  events.stop = [&interrupt] { return interrupt.Requested(); };
+  if (progress.Active()) {
+    events.written = [&](int written) {
+      if (progress.Due())
+        progress.Show(
+            QStringLiteral("Personaggio %1 di %2 (%3)").arg(written).arg(plan.count).arg(place));
+    };
+    // The last step, once: on a slow disk it may take as long as the rest.
+    events.syncing = [&] { progress.Show(QStringLiteral("Scrittura sul disco (%1)").arg(place)); };
+  }
+  CGeneraFailure failure;
+  if (!RunBatch(plan, warn, tell, failure, events)) {
+    progress.Say(Prefixed(failure.message));
+    if (interrupt.Requested()) interrupt.EndBySignal();
+    return failure.status;
+  }
+  progress.Finish(QStringLiteral("%1 %2 %3 (%4)")
+                      .arg(plan.count == 1 ? QStringLiteral("Scritta") : QStringLiteral("Scritte"),
+                           SheetCount(plan.count, plan.pdf),
+                           plan.toStdout ? QStringLiteral("sullo standard output")
+                                         : QStringLiteral("in ") + place,
+                           progress.Elapsed()));
   return 0;
 }

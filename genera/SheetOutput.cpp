@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/Console.h"
 #include "rules/AtomicFile.h"
 
 namespace fs = std::filesystem;
@@ -17,9 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 
 QString Local(const std::string& text) { return QString::fromLocal8Bit(text); }
-QString Quoted(const std::string& path) {
-  return QLatin1Char('"') + Local(path) + QLatin1Char('"');
-}
+QString Quoted(const std::string& path) { return Quoted(Local(path)); }
 QString Reason(int err) { return Local(DescribeErrno(err != 0 ? err : EIO)); }
 
 bool Fail(CGeneraFailure& failure, const QString& message) {
@@ -27,25 +26,8 @@ bool Fail(CGeneraFailure& failure, const QString& message) {
   return false;
 }
 
-// Writes all of `bytes` to `fd`, however many calls it takes; `done` counts
-// the bytes written, a failure's included.
-bool WriteAll(int fd, std::string_view bytes, int& err, size_t& done) {
-  done = 0;
-  while (done < bytes.size()) {
-    const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      err = errno;
-      return false;
-    }
-    done += static_cast<size_t>(written);
-  }
-  return true;
-}
-
 std::string WriteError(const std::string& path, int err) {
-  return "Impossibile scrivere il file \"" + path + "\": " + DescribeErrno(err != 0 ? err : EIO) +
-         ".";
+  return WriteErrorText(path, DescribeErrno(err != 0 ? err : EIO));
 }
 
 }  // namespace
@@ -63,7 +45,9 @@ CSheetFolder::CSheetFolder(std::string folder, bool overwrite)
 }
 
 CSheetFolder::~CSheetFolder() {
-  if (m_fd >= 0) ::close(m_fd);
+  if (m_fd < 0) return;
+  for (const Pending& pending : m_pending) ::unlinkat(m_fd, pending.temporary.c_str(), 0);
+  ::close(m_fd);
 }
 
 std::string CSheetFolder::PathOf(const std::string& name) const {
@@ -101,7 +85,6 @@ bool CSheetFolder::Check(const std::vector<std::string>& names, CGeneraFailure& 
   if (::access(m_folder.c_str(), W_OK | X_OK) != 0)
     return Fail(failure, QStringLiteral("nella cartella %1 non si può scrivere: %2")
                              .arg(Quoted(m_absolute), Reason(errno)));
-  m_exists = true;
   m_fd = ::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (m_fd < 0)
     return Fail(
@@ -117,17 +100,20 @@ bool CSheetFolder::Check(const std::vector<std::string>& names, CGeneraFailure& 
       ++existing;
       continue;
     }
-    // A link is followed to what it names, as the replacement does.
-    const bool followed = ::fstatat(m_fd, name.c_str(), &info, 0) == 0;
-    if (followed && !S_ISREG(info.st_mode))
+    // A link is replaced by a plain file; what it names is never touched.
+    if (S_ISLNK(info.st_mode)) {
+      m_replaced.insert(name);
+      continue;
+    }
+    if (!S_ISREG(info.st_mode))
       return Fail(failure, QStringLiteral("%1 esiste e non è un file: non si sostituisce")
                                .arg(Quoted(PathOf(name))));
-    if (followed && ::faccessat(m_fd, name.c_str(), W_OK, 0) != 0)
+    if (::faccessat(m_fd, name.c_str(), W_OK, 0) != 0)
       return Fail(
           failure,
           QStringLiteral("%1 non si può sostituire: %2").arg(Quoted(PathOf(name)), Reason(errno)));
-    // The replacement refuses a file with no write bit, whoever runs it.
-    if (followed && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    // A file with no write bit is refused, whoever runs the batch.
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
       return Fail(failure, QStringLiteral("%1 non si può sostituire: il file è in sola lettura")
                                .arg(Quoted(PathOf(name))));
     m_replaced.insert(name);
@@ -142,6 +128,16 @@ bool CSheetFolder::Check(const std::vector<std::string>& names, CGeneraFailure& 
                                                 : QStringLiteral("li sostituisce")));
   }
   return true;
+}
+
+std::vector<std::string> CSheetFolder::Existing(const std::vector<std::string>& names) const {
+  std::vector<std::string> existing;
+  if (m_fd < 0) return existing;  // a folder still to be made holds nothing
+  struct stat info {};
+  for (const std::string& name : names) {
+    if (::fstatat(m_fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) existing.push_back(name);
+  }
+  return existing;
 }
 
 bool CSheetFolder::Open(CGeneraFailure& failure) {
@@ -160,22 +156,19 @@ bool CSheetFolder::Open(CGeneraFailure& failure) {
 }
 
 bool CSheetFolder::Write(const std::string& name, std::string_view bytes, std::string& error) {
-  if (m_overwrite && m_replaced.count(name) != 0)
-    return WriteFileAtomically(PathOf(name), bytes, &error);
+  if (m_overwrite && m_replaced.count(name) != 0) return Replace(name, bytes, error);
 
-  const int fd =
-      ::openat(m_fd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+  const int fd = ::openat(m_fd, name.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) {
     const int err = errno;
-    // A file that has appeared since the check.
-    if (err == EEXIST && m_overwrite) return WriteFileAtomically(PathOf(name), bytes, &error);
-    error = err == EEXIST ? "Impossibile scrivere il file \"" + PathOf(name) + "\": esiste già."
-                          : WriteError(PathOf(name), err);
+    // A file, or a link, that has appeared since the check.
+    if (err == EEXIST && m_overwrite) return Replace(name, bytes, error);
+    error = err == EEXIST ? WriteErrorText(PathOf(name), "esiste già") : WriteError(PathOf(name), err);
     return false;
   }
   int err = 0;
-  size_t done = 0;
-  bool ok = WriteAll(fd, bytes, err, done);
+  bool ok = WriteAll(fd, bytes, err);
   if (::close(fd) != 0 && ok) {
     ok = false;
     err = errno;
@@ -184,6 +177,56 @@ bool CSheetFolder::Write(const std::string& name, std::string_view bytes, std::s
     ::unlinkat(m_fd, name.c_str(), 0);
     error = WriteError(PathOf(name), err);
   }
+  return ok;
+}
+
+bool CSheetFolder::Replace(const std::string& name, std::string_view bytes, std::string& error) {
+  fs::path temporary;
+  int err = 0;
+  const int fd = CreateTemporaryAt(m_fd, name, temporary, err);
+  if (fd < 0) {
+    error = WriteError(PathOf(name), err);
+    return false;
+  }
+  bool ok = WriteAll(fd, bytes, err);
+  // The file replaced keeps its permissions; a link's replacement gets a new
+  // file's.
+  struct stat info {};
+  if (ok && ::fstatat(m_fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
+    ::fchmod(fd, info.st_mode & 07777);
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  if (!ok) {
+    ::unlinkat(m_fd, temporary.c_str(), 0);
+    error = WriteError(PathOf(name), err);
+    return false;
+  }
+  m_pending.push_back({temporary.string(), name});
+  return true;
+}
+
+bool CSheetFolder::Finish(std::string& error) {
+  if (m_fd < 0) return true;
+  // One sync for the whole batch: every sheet's bytes reach the disk before
+  // any replacement takes the name of a sheet that was there.
+  if (::syncfs(m_fd) != 0) {
+    error = WriteError(m_absolute, errno);
+    return false;  // the temporaries go with the folder object
+  }
+  bool ok = true;
+  size_t done = 0;
+  for (; done < m_pending.size(); ++done) {
+    const Pending& pending = m_pending[done];
+    if (::renameat(m_fd, pending.temporary.c_str(), m_fd, pending.name.c_str()) != 0) {
+      error = WriteError(PathOf(pending.name), errno);
+      ok = false;
+      break;
+    }
+  }
+  m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(done));
+  if (done > 0) ::fsync(m_fd);
   return ok;
 }
 
@@ -196,7 +239,7 @@ bool CStandardOutput::Write(std::string_view sheet, std::string& error) {
 bool CStandardOutput::Flush(std::string& error) {
   int err = 0;
   size_t done = 0;
-  const bool ok = WriteAll(STDOUT_FILENO, m_buffer, err, done);
+  const bool ok = WriteAll(STDOUT_FILENO, m_buffer, err, &done);
   for (const size_t end : m_ends) m_complete += end <= done ? 1 : 0;
   m_buffer.clear();
   m_ends.clear();

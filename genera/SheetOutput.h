@@ -8,37 +8,55 @@
 
 #include "genera/Batch.h"
 
-// The folder of a batch. A new file is created exclusively and written with
-// one write call; only a file that existed before the batch, with
-// `overwrite`, is replaced atomically (temporary file and rename). No file
-// is synced: like cp and tar, the batch leaves that to the system.
+// The folder of a batch. Every file is made inside the folder opened once by
+// Check or Open, relative to its descriptor, and a symbolic link in it is
+// never followed: a new file is created exclusively and written with one
+// write call; a name that existed before the batch, with `overwrite`, is
+// written to a temporary file beside it, and Finish puts it in place. A link
+// there is replaced by a plain file, not written through.
+// Nothing is synced sheet by sheet: Finish syncs once for the whole batch.
 class CSheetFolder {
  public:
   CSheetFolder(std::string folder, bool overwrite);
   CSheetFolder(const CSheetFolder&) = delete;
   CSheetFolder& operator=(const CSheetFolder&) = delete;
+  // Removes the temporaries that Finish did not put in place.
   ~CSheetFolder();
 
   // Before anything is written: the folder is one, or can be made, and can
   // be written; and no file in `names` exists, or, with `overwrite`, each that
-  // exists is a file that can be written.
+  // exists is a file that can be written or a link.
   bool Check(const std::vector<std::string>& names, CGeneraFailure& failure);
+  // After Check: which of `names` are in the folder already, files or links.
+  std::vector<std::string> Existing(const std::vector<std::string>& names) const;
   // Creates the folder when it is missing, and opens it.
   bool Open(CGeneraFailure& failure);
   // Writes `bytes` as file `name`. On failure the file is not there (or, if
-  // it was replaced, it is as it was) and `error` says why, in Italian.
+  // it was to be replaced, it is as it was) and `error` says why, in Italian.
   bool Write(const std::string& name, std::string_view bytes, std::string& error);
+  // Makes what Write wrote survive a power cut: syncs the folder's file
+  // system once, then renames each replacement over the file it replaces and
+  // syncs the folder. Called once, at the end of the batch, whether or not
+  // it got to its end.
+  bool Finish(std::string& error);
 
   // The absolute path of file `name`, for messages.
   std::string PathOf(const std::string& name) const;
 
  private:
+  bool Replace(const std::string& name, std::string_view bytes, std::string& error);
+
+  struct Pending {
+    std::string temporary;  // written whole and closed
+    std::string name;       // what it replaces
+  };
+
   std::string m_folder;    // as given
-  std::string m_absolute;  // for messages and replacements
+  std::string m_absolute;  // for messages
   bool m_overwrite;
-  bool m_exists = false;
   int m_fd = -1;
   std::unordered_set<std::string> m_replaced;  // the names that exist already
+  std::vector<Pending> m_pending;              // replacements not yet in place
 };
 
 // Standard output, written in large pieces.

@@ -24,6 +24,7 @@ int main(int argc, char* argv[]) {
   // the same bytes from the same seed.
   QHashSeed::setDeterministicGlobalSeed();
   qInstallMessageHandler(QuietQt);
+  IgnoreClosedPipes();
 
   // The command line first: --help, --version and its errors need nothing else.
   QStringList arguments;
@@ -31,9 +32,9 @@ int main(int argc, char* argv[]) {
   const CGeneraCommandLine line = ParseGeneraCommandLine(arguments);
   switch (line.action) {
     case CGeneraCommandLine::Action::Help:
-      return WriteText(stdout, GeneraUsage()) ? 0 : 1;
+      return WriteOutput(QStringLiteral("tarvo-genera"), GeneraUsage()) ? 0 : 1;
     case CGeneraCommandLine::Action::Version:
-      return WriteText(stdout, GeneraVersion()) ? 0 : 1;
+      return WriteOutput(QStringLiteral("tarvo-genera"), GeneraVersion()) ? 0 : 1;
     case CGeneraCommandLine::Action::Error:
       SayOnStandardError(line.error);
       return 2;

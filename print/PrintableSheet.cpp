@@ -54,27 +54,17 @@ struct SheetTexts {
   std::vector<LabelledText> pockets;
 };
 
-// A game text as the form shows it. Control characters (a stray carriage
-// return at the end of a rules file, say) print as blanks.
-QString Shown(std::string_view bytes) {
-  QString text = FromWindows1252(bytes);
-  for (QChar& ch : text) {
-    if (ch.category() == QChar::Other_Control) ch = QLatin1Char(' ');
-  }
-  return text;
-}
-
 QString Number(int value) { return QString::fromStdString(FormatNumber(value)); }
 
 QString DisplayName(const CCharacter& character) {
-  const QString name = Shown(character.m_strName);
+  const QString name = ShownText(character.m_strName);
   return name.trimmed().isEmpty() ? QStringLiteral("Senza nome") : name;
 }
 
 ItemRow HeldRow(const QString& place, const CItem& item, const CRules& rules) {
   return {place,
-          Shown(item.m_strName),
-          Shown(ItemTypeName(rules, item.m_strType)),
+          ShownText(item.m_strName),
+          ShownText(ItemTypeName(rules, item.m_strType)),
           Number(item.m_nPotenza),
           Number(item.m_nBonus),
           Number(item.m_nMod)};
@@ -85,9 +75,9 @@ SheetTexts MakeTexts(const SheetContent& content) {
   const CRules& rules = content.rules;
   SheetTexts texts;
   texts.name = DisplayName(ch);
-  texts.race = Shown(ch.m_strRace);
+  texts.race = ShownText(ch.m_strRace);
   for (const std::string& name : content.archetypes) {
-    if (!name.empty()) texts.archetypes << Shown(name);
+    if (!name.empty()) texts.archetypes << ShownText(name);
   }
   texts.sex = ch.m_bMale == 1 ? QStringLiteral("Maschile") : QStringLiteral("Femminile");
   texts.hand = ch.m_nHand == 3   ? QStringLiteral("Ambidestro")
@@ -100,7 +90,7 @@ SheetTexts MakeTexts(const SheetContent& content) {
   for (int c = 0; c < characteristics; ++c) {
     const CStatValue& stat = ch.m_aStats[c];
     // The value as the form shows it, with its fifth in brackets.
-    texts.stats.push_back({Shown(rules.GetCharLabel(c)),
+    texts.stats.push_back({ShownText(rules.GetCharLabel(c)),
                            Number(stat.m_nValue) + QStringLiteral(" (") +
                                Number(stat.m_nValue / 5) + QLatin1Char(')'),
                            Number(stat.m_nModifier),
@@ -121,7 +111,7 @@ SheetTexts MakeTexts(const SheetContent& content) {
   const int skills = rules.SkillsInUse();
   for (int c = 0; c <= characteristics; ++c) {
     SkillGroup group{
-        c < characteristics ? Shown(rules.GetCharLabel(c)) : QStringLiteral("Senza caratteristica"),
+        c < characteristics ? ShownText(rules.GetCharLabel(c)) : QStringLiteral("Senza caratteristica"),
         {}};
     for (int s = 0; s < skills; ++s) {
       const int base = rules.m_aSkillBase[s];
@@ -129,7 +119,7 @@ SheetTexts MakeTexts(const SheetContent& content) {
       if (c < characteristics ? base != c : hasBase) continue;
       const CSkillValue& skill = ch.m_aSkills[s];
       const int total = AddSaturating(skill.m_nValue, skill.m_nModifier);
-      group.skills.push_back({Shown(rules.GetSkillLabel(s)), Number(skill.m_nValue),
+      group.skills.push_back({ShownText(rules.GetSkillLabel(s)), Number(skill.m_nValue),
                               Number(skill.m_nModifier), Number(total),
                               Number(AddSaturating(total, SkillBaseValue(ch, rules, s)))});
     }
@@ -143,7 +133,7 @@ SheetTexts MakeTexts(const SheetContent& content) {
   }};
   for (int p = 0; p < PocketsInUse(rules); ++p) {
     texts.pockets.push_back(
-        {QStringLiteral("Tasca ") + Number(p), Shown(ch.m_aPockets[p].m_strName)});
+        {QStringLiteral("Tasca ") + Number(p), ShownText(ch.m_aPockets[p].m_strName)});
   }
   return texts;
 }

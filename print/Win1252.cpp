@@ -14,3 +14,11 @@ std::string ToWindows1252(const QString& text) {
   return Utf16ToWin1252(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
                                             static_cast<size_t>(text.size())));
 }
+
+QString ShownText(std::string_view bytes) {
+  QString text = FromWindows1252(bytes);
+  for (QChar& ch : text) {
+    if (ch.category() == QChar::Other_Control) ch = QLatin1Char(' ');
+  }
+  return text;
+}

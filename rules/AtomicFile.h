@@ -1,15 +1,35 @@
 // Replacing a file so that a failure never harms the previous one.
 #pragma once
 
+#include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
-// Writes `bytes` to a new temporary file beside `path`, flushes and closes it,
-// then renames it over `path`. Whatever fails, the previous file at `path` is
-// intact and the temporary file is removed. A target that is a folder, a device
-// or a read-only file is refused. On failure returns false and, if `error` is
+// Writes `bytes` to a new temporary file beside `path`, syncs it to the disk
+// and closes it, renames it over `path`, then syncs the folder: after a power
+// cut the file is the previous one or the new one, never an empty one.
+// Whatever fails, the previous file at `path` is intact and the temporary
+// file is removed. A symbolic link at `path` is written through: the file it
+// names is replaced and the link kept. A target that is a folder, a device or
+// a read-only file is refused. On failure returns false and, if `error` is
 // given, an Italian description naming the file and the reason.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error);
 
+// Creates, exclusively and without following a link, a temporary file beside
+// `beside` (relative to the folder open as `folderFd`, or AT_FDCWD), named
+// ".tarvo-N.tmp"; its path goes to `tempPath`. Returns the descriptor open for
+// writing, or -1 with the errno value in `err`.
+int CreateTemporaryAt(int folderFd, const std::filesystem::path& beside,
+                      std::filesystem::path& tempPath, int& err);
+
+// Writes all of `bytes` to `fd`, however many calls it takes. On failure
+// returns false with the errno value in `err`. `done`, when given, counts the
+// bytes that got there.
+bool WriteAll(int fd, std::string_view bytes, int& err, std::size_t* done = nullptr);
+
 // The Italian wording of an errno value for the messages shown to the user.
 std::string DescribeErrno(int err);
+
+// The message of a write that failed: Impossibile scrivere il file "path": reason.
+std::string WriteErrorText(std::string_view path, std::string_view reason);

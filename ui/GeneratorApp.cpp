@@ -11,7 +11,9 @@
 #include <QTranslator>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/Build.h"
 #include "app/Console.h"
@@ -38,11 +40,9 @@ const char* const kUsage =
     "  -h, --help       mostra questo aiuto ed esce\n"
     "  -v, --version    mostra la versione di TARVO e di Qt ed esce\n"
     "\n"
-    "Senza un file, TARVO usa il primo che trova fra:\n"
-    "  1. tarvo.rul nella cartella di lavoro;\n"
-    "  2. la copia del giocatore, tarvo.rul in $XDG_DATA_HOME/tarvo\n"
-    "     (di solito ~/.local/share/tarvo);\n"
-    "  3. le regole installate, che al primo avvio diventano la copia del giocatore.\n";
+    "Senza un file, TARVO usa il primo che trova fra:\n";
+
+QString Usage() { return QString::fromUtf8(kUsage) + RulesSearchText(); }
 
 // Set only by the tests of the installed program and the start-up benchmark,
 // so that a start can be proved and timed from outside and nothing waits for
@@ -52,35 +52,40 @@ const char* const kUsage =
 // standard error only, without a message box.
 bool StartupProbe() { return qgetenv("TARVO_PROVA_AVVIO") == "1"; }
 
-// Once the form has been painted for the first time, with its first rolls,
-// prints what StartupProbe says and closes it.
-class CFirstPaintProbe : public QObject {
+// Runs `then` once `widget` has been painted for the first time, as soon as
+// its controls have been painted too.
+class CFirstPaint : public QObject {
  public:
-  CFirstPaintProbe(CGeneratorDlg* dialog, QString rulesPath)
-      : m_dialog(dialog), m_path(std::move(rulesPath)) {}
+  CFirstPaint(QWidget* widget, std::function<void()> then)
+      : m_widget(widget), m_then(std::move(then)) {
+    widget->installEventFilter(this);
+  }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == m_dialog && event->type() == QEvent::Paint && !m_painted) {
+    if (watched == m_widget && event->type() == QEvent::Paint && !m_painted) {
       m_painted = true;
       // The controls are painted right after the form itself.
-      QTimer::singleShot(0, m_dialog, [this] {
-        const auto* race = qobject_cast<const QComboBox*>(m_dialog->GetDlgItem(IDC_RACE));
-        WriteText(stdout, m_path + QLatin1Char('\n') +
-                              (race != nullptr ? race->currentText() : QString()) +
-                              QLatin1Char('\n') + GetControlText(m_dialog->GetDlgItem(IDC_STAT1)) +
-                              QLatin1Char('\n'));
-        m_dialog->close();
-      });
+      QTimer::singleShot(0, m_widget, m_then);
     }
     return false;
   }
 
  private:
-  CGeneratorDlg* m_dialog;
-  QString m_path;
+  QWidget* m_widget;
+  std::function<void()> m_then;
   bool m_painted = false;
 };
+
+// What StartupProbe prints, once the form shows its first rolls; then the
+// form closes.
+void ProbeAndClose(CGeneratorDlg& dialog, const QString& rulesPath) {
+  const auto* race = qobject_cast<const QComboBox*>(dialog.GetDlgItem(IDC_RACE));
+  WriteText(stdout, rulesPath + QLatin1Char('\n') +
+                        (race != nullptr ? race->currentText() : QString()) + QLatin1Char('\n') +
+                        GetControlText(dialog.GetDlgItem(IDC_STAT1)) + QLatin1Char('\n'));
+  dialog.close();
+}
 
 }  // namespace
 
@@ -174,11 +179,11 @@ int VerifyRules(const QString& rulesFile) {
 int AnswerCommandLine(const CCommandLine& commandLine) {
   switch (commandLine.action) {
     case CCommandLine::Action::Help:
-      return WriteText(stdout, QString::fromUtf8(kUsage)) ? 0 : 1;
+      return WriteOutput(QStringLiteral("tarvo"), Usage()) ? 0 : 1;
     case CCommandLine::Action::Version:
-      return WriteText(stdout,
-                       QStringLiteral("TARVO %1 (Qt %2)\n")
-                           .arg(QString::fromUtf8(TARVO_VERSION), QString::fromUtf8(qVersion())))
+      return WriteOutput(QStringLiteral("tarvo"),
+                         QStringLiteral("TARVO %1 (Qt %2)\n")
+                             .arg(QString::fromUtf8(TARVO_VERSION), QString::fromUtf8(qVersion())))
                  ? 0
                  : 1;
     case CCommandLine::Action::Verify:
@@ -186,7 +191,7 @@ int AnswerCommandLine(const CCommandLine& commandLine) {
     case CCommandLine::Action::Error:
       WriteText(
           stderr,
-          QStringLiteral("tarvo: %1\n\n%2").arg(commandLine.error, QString::fromUtf8(kUsage)));
+          QStringLiteral("tarvo: %1\n\n%2").arg(commandLine.error, Usage()));
       return 2;
     case CCommandLine::Action::Run:
       break;
@@ -226,11 +231,18 @@ void CGeneratorApp::ReportError(const QString& text) {
 }
 
 int CGeneratorApp::Run(const QString& rulesFile) {
-  const CRulesLocation location = FindRulesFile(rulesFile, CRulesPlaces::ForThisProgram());
+  return Run(rulesFile, CRulesPlaces::ForThisProgram());
+}
+
+int CGeneratorApp::Run(const QString& rulesFile, const CRulesPlaces& places) {
+  const CRulesLocation location = FindRulesFile(rulesFile, places);
   if (!location.Found()) {
     ReportError(location.error);
     return 1;
   }
+  m_notice = location.notice;
+  if (!m_notice.isEmpty()) WriteText(stderr, QStringLiteral("tarvo: %1\n").arg(m_notice));
+  m_playerDataFolder = location.readOnly ? places.dataFolder : QString();
   return InitInstance(QFile::encodeName(location.path).constData());
 }
 
@@ -244,8 +256,19 @@ int CGeneratorApp::InitInstance(const char* rulesPath) {
     return 1;
   }
 
-  CFirstPaintProbe probe(&dialog, QFile::decodeName(rulesPath));
-  if (StartupProbe()) dialog.installEventFilter(&probe);
+  CQtPrompts ownPrompts;
+  CPrompts& prompts = m_prompts != nullptr ? *m_prompts : ownPrompts;
+  if (!m_playerDataFolder.isEmpty()) dialog.SaveRulesToPlayerCopy(m_playerDataFolder);
+
+  std::optional<CFirstPaint> firstPaint;
+  if (StartupProbe()) {
+    const QString path = QFile::decodeName(rulesPath);
+    firstPaint.emplace(&dialog, [&dialog, path] { ProbeAndClose(dialog, path); });
+  } else if (!m_notice.isEmpty()) {
+    // Said over the form, once the player can see what it is about.
+    firstPaint.emplace(&dialog,
+                       [&dialog, &prompts, this] { prompts.ShowError(&dialog, m_notice); });
+  }
 
   dialog.DoModal();
   return 0;

@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QShortcut>
 
+#include "app/RulesLocation.h"
 #include "character/Dice.h"
 #include "print/PrintableSheet.h"
 #include "print/Win1252.h"
@@ -513,6 +514,15 @@ void CGeneratorDlg::OnRerollRace() { RollCharacteristics(); }
 void CGeneratorDlg::OnRerollSkills() { RollSkills(); }
 
 void CGeneratorDlg::OnSaveRules() {
+  if (!m_strPlayerDataFolder.isEmpty()) {
+    QString error;
+    if (!SavePlayerRules(m_rules.ToText(), m_strPlayerDataFolder, &error)) {
+      m_prompts->ShowError(this, error + QStringLiteral(" Le regole installate \"%1\" restano come "
+                                                        "sono.")
+                                             .arg(QFile::decodeName(m_strRulesPath.c_str())));
+    }
+    return;
+  }
   std::string error;
   if (!m_rules.Save(m_strRulesPath.c_str(), &error)) {
     m_prompts->ShowError(this, QString::fromUtf8(error));

@@ -38,6 +38,10 @@ class CGeneratorDlg : public QDialog {
   // how it ended (Accepted or Rejected).
   int DoModal();
 
+  // The rules were read from an installed file that is never written: the
+  // hidden Salva Regole writes them to the player's copy in `dataFolder`.
+  void SaveRulesToPlayerCopy(const QString& dataFolder) { m_strPlayerDataFolder = dataFolder; }
+
   const CRules& GetRules() const { return m_rules; }
   const CCharacter& GetCharacter() const { return m_character; }
   // The widget of control `id`.
@@ -185,6 +189,7 @@ class CGeneratorDlg : public QDialog {
   TextExchange m_exchange[TEXT_COUNT] = {};
 
   std::string m_strRulesPath;
+  QString m_strPlayerDataFolder;  // not empty: Salva Regole writes the player's copy there
   CRules m_rules;
   // The catalogue in alphabetical order (catalogue indexes), sorted once when
   // the form starts, and each item's name as the lists show it.

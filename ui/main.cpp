@@ -5,6 +5,7 @@
 #include "ui/GeneratorApp.h"
 
 int main(int argc, char* argv[]) {
+  IgnoreClosedPipes();
   // The command line first: --help and --version need no display.
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);

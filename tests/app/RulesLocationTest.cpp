@@ -87,6 +87,8 @@ TEST_F(RulesLocationTest, WhenNothingIsFoundEveryPathLookedAtIsNamedInOrder) {
   EXPECT_FALSE(fs::exists(m_data));
 }
 
+// A home that cannot be written (guest sessions, kiosks, school machines):
+// the installed rules, read and never written, with a word on why.
 TEST_F(RulesLocationTest, ADataFolderThatCannotBeWrittenIsNamedAndKeepsNoPartialCopy) {
   CPermissionsBind bind;
   if (!bind.Binding()) GTEST_SKIP() << "permissions do not bind here";
@@ -96,16 +98,48 @@ TEST_F(RulesLocationTest, ADataFolderThatCannotBeWrittenIsNamedAndKeepsNoPartial
   fs::create_directories(m_data.parent_path());
   fs::permissions(m_data.parent_path(), readOnly);
   CRulesLocation found = FindRulesFile({}, m_places);
-  EXPECT_FALSE(found.Found());
-  EXPECT_TRUE(found.error.contains(Q(m_data))) << found.error.toStdString();
-  EXPECT_TRUE(found.error.contains("permesso negato")) << found.error.toStdString();
+  EXPECT_TRUE(found.readOnly);
+  EXPECT_EQ(found.path, Q(m_installed));
+  EXPECT_TRUE(found.notice.contains(Q(m_data))) << found.notice.toStdString();
+  EXPECT_TRUE(found.notice.contains("permesso negato")) << found.notice.toStdString();
 
   // The data folder is there but takes no file.
   fs::permissions(m_data.parent_path(), fs::perms::owner_all);
   fs::create_directory(m_data);
   fs::permissions(m_data, readOnly);
   found = FindRulesFile({}, m_places);
-  EXPECT_FALSE(found.Found());
-  EXPECT_TRUE(found.error.contains(Q(m_data))) << found.error.toStdString();
+  EXPECT_TRUE(found.readOnly);
+  EXPECT_TRUE(found.notice.contains(Q(m_data))) << found.notice.toStdString();
   EXPECT_TRUE(fs::is_empty(m_data));
+}
+
+// What a power cut right after the first start can leave: an empty copy,
+// which no player wrote, and which would open a form with nothing to choose.
+TEST_F(RulesLocationTest, AnEmptyPlayersCopyIsMadeAgain) {
+  fs::create_directories(m_data);
+  WriteBytes(m_copy, "");
+  CRulesLocation found = FindRulesFile({}, m_places);
+  EXPECT_EQ(found.path, Q(m_copy));
+  EXPECT_EQ(ReadBytes(m_copy), kInstalled);
+  EXPECT_FALSE(found.readOnly);
+  EXPECT_EQ(found.notice, "La copia delle regole del giocatore \"" + Q(m_copy) +
+                              "\" è vuota (0 byte): non sono regole scritte dal giocatore. Vi si "
+                              "sono copiate di nuovo le regole installate \"" +
+                              Q(m_installed) + "\".");
+
+  // With nothing to copy it from, the search says the copy is empty.
+  WriteBytes(m_copy, "");
+  fs::remove(m_installed);
+  found = FindRulesFile({}, m_places);
+  EXPECT_FALSE(found.Found());
+  EXPECT_TRUE(found.error.contains(Q(m_copy) + "\" (copia del giocatore, vuota)"))
+      << found.error.toStdString();
+
+  // A file the user names, or puts in the working folder, is read as it is.
+  WriteBytes(m_work / "tarvo.rul", "");
+  found = FindRulesFile({}, m_places);
+  EXPECT_EQ(found.path, Q(m_work / "tarvo.rul"));
+  EXPECT_TRUE(found.notice.isEmpty());
+  EXPECT_EQ(FindRulesFile(Q(m_copy), m_places).path, Q(m_copy));
+  EXPECT_EQ(ReadBytes(m_copy), "");
 }

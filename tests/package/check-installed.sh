@@ -147,6 +147,60 @@ expect "$copy" "$(sed -n 1p <<<"$out")" "file delle regole del secondo avvio"
 expect Provarazza "$(sed -n 2p <<<"$out")" "razza mostrata dalla copia modificata"
 expect "$edited" "$(sha256sum <"$copy")" "copia del giocatore dopo il secondo avvio"
 
+# A home that cannot be written (guest and kiosk sessions), as an ordinary
+# user: both programs start on the installed rules, read-only, and say once
+# why. Root writes anywhere, so root runs them as nobody.
+installed="$root/usr/share/tarvo/tarvo.rul"
+guest_home="$work/ospite"
+guest_runtime="$work/runtime-ospite"
+mkdir -p "$guest_home" "$guest_runtime"
+as_guest=()
+if [ "$(id -u)" -eq 0 ]; then
+  chmod 755 "$work"
+  chown 65534:65534 "$guest_runtime"
+  as_guest=(setpriv --reuid=65534 --regid=65534 --clear-groups --)
+else
+  chmod 555 "$guest_home"
+fi
+chmod 700 "$guest_runtime"
+guest() {
+  (cd "$work/empty" && exec env -i PATH=/usr/bin:/bin HOME="$guest_home" \
+    XDG_RUNTIME_DIR="$guest_runtime" LANG=C.UTF-8 "${as_guest[@]}" "$@")
+}
+said_once() {
+  expect 1 "$(grep -c "Si usano le regole installate \"$installed\", in sola lettura" "$work/err")" \
+    "$1: avvisi sulla casa in sola lettura ($(cat "$work/err"))"
+}
+before=$(sha256sum <"$installed")
+out=$(guest env QT_QPA_PLATFORM=offscreen TARVO_PROVA_AVVIO=1 timeout 60 "$tarvo" 2>"$work/err") ||
+  fail "tarvo con la casa in sola lettura finisce con lo stato $?: $(cat "$work/err")"
+expect "$installed" "$(sed -n 1p <<<"$out")" "regole di tarvo con la casa in sola lettura"
+said_once tarvo
+guest "$root/usr/games/tarvo-genera" --stdout --seme 42 >"$work/ospite.pg" 2>"$work/err" ||
+  fail "tarvo-genera --stdout con la casa in sola lettura finisce con lo stato $?: $(cat "$work/err")"
+grep -q "^NOME Personaggio 1"$'\r'"\$" "$work/ospite.pg" || fail "tarvo-genera --stdout con la casa in sola lettura: $(head -c 200 "$work/ospite.pg")"
+said_once tarvo-genera
+[ -z "$(ls -A "$guest_home")" ] || fail "qualcosa è stato scritto nella casa in sola lettura"
+expect "$before" "$(sha256sum <"$installed")" "regole installate dopo gli avvii in sola lettura"
+
+# A reader that has gone (| true, | head -c10): an Italian line and status 1,
+# not an end without a word. The pipe's reader is gone before the program
+# starts.
+closed_pipe() {
+  local out status=0
+  exec {out}> >(exit 0)
+  wait $! 2>/dev/null || true
+  run "$@" 1>&"$out" 2>"$work/err" || status=$?
+  exec {out}>&-
+  expect 1 "$status" "stato d'uscita di $* su un canale chiuso"
+  grep -q "impossibile scrivere sullo standard output: il canale è stato chiuso dall'altra parte" \
+    "$work/err" || fail "$* su un canale chiuso: «$(cat "$work/err")»"
+}
+closed_pipe "$tarvo" --help
+closed_pipe "$root/usr/games/tarvo-genera" --stdout --numero 10000 --regole "$installed"
+grep -q "(nessun personaggio è arrivato intero)" "$work/err" ||
+  fail "tarvo-genera su un canale chiuso non dice quante schede sono arrivate: «$(cat "$work/err")»"
+
 # A missing named file, and nothing anywhere: status 1 and the paths looked at.
 status=0
 start manca.rul >/dev/null 2>"$work/err" || status=$?
