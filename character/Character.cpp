@@ -68,22 +68,7 @@ class CSheetWriter {
     m_at += text.size();
   }
   void Put(char ch) { *m_at++ = ch; }
-  // In decimal, digit by digit: std::to_chars is a chain of calls into the
-  // standard library in the WebAssembly build.
-  void Number(int value) {
-    auto rest = static_cast<unsigned>(value);
-    if (value < 0) {
-      *m_at++ = '-';
-      rest = 0 - rest;
-    }
-    char* end = m_at + 1;
-    for (unsigned more = rest / 10; more != 0; more /= 10) ++end;
-    for (char* digit = end; digit != m_at;) {
-      *--digit = static_cast<char>('0' + rest % 10);
-      rest /= 10;
-    }
-    m_at = end;
-  }
+  void Number(int value) { m_at = WriteDecimal(m_at, value); }
 
   char* m_at;
 };

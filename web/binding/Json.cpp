@@ -1,5 +1,6 @@
 #include "web/binding/Json.h"
 
+#include "rules/Rules.h"
 #include "rules/Win1252.h"
 
 namespace {
@@ -24,37 +25,7 @@ char* Escaped(char* at, char32_t cp) {
     std::memcpy(at, escaped, 6);
     return at + 6;
   }
-  if (cp < 0x80) {
-    at[0] = static_cast<char>(cp);
-    return at + 1;
-  }
-  if (cp < 0x800) {
-    at[0] = static_cast<char>(0xC0 | (cp >> 6));
-    at[1] = static_cast<char>(0x80 | (cp & 0x3F));
-    return at + 2;
-  }
-  at[0] = static_cast<char>(0xE0 | (cp >> 12));
-  at[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-  at[2] = static_cast<char>(0x80 | (cp & 0x3F));
-  return at + 3;
-}
-
-// `value` in decimal at `at`, which has room for 20 bytes; returns the end.
-// Written here rather than by std::to_chars, which in the WebAssembly build
-// is a chain of calls into the standard library for every number.
-char* Decimal(char* at, long long value) {
-  unsigned long long rest = static_cast<unsigned long long>(value);
-  if (value < 0) {
-    *at++ = '-';
-    rest = 0 - rest;
-  }
-  char* end = at + 1;
-  for (unsigned long long more = rest / 10; more != 0; more /= 10) ++end;
-  for (char* digit = end; digit != at;) {
-    *--digit = static_cast<char>('0' + rest % 10);
-    rest /= 10;
-  }
-  return end;
+  return WriteUtf8(at, cp);
 }
 
 }  // namespace
@@ -129,7 +100,7 @@ CJson& CJson::GameText(std::string_view bytes, bool blankControls) {
 CJson& CJson::Number(long long value) {
   Separate();
   char* const begin = Room(20);
-  m_size += static_cast<size_t>(Decimal(begin, value) - begin);
+  m_size += static_cast<size_t>(WriteDecimal(begin, value) - begin);
   return *this;
 }
 
@@ -138,7 +109,7 @@ CJson& CJson::NumberText(long long value) {
   char* const begin = Room(22);
   char* at = begin;
   *at++ = '"';
-  at = Decimal(at, value);
+  at = WriteDecimal(at, value);
   *at++ = '"';
   m_size += static_cast<size_t>(at - begin);
   return *this;
