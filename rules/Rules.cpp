@@ -1,7 +1,6 @@
 #include "rules/Rules.h"
 
 #include <algorithm>
-#include <charconv>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -60,9 +59,23 @@ std::string FormatNumber(int value) {
 }
 
 void AppendNumber(std::string& text, int value) {
-  char digits[16];
-  const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
-  text.append(digits, static_cast<size_t>(end.ptr - digits));
+  char digits[20];
+  text.append(digits, static_cast<size_t>(WriteDecimal(digits, value) - digits));
+}
+
+char* WriteDecimal(char* at, long long value) {
+  auto rest = static_cast<unsigned long long>(value);
+  if (value < 0) {
+    *at++ = '-';
+    rest = 0 - rest;
+  }
+  char* end = at + 1;
+  for (unsigned long long more = rest / 10; more != 0; more /= 10) ++end;
+  for (char* digit = end; digit != at;) {
+    *--digit = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+  }
+  return end;
 }
 
 namespace rules_reading {

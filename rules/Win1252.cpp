@@ -1,23 +1,33 @@
 #include "rules/Win1252.h"
 
-namespace {
-
-// The UTF-8 bytes of `code` (below 0x10000: every character of the code page).
-void AppendUtf8(std::string& text, char16_t code) {
+char* WriteUtf8(char* at, char32_t code) {
   if (code < 0x80) {
-    text.push_back(static_cast<char>(code));
-  } else if (code < 0x800) {
-    text.push_back(static_cast<char>(0xC0 | (code >> 6)));
-    text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else {
-    text.push_back(static_cast<char>(0xE0 | (code >> 12)));
-    text.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    at[0] = static_cast<char>(code);
+    return at + 1;
   }
+  if (code < 0x800) {
+    at[0] = static_cast<char>(0xC0 | (code >> 6));
+    at[1] = static_cast<char>(0x80 | (code & 0x3F));
+    return at + 2;
+  }
+  if (code < 0x10000) {
+    at[0] = static_cast<char>(0xE0 | (code >> 12));
+    at[1] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    at[2] = static_cast<char>(0x80 | (code & 0x3F));
+    return at + 3;
+  }
+  at[0] = static_cast<char>(0xF0 | (code >> 18));
+  at[1] = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+  at[2] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+  at[3] = static_cast<char>(0x80 | (code & 0x3F));
+  return at + 4;
 }
 
-// Decodes the UTF-8 character at `at`, moving `at` past it. A malformed
-// sequence gives U+FFFD (which has no byte) and moves past its first byte.
+void AppendUtf8(std::string& text, char32_t code) {
+  char bytes[4];
+  text.append(bytes, static_cast<size_t>(WriteUtf8(bytes, code) - bytes));
+}
+
 char32_t NextUtf8(std::string_view utf8, size_t& at) {
   constexpr char32_t kBad = 0xFFFD;
   const auto byte = [&utf8](size_t i) { return static_cast<unsigned char>(utf8[i]); };
@@ -51,8 +61,6 @@ char32_t NextUtf8(std::string_view utf8, size_t& at) {
   at += static_cast<size_t>(length);
   return code;
 }
-
-}  // namespace
 
 char UnicodeToWin1252(char32_t code) {
   if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<char>(code);

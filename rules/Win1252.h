@@ -22,6 +22,17 @@ inline constexpr char16_t Win1252ToUnicode(unsigned char byte) {
   return byte >= 0x80 && byte < 0xA0 ? WIN1252_80_TO_9F[byte - 0x80] : char16_t{byte};
 }
 
+// UTF-8, for the conversions below and for front ends that write texts of
+// their own.
+// Writes character `code` in UTF-8 at `at`, which has room for 4 bytes;
+// returns the end of what it wrote.
+char* WriteUtf8(char* at, char32_t code);
+void AppendUtf8(std::string& text, char32_t code);
+// Decodes the UTF-8 character at `at`, moving `at` past it. A malformed
+// sequence (a stray continuation byte, a cut or overlong sequence, an encoded
+// surrogate) gives U+FFFD and moves past its first byte only.
+char32_t NextUtf8(std::string_view utf8, std::size_t& at);
+
 // The byte of Unicode character `code`, or '?' when Windows-1252 has none.
 char UnicodeToWin1252(char32_t code);
 

@@ -143,7 +143,7 @@ TARVO_EXPORT void tarvo_view_json() { OutputCopy(Binding().session.ViewJson()); 
 TARVO_EXPORT void tarvo_sheet() { Output(Binding().session.Sheet()); }
 
 // Output: the printable sheet's texts, as JSON.
-TARVO_EXPORT void tarvo_print_json() { Output(Binding().session.PrintJson()); }
+TARVO_EXPORT void tarvo_print_json() { OutputCopy(Binding().session.PrintJson()); }
 
 // Output: the sheet's file name for the name of input 0 (UTF-8).
 TARVO_EXPORT void tarvo_file_name() { Output(CWebSession::FileName(Input(0))); }

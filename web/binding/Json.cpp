@@ -1,45 +1,34 @@
 #include "web/binding/Json.h"
 
-#include <charconv>
-
+#include "rules/Rules.h"
 #include "rules/Win1252.h"
 
 namespace {
 
 constexpr char kHex[] = "0123456789abcdef";
+constexpr size_t kPiece = 1024;
 
 bool IsControl(char32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F); }
 
-}  // namespace
-
 // One character of a JSON string (below U+10000, which is all a
-// Windows-1252 text holds): quotes and backslashes escaped, control
-// characters below U+0020 as \u00XX, the rest in UTF-8.
-void CJson::PutEscaped(char32_t cp) {
-  char* at = Room(6);
-  size_t length = 1;
+// Windows-1252 text holds) at `at`, which has room for 6 bytes: quotes and
+// backslashes escaped, control characters below U+0020 as \u00XX, the rest
+// in UTF-8. Returns the end of what it wrote.
+char* Escaped(char* at, char32_t cp) {
   if (cp == '"' || cp == '\\') {
     at[0] = '\\';
     at[1] = static_cast<char>(cp);
-    length = 2;
-  } else if (cp < 0x20) {
+    return at + 2;
+  }
+  if (cp < 0x20) {
     const char escaped[6] = {'\\', 'u', '0', '0', kHex[cp >> 4], kHex[cp & 15]};
     std::memcpy(at, escaped, 6);
-    length = 6;
-  } else if (cp < 0x80) {
-    at[0] = static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    at[0] = static_cast<char>(0xC0 | (cp >> 6));
-    at[1] = static_cast<char>(0x80 | (cp & 0x3F));
-    length = 2;
-  } else {
-    at[0] = static_cast<char>(0xE0 | (cp >> 12));
-    at[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    at[2] = static_cast<char>(0x80 | (cp & 0x3F));
-    length = 3;
+    return at + 6;
   }
-  m_size += length;
+  return WriteUtf8(at, cp);
 }
+
+}  // namespace
 
 void CJson::Grow(size_t more) {
   m_capacity = 2 * (m_size + more);
@@ -61,29 +50,26 @@ CJson& CJson::End(char bracket) {
   return *this;
 }
 
-CJson& CJson::Key(std::string_view key) {
-  // Keys are the binding's own words: nothing to escape.
-  Separate();
-  Put('"');
-  Put(key);
-  Put(std::string_view("\":"));
-  m_first = true;
-  return *this;
-}
-
+// A text goes in a piece at a time: room for the most each byte can take
+// (6, as \u00XX) is made once for the piece, then its bytes are written with
+// inline code.
 CJson& CJson::Text(std::string_view utf8) {
   Separate();
   Put('"');
-  // Runs of bytes that need no escape go in whole.
-  size_t run = 0;
-  for (size_t i = 0; i < utf8.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(utf8[i]);
-    if (byte >= 0x20 && byte != '"' && byte != '\\') continue;
-    Put(utf8.substr(run, i - run));
-    PutEscaped(byte);
-    run = i + 1;
+  for (size_t from = 0; from < utf8.size(); from += kPiece) {
+    const std::string_view piece = utf8.substr(from, kPiece);
+    char* const begin = Room(6 * piece.size());
+    char* at = begin;
+    for (const char ch : piece) {
+      const auto byte = static_cast<unsigned char>(ch);
+      if (byte >= 0x20 && byte != '"' && byte != '\\') {
+        *at++ = ch;
+      } else {
+        at = Escaped(at, byte);
+      }
+    }
+    m_size += static_cast<size_t>(at - begin);
   }
-  Put(utf8.substr(run));
   Put('"');
   return *this;
 }
@@ -91,11 +77,21 @@ CJson& CJson::Text(std::string_view utf8) {
 CJson& CJson::GameText(std::string_view bytes, bool blankControls) {
   Separate();
   Put('"');
-  for (const char ch : bytes) {
-    const auto byte = static_cast<unsigned char>(ch);
-    char32_t cp = Win1252ToUnicode(byte);
-    if (blankControls && IsControl(cp)) cp = ' ';
-    PutEscaped(cp);
+  for (size_t from = 0; from < bytes.size(); from += kPiece) {
+    const std::string_view piece = bytes.substr(from, kPiece);
+    char* const begin = Room(6 * piece.size());
+    char* at = begin;
+    for (const char ch : piece) {
+      const auto byte = static_cast<unsigned char>(ch);
+      if (byte >= 0x20 && byte < 0x7F && byte != '"' && byte != '\\') {
+        *at++ = ch;
+        continue;
+      }
+      char32_t cp = Win1252ToUnicode(byte);
+      if (blankControls && IsControl(cp)) cp = ' ';
+      at = Escaped(at, cp);
+    }
+    m_size += static_cast<size_t>(at - begin);
   }
   Put('"');
   return *this;
@@ -103,8 +99,19 @@ CJson& CJson::GameText(std::string_view bytes, bool blankControls) {
 
 CJson& CJson::Number(long long value) {
   Separate();
-  char* at = Room(24);
-  m_size += static_cast<size_t>(std::to_chars(at, at + 24, value).ptr - at);
+  char* const begin = Room(20);
+  m_size += static_cast<size_t>(WriteDecimal(begin, value) - begin);
+  return *this;
+}
+
+CJson& CJson::NumberText(long long value) {
+  Separate();
+  char* const begin = Room(22);
+  char* at = begin;
+  *at++ = '"';
+  at = WriteDecimal(at, value);
+  *at++ = '"';
+  m_size += static_cast<size_t>(at - begin);
   return *this;
 }
 

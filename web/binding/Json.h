@@ -15,13 +15,27 @@ class CJson {
 
   CJson& Begin(char bracket);  // '{' or '['
   CJson& End(char bracket);    // '}' or ']'
-  CJson& Key(std::string_view key);
+  // A key, one of the binding's own words: nothing to escape. Inline, so
+  // that the copy of a key written in the code is one of known length.
+  CJson& Key(std::string_view key) {
+    Separate();
+    char* at = Room(key.size() + 3);
+    *at++ = '"';
+    std::memcpy(at, key.data(), key.size());
+    at[key.size()] = '"';
+    at[key.size() + 1] = ':';
+    m_size += key.size() + 3;
+    m_first = true;
+    return *this;
+  }
   // A UTF-8 text, escaped as JSON needs.
   CJson& Text(std::string_view utf8);
   // A Windows-1252 game text; with `blankControls`, control characters show
   // as blanks.
   CJson& GameText(std::string_view bytes, bool blankControls = false);
   CJson& Number(long long value);
+  // A number as a JSON string: "12".
+  CJson& NumberText(long long value);
   CJson& Bool(bool value);
   CJson& Null();
 
@@ -52,7 +66,6 @@ class CJson {
     if (!text.empty()) std::memcpy(Room(text.size()), text.data(), text.size());
     m_size += text.size();
   }
-  void PutEscaped(char32_t cp);
 
   // Filled up to m_size; what lies beyond is not initialised.
   std::unique_ptr<char[]> m_buffer;

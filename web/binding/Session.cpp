@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "character/Dice.h"
+#include "character/Generation.h"
 #include "character/SheetReader.h"
 #include "rules/RulesCheck.h"
 #include "rules/Win1252.h"
@@ -39,6 +40,19 @@ std::string Lower(std::string text) {
 }
 
 std::string Number(int value) { return FormatNumber(value); }
+
+// A name pattern as tarvo-genera names its first character: every "{n}"
+// becomes 1, the character's number.
+std::string FirstCharacterName(std::string_view pattern) {
+  constexpr std::string_view mark = "{n}";
+  std::string name;
+  size_t at = 0;
+  for (size_t found; (found = pattern.find(mark, at)) != std::string_view::npos;
+       at = found + mark.size()) {
+    name.append(pattern.substr(at, found - at)) += '1';
+  }
+  return name.append(pattern.substr(at));
+}
 
 }  // namespace
 
@@ -200,7 +214,7 @@ std::vector<std::string> CWebSession::StartFromLink(std::uint32_t seed, int firs
                    Number(AMBIDEXTERITY_MIN) +
                    ": non può usare entrambe le mani, usa la destra");
   }
-  if (link.hasName) TakeName(link.name);
+  if (link.hasName) TakeName(FirstCharacterName(link.name));
   return said;
 }
 
@@ -366,12 +380,14 @@ std::string CWebSession::Sheet() {
   return m_character->SheetText(*m_rules);
 }
 
-std::string CWebSession::PrintJson() {
+std::string_view CWebSession::PrintJson() {
   if (!m_form) return "null";
   const std::vector<std::string> archetypes = m_form->TakeIdentity().archetypes;
+  const CFormModel& form = *m_form;
   const CCharacter& ch = *m_character;
   const CRules& rules = *m_rules;
-  CJson json;
+  CJson& json = m_print;
+  json.Clear();
   json.Begin('{');
   // A name of blanks alone (control characters show as blanks) is no name.
   const bool named = std::any_of(ch.m_strName.begin(), ch.m_strName.end(), [](char c) {
@@ -387,37 +403,40 @@ std::string CWebSession::PrintJson() {
     json.Text("Senza nome");
   }
   json.Key("race").GameText(ch.m_strRace, true);
-  std::string joined;
+  // Each name apart: the page lays them out on as many lines as they need.
+  json.Key("archetypes").Begin('[');
   for (const std::string& name : archetypes) {
-    if (name.empty()) continue;
-    if (!joined.empty()) joined += " / ";
-    joined += name;
+    if (!name.empty()) json.GameText(name, true);
   }
-  json.Key("archetypes").GameText(joined, true);
+  json.End(']');
   json.Key("sex").Text(ch.m_bMale == 1 ? "Maschile" : "Femminile");
   json.Key("hand").Text(ch.m_nHand == 3 ? "Ambidestro" : (ch.m_nHand == 1 ? "Destro" : "Mancino"));
   json.Key("rules").Text(m_rulesName);
 
+  // The value as the form shows it, with its fifth in brackets.
+  std::string text;
   const int characteristics = rules.CharacteristicsInUse();
   json.Key("stats").Begin('[');
   for (int c = 0; c < characteristics; ++c) {
     const CStatValue& stat = ch.m_aStats[c];
-    json.Begin('[').GameText(rules.GetCharLabel(c), true);
-    json.Text(Number(stat.m_nValue)).Text(Number(stat.m_nModifier));
-    json.Text(Number(AddSaturating(stat.m_nValue, stat.m_nModifier))).End(']');
+    form.StatText(c, text);
+    json.Begin('[').GameText(rules.GetCharLabel(c), true).Text(text);
+    json.NumberText(stat.m_nModifier);
+    json.NumberText(AddSaturating(stat.m_nValue, stat.m_nModifier)).End(']');
   }
   json.End(']');
 
   json.Key("scores").Begin('[');
-  const std::pair<const char*, std::string> scores[] = {
-      {"PF", Number(ch.m_nPFAct) + "/" + Number(ch.m_nPFTot)},
-      {"PM", Number(ch.m_nPMAct) + "/" + Number(ch.m_nPMTot)},
-      {"Onore", Number(ch.m_nHonour)},
-      {"C.d.B.", Number(ch.m_nCdB)},
-      {"Protezione", Number(ch.m_nArmour)},
-      {"Monete", Number(ch.m_nMoney)},
-  };
-  for (const auto& [label, text] : scores) json.Begin('[').Text(label).Text(text).End(']');
+  const std::pair<const char*, FormScore> scores[] = {{"PF", FormScore::PF},
+                                                      {"PM", FormScore::PM},
+                                                      {"Onore", FormScore::Honour},
+                                                      {"C.d.B.", FormScore::CdB},
+                                                      {"Protezione", FormScore::Protection},
+                                                      {"Monete", FormScore::Money}};
+  for (const auto& [label, score] : scores) {
+    form.ScoreText(score, text);
+    json.Begin('[').Text(label).Text(text).End(']');
+  }
   json.End(']');
 
   // One group per characteristic, in rules order, of the skills resting on
@@ -443,29 +462,34 @@ std::string CWebSession::PrintJson() {
       const CSkillValue& skill = ch.m_aSkills[s];
       const int total = AddSaturating(skill.m_nValue, skill.m_nModifier);
       json.Begin('[').GameText(rules.GetSkillLabel(s), true);
-      json.Text(Number(skill.m_nValue)).Text(Number(skill.m_nModifier)).Text(Number(total));
-      json.Text(Number(AddSaturating(total, SkillBaseValue(ch, rules, s)))).End(']');
+      json.NumberText(skill.m_nValue).NumberText(skill.m_nModifier).NumberText(total);
+      json.NumberText(AddSaturating(total, SkillBaseValue(ch, rules, s))).End(']');
     }
     if (opened) json.End(']').End('}');
   }
   json.End(']');
 
+  // The type as it counts for the player: "Armatura", "Scudo", the skill or
+  // the characteristic it changes, or nothing.
   json.Key("held").Begin('[');
-  const std::pair<const char*, const CItem*> held[] = {
-      {"Mano destra", &ch.m_itemRight}, {"Mano sinistra", &ch.m_itemLeft}, {"Addosso", &ch.m_itemWorn}};
+  const std::pair<const char*, const CItem*> held[] = {{"Mano destra", &ch.m_itemRight},
+                                                       {"Mano sinistra", &ch.m_itemLeft},
+                                                       {"Addosso", &ch.m_itemWorn}};
   for (const auto& [place, item] : held) {
-    json.Begin('[').Text(place).GameText(item->m_strName, true).GameText(item->m_strType, true);
-    json.Text(Number(item->m_nPotenza)).Text(Number(item->m_nBonus)).Text(Number(item->m_nMod));
+    json.Begin('[').Text(place).GameText(item->m_strName, true);
+    json.GameText(ItemTypeName(rules, item->m_strType), true);
+    json.NumberText(item->m_nPotenza).NumberText(item->m_nBonus).NumberText(item->m_nMod);
     json.End(']');
   }
   json.End(']');
   json.Key("pockets").Begin('[');
   for (int p = 0; p < PocketsInUse(rules); ++p) {
-    json.Begin('[').Text("Tasca " + Number(p)).GameText(ch.m_aPockets[p].m_strName, true).End(']');
+    json.Begin('[').Text(CFormModel::PocketText(p));
+    json.GameText(ch.m_aPockets[p].m_strName, true).End(']');
   }
   json.End(']');
   json.End('}');
-  return json.Result();
+  return json.View();
 }
 
 std::string CWebSession::FileName(std::string_view typed) { return SheetFileName(typed); }

@@ -9,11 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "rules/Rules.h"
 #include "character/Character.h"
 #include "form/FormModel.h"
-#include "web/binding/Json.h"
 #include "rules/Rules.h"
+#include "web/binding/Json.h"
 
 // The user's actions, as the page sends them: one number and its value.
 enum class FormAction {
@@ -43,7 +42,7 @@ struct CLinkChoices {
   std::vector<std::string> archetypes;  // at most 3 are used
   std::string sex;                      // "m" or "f"
   std::string hand;                     // "destra", "sinistra" or "entrambe"
-  std::string name;
+  std::string name;                     // a pattern, as tarvo-genera's: "{n}" is the number, 1
   bool hasName = false;
 };
 
@@ -69,7 +68,8 @@ class CWebSession {
   void Start(std::uint32_t seed, int firstArchetype);
   // The same with a link's choices, matched as tarvo-genera matches names;
   // what the link names wrong is said in the returned lines (Italian), and
-  // left as the form starts.
+  // left as the form starts. The name is that of tarvo-genera's first
+  // character, cut to the field's length.
   std::vector<std::string> StartFromLink(std::uint32_t seed, int firstArchetype,
                                          const CLinkChoices& link);
 
@@ -85,8 +85,8 @@ class CWebSession {
   std::string_view ViewJson();
   // The sheet's bytes, after the identity is taken from the form.
   std::string Sheet();
-  // The texts of the printable sheet.
-  std::string PrintJson();
+  // The texts of the printable sheet; valid until the next call.
+  std::string_view PrintJson();
   // The sheet's file name for the name typed (UTF-8).
   static std::string FileName(std::string_view typed);
 
@@ -101,6 +101,7 @@ class CWebSession {
   std::unique_ptr<CFormModel> m_form;
   // The view's text, built again in the same buffer after every action.
   CJson m_view;
+  CJson m_print;
   // What decided each equipment list's offer in the last view: a list whose
   // signature is the same offers the same items, and the view leaves it out.
   COfferSignature m_shownOffers[4];

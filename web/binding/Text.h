@@ -15,6 +15,3 @@ std::vector<char32_t> CodePoints(std::string_view text);
 // characters holds it: a character outside the basic plane counts two, and
 // one cut in half becomes U+FFFD, which Windows-1252 writes as "?".
 std::string CutToUtf16Units(std::string_view text, int units);
-
-// Appends code point `cp` in UTF-8.
-void AppendUtf8(std::string& text, char32_t cp);

@@ -5,6 +5,7 @@
 
 #include <QChar>
 #include <QString>
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "print/Win1252.h"
 #include "rules/Win1252.h"
 #include "rules/Rules.h"
+#include "web/binding/Json.h"
 #include "web/binding/Names.h"
 #include "web/binding/Text.h"
 
@@ -87,6 +89,19 @@ TEST(WebNames, TheSheetIsNamedAsTarvoGeneraNamesItsFile) {
     ASSERT_TRUE(PlanBatch(options, rules, "prova.rul", plan, failure));
     EXPECT_EQ(SheetFileName(name), FileBaseName(plan, 1) + ".pg") << name;
   }
+}
+
+TEST(WebJson, NumbersAreWrittenInFullAtEveryEdge) {
+  const long long edges[] = {0, 9, 10, -1, -10, 99, 100, INT_MAX, INT_MIN, LLONG_MAX, LLONG_MIN};
+  CJson json;
+  std::string expected = "[";
+  json.Begin('[');
+  for (const long long value : edges) {
+    json.Number(value).NumberText(value);
+    expected += std::to_string(value) + ",\"" + std::to_string(value) + "\",";
+  }
+  expected.back() = ']';
+  EXPECT_EQ(json.End(']').Result(), expected);
 }
 
 }  // namespace

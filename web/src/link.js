@@ -1,6 +1,8 @@
 // A link that makes a character again: ?seme=N seeds the dice, and razza,
 // archetipo (up to three times), nome, sesso (m or f) and mano (destra,
-// sinistra or entrambe) choose as tarvo-genera's options of the same names.
+// sinistra or entrambe) choose as tarvo-genera's options of the same names
+// (nome is a pattern: the core makes {n} the number 1 of tarvo-genera's
+// first character).
 
 const MAX_SEED = 4294967295;
 

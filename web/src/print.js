@@ -2,6 +2,58 @@
 // desktop prints it. Every text comes from the core; here it only finds its
 // place. Texts go in as text, never as markup.
 
+const PX_PER_MM = 96 / 25.4;
+const SEPARATOR = ' / ';
+// The archetypes' box: its width for text, in millimetres, and the size of
+// its type, in points.
+const ARCHETYPES_WIDTH = 78 - 2 * 1.2 - 0.4;
+const VALUE_POINTS = 11;
+const NUMBER_POINTS = 9.5;
+const CELL_PADDING = 2 * 1.2;
+
+// The width of a text in millimetres, `points` big in the sheet's type.
+let measure = () => 0;
+
+function measurer(target) {
+  const context = document.createElement('canvas').getContext('2d');
+  const family = getComputedStyle(target).fontFamily;
+  return (text, points, bold = false) => {
+    context.font = `${bold ? 'bold ' : ''}${points}pt ${family}`;
+    return context.measureText(text).width / PX_PER_MM;
+  };
+}
+
+// The lines of names sharing a box `width` millimetres wide, and the size of
+// their type: joined by " / " on one line when they fit, a little smaller if
+// need be; else on two lines in smaller type, split where the wider line is
+// narrowest; else one name a line. No name is left out; one wider than the
+// box alone ends in "…".
+export function nameLines(names, width, points, widthOf) {
+  const joined = names.join(SEPARATOR);
+  for (const size of [points, points * 0.8]) {
+    if (widthOf(joined, size) <= width) return { lines: [joined], points: size };
+  }
+  const small = points * 0.75;
+  let best = null;
+  let bestWidth = width;
+  for (let k = 1; k < names.length; ++k) {
+    const lines = [`${names.slice(0, k).join(SEPARATOR)} /`, names.slice(k).join(SEPARATOR)];
+    const widest = Math.max(...lines.map((line) => widthOf(line, small)));
+    if (widest <= bestWidth) {
+      bestWidth = widest;
+      best = lines;
+    }
+  }
+  return { lines: best ?? [...names], points: small };
+}
+
+// A number too wide for its cell is drawn smaller, never shortened: a
+// shortened number would be a wrong one.
+function fit(node, text, width, points, bold = false) {
+  const wide = measure(text, points, bold);
+  if (wide > width) node.style.fontSize = `${Math.floor((points * width * 100) / wide) / 100}pt`;
+}
+
 function el(tag, className, text) {
   const node = document.createElement(tag);
   if (className) node.className = className;
@@ -16,6 +68,13 @@ function box(label, text) {
 }
 
 function table(className, widths, headings, rows) {
+  for (const tr of rows) {
+    [...tr.cells].forEach((cell, i) => {
+      if (cell.classList.contains('number') && widths[i]) {
+        fit(cell, cell.textContent, parseFloat(widths[i]) - CELL_PADDING, NUMBER_POINTS);
+      }
+    });
+  }
   const node = el('table', className);
   const columns = el('colgroup');
   for (const width of widths) {
@@ -44,15 +103,33 @@ function section(title, ...content) {
   return node;
 }
 
+function archetypesBox(names) {
+  const node = el('div', 'box archetypes');
+  node.append(el('div', 'caption', 'Archetipi'));
+  const { lines, points } = nameLines(names, ARCHETYPES_WIDTH, VALUE_POINTS, measure);
+  const text = el('div', 'lines');
+  for (const line of lines) {
+    const shown = el('div', 'text', line);
+    if (points !== VALUE_POINTS) {
+      shown.style.fontSize = `${points}pt`;
+      shown.style.lineHeight = `${points * 1.3}pt`;
+    }
+    text.append(shown);
+  }
+  node.append(text);
+  return node;
+}
+
 // Fills `target` with the sheet of `sheet` (the core's printable texts).
 export function drawSheet(target, sheet) {
+  measure = measurer(target);
   target.replaceChildren();
   target.append(el('div', 'caption', 'Scheda del personaggio'), el('div', 'title', sheet.name));
 
   const identity = el('div', 'identity');
   identity.append(
     box('Razza', sheet.race),
-    box('Archetipi', sheet.archetypes),
+    archetypesBox(sheet.archetypes),
     box('Sesso', sheet.sex),
     box('Mano dominante', sheet.hand),
   );
@@ -67,7 +144,11 @@ export function drawSheet(target, sheet) {
     ),
   );
   const scores = el('div', 'score-boxes');
-  for (const [label, text] of sheet.scores) scores.append(box(label, text));
+  for (const [label, text] of sheet.scores) {
+    const shown = box(label, text);
+    fit(shown.lastChild, text, 84 / 3 - CELL_PADDING, 13, true);
+    scores.append(shown);
+  }
   left.append(section('Punteggi', scores));
   left.append(
     section('Tasche', table('pocket-table', ['17mm', ''], ['', ''],

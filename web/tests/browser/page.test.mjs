@@ -300,19 +300,69 @@ test('the lists sort as the desktop sorts them, on the bundled rules and on name
   await page.close();
 });
 
-test('printing gives one A4 page with the character on it', async () => {
-  const page = await open(`${site}?seme=3&nome=Stampato`);
+// A printed page, as text laid out as on the paper.
+async function printed(page) {
   await page.evaluate(() => dispatchEvent(new Event('beforeprint')));
   await page.emulateMedia({ media: 'print' });
   assert.equal(await page.locator('main').isVisible(), false);
   const pdf = work.file('scheda.pdf');
   writeFileSync(pdf, await page.pdf({ preferCSSPageSize: true, printBackground: true }));
+  await page.emulateMedia({ media: 'screen' });
   const info = execFileSync('pdfinfo', [pdf]).toString();
   assert.match(info, /^Pages:\s+1$/m);
   assert.match(info, /^Page size:\s+59[45]\.\d+ x 841\.\d+ pts \(A4\)/m);
-  const text = execFileSync('pdftotext', ['-layout', pdf, '-']).toString();
-  for (const expected of ['Scheda del personaggio', 'Stampato', 'Caratteristiche', 'Abilità', 'Equipaggiamento', 'Tasca 9', 'Note', 'Regole: tarvo.rul'])
+  return execFileSync('pdftotext', ['-layout', pdf, '-']).toString();
+}
+
+test('printing gives one A4 page with the character on it, as the desktop prints it', async () => {
+  const page = await open(`${site}?seme=3&nome=Stampato%20{n}`);
+  assert.equal(await field(page, 'Nome').inputValue(), 'Stampato 1', 'il primo personaggio di tarvo-genera');
+  const text = await printed(page);
+  for (const expected of ['Scheda del personaggio', 'Stampato 1', 'Caratteristiche', 'Abilità', 'Equipaggiamento', 'Tasca 9', 'Note', 'Regole: tarvo.rul'])
     assert.ok(text.includes(expected), expected);
+
+  // Rules of our own: three archetypes with long names; free items that
+  // change a skill, a characteristic and the protection.
+  const archetypes = ["Cavaliere dell'Ordine Sacro", "Mago della Torre d'Avorio", 'Ladro di Strada e di Porto'];
+  const lines = ['3', 'Forza', 'FOR', 'F', 'Costituzione', 'COS', 'C', 'Destrezza', 'DES', 'D',
+    '2', 'Furtività', 'Furtivita', 'sneack', '2', 'Scherma', 'Scherma', 'fence', '0',
+    '1', 'Umano', '3', '6', '0', '3', '6', '0', '3', '6', '0', '3'];
+  for (const name of archetypes) lines.push(name, '0', '1', '6', '0', '1', '6', '0', '1', '6', '0');
+  lines.push('4');
+  for (const item of [['<Nulla>', 'empty'], ['Corazza', 'armor'], ['Mantello', 'SNEACK'], ['Guanti', 'for']])
+    lines.push(...item, item[1] === 'empty' ? '0' : '2', '0', item[1] === 'empty' ? '0' : '1', '0');
+  const [picker] = await Promise.all([page.waitForEvent('filechooser'), button(page, 'Regole').click()]);
+  await picker.setFiles({ name: 'lunghe.rul', mimeType: 'text/plain', buffer: windows1252(`${lines.join('\n')}\n`) });
+  await page.waitForFunction(() => document.querySelector('#race option')?.textContent === 'Umano');
+
+  await field(page, 'Nome').fill('Stampato');
+  await list(page, 'Archetipo #1').selectOption({ label: archetypes[0] });
+  await page.getByRole('checkbox', { name: 'Archetipo #2' }).check();
+  await list(page, 'Archetipo #2').selectOption({ label: archetypes[1] });
+  await page.getByRole('checkbox', { name: 'Archetipo #3' }).check();
+  await list(page, 'Archetipo #3').selectOption({ label: archetypes[2] });
+  await list(page, 'Destra').selectOption({ label: 'Guanti' });
+  await list(page, 'Sinistra').selectOption({ label: 'Mantello' });
+  await list(page, 'Addosso').selectOption({ label: 'Corazza' });
+  const shown = {};
+  for (const label of ['Forza', 'Costituzione', 'Destrezza']) shown[label] = await field(page, label).inputValue();
+
+  const sheet = await printed(page);
+  const words = sheet.replace(/\s+/g, ' ');
+  // Every archetype in full, none shortened.
+  for (const name of archetypes) assert.ok(words.includes(name), name);
+  assert.ok(!sheet.includes('…'), sheet);
+  // Each characteristic as the form shows it, with its fifth in brackets.
+  for (const [label, value] of Object.entries(shown)) {
+    assert.match(value, /^\d+ \(\d+\)$/);
+    assert.match(sheet, new RegExp(`${label} +${value.replace(/[()]/g, '\\$&')} `), label);
+  }
+  // The type as it counts for the player: what it changes, or "Armatura".
+  assert.match(sheet, /Mano destra +Guanti +Forza /);
+  assert.match(sheet, /Mano sinistra +Mantello +Furtività /);
+  assert.match(sheet, /Addosso +Corazza +Armatura /);
+  assert.ok(!/\b(armor|SNEACK|for)\b/.test(sheet), 'the types as the file writes them');
+  assert.deepEqual(page.errors, []);
   await page.close();
 });
 

@@ -42,11 +42,39 @@ test('a link names the choices of tarvo-genera and saves its sheet', () => {
       args: ['--razza', rules.races[seed % rules.races.length], '--archetipo', rules.archetypes[seed % 9], '--mano', 'entrambe'],
     });
   }
+  // A name is a pattern, as tarvo-genera's: its first character is number 1.
+  const form = ['--razza', rules.races[0], '--archetipo', rules.archetypes[first]];
+  cases.push(
+    { seed: 8, link: { name: 'Bandito {n}' }, args: form },
+    { seed: 9, link: { name: '{n}{n}° {{n}} {n' }, args: form },
+    { seed: 10, link: { name: 'Ser {N} di {n}à', race: 'gnomo' }, args: ['--razza', 'gnomo', '--archetipo', rules.archetypes[first]] },
+  );
   for (const { seed, link, args } of cases) {
     core.startFromLink(seed, first, link);
     const expected = genera(['--regole', BUNDLED_RULES, '--seme', String(seed), '--nome', link.name, ...args]);
     assert.equal(text(core.sheet()), text(expected), `seme ${seed}, ${JSON.stringify(link)}`);
   }
+  // Without a name the name stays empty, as the form starts. tarvo-genera
+  // names every character ("Personaggio {n}" unless told) and takes no empty
+  // name: its character differs in the name line alone.
+  core.startFromLink(12, first, {});
+  const named = text(genera(['--regole', BUNDLED_RULES, '--seme', '12', ...form]));
+  assert.equal(named.replace('\r\nNOME Personaggio 1\r\n', '\r\nNOME \r\n'), text(core.sheet()));
+  assert.notEqual(named, text(core.sheet()));
+  const run = spawnSync(GENERA, ['--regole', BUNDLED_RULES, '--seme', '12', '--nome', '', '--stdout']);
+  assert.notEqual(run.status, 0, 'tarvo-genera prende ora un nome vuoto: il README lo dica');
+});
+
+test("a link's name longer than the field is cut as the field cuts it, after {n} becomes 1", () => {
+  const pattern = 'Cavaliere numero {n} della Rocca del Nord';
+  core.startFromLink(21, first, { name: pattern });
+  const cut = 'Cavaliere numero 1 della Rocca del Nord'.slice(0, 25);
+  assert.equal(cut, 'Cavaliere numero 1 della ');
+  const args = ['--regole', BUNDLED_RULES, '--seme', '21', '--razza', rules.races[0], '--archetipo', rules.archetypes[first]];
+  assert.equal(text(core.sheet()), text(genera([...args, '--nome', cut])));
+  // tarvo-genera itself keeps the whole name: only the name line differs.
+  const whole = text(genera([...args, '--nome', pattern]));
+  assert.equal(whole.replace('NOME Cavaliere numero 1 della Rocca del Nord\r', `NOME ${cut}\r`), text(core.sheet()));
 });
 
 test('a link that names what the rules lack says so and starts as the form', () => {

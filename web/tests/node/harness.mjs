@@ -237,15 +237,23 @@ export function genera(args) {
   return run.stdout;
 }
 
+// The characters of the bytes 0x80 to 0x9F in Windows-1252; the five it
+// leaves undefined are the control characters of the same value.
+const WINDOWS_1252_HIGH = '€\x81‚ƒ„…†‡ˆ‰Š‹Œ\x8DŽ\x8F\x90‘’“”•–—˜™š›œ\x9DžŸ';
+
+// The text of Windows-1252 `bytes`.
+export function fromWindows1252(bytes) {
+  return [...bytes].map((byte) => (byte >= 0x80 && byte < 0xa0 ? WINDOWS_1252_HIGH[byte - 0x80] : String.fromCharCode(byte))).join('');
+}
+
 // `text` in Windows-1252, as rules files are written; throws on a character
 // the code page cannot hold.
 export function windows1252(text) {
-  const high = '€\x81‚ƒ„…†‡ˆ‰Š‹Œ\x8DŽ\x8F\x90‘’“”•–—˜™š›œ\x9DžŸ';
   return Buffer.from(
     [...text].map((ch) => {
       const code = ch.codePointAt(0);
       if (code < 0x80 || (code >= 0xa0 && code <= 0xff)) return code;
-      const at = high.indexOf(ch);
+      const at = WINDOWS_1252_HIGH.indexOf(ch);
       if (at < 0) throw new Error(`${ch} non è in Windows-1252`);
       return 0x80 + at;
     }),

@@ -4,11 +4,11 @@
 // back to 32 bits, the rounded means, the Mersenne twister, the conversion
 // of texts, the reader's refusals.
 import assert from 'node:assert/strict';
-import { writeFileSync } from 'node:fs';
+import { readFileSync, writeFileSync } from 'node:fs';
 import path from 'node:path';
 import { after, before, test } from 'node:test';
 
-import { openWasm, playNative, playWasm, randomRules, randomSession, ROOT, tempFolder } from './harness.mjs';
+import { BUNDLED_RULES, fromWindows1252, openWasm, playNative, playWasm, randomRules, randomSession, ROOT, tempFolder } from './harness.mjs';
 
 let core;
 let work;
@@ -86,4 +86,26 @@ test('the links of tarvo-genera\'s choices and the file names agree in both buil
   for (const name of ['Aldo', ' .nascosto', '-opzione', 'a/b\\c:d*e?f"g<h>i|j', 'fine. . ', '', '☃', 'à'.repeat(150)])
     lines.push(`filename ${name}`);
   same(`${lines.join('\n')}\n`, 'collegamenti e nomi di file');
+});
+
+test('every byte of a game text and every character of a link reach the page as they are', () => {
+  // A race named with every byte a line can hold, five times over: longer
+  // than the piece the JSON writer makes room for at once.
+  const bytes = [];
+  for (let round = 0; round < 5; ++round) {
+    for (let byte = 0; byte < 256; ++byte) if (byte !== 0x0a && byte !== 0x0d) bytes.push(byte);
+  }
+  const name = Buffer.from(bytes);
+  const rules = Buffer.concat([Buffer.from('0\n0\n1\n'), name, Buffer.from('\n1\nBardo\n0\n0\n0\n0\n1\n<Nulla>\nempty\n0\n0\n0\n0\n')]);
+  assert.equal(core.loadRules(rules, 'byte.rul').ok, true);
+  const decoded = fromWindows1252(name);
+  assert.equal(core.rules().races[0], decoded);
+  core.start(1, 0);
+  // The printed sheet shows control characters as blanks.
+  assert.equal(core.printable().race, decoded.replace(/\p{Cc}/gu, ' '));
+
+  const typed = 'a"b\\c\u0001d\u001f\u007fé☃𝄞'.repeat(80);
+  const said = core.startFromLink(1, 0, { race: typed });
+  assert.equal(said[0], `razza sconosciuta: "${typed}"; le razze sono: ${decoded}`);
+  assert.equal(core.loadRules(readFileSync(BUNDLED_RULES), 'tarvo.rul').ok, true);
 });
