@@ -376,7 +376,8 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
       if (!folder->Write(base + ".pg", sheet, error)) return writeFailed();
       if (plan.pdf) {
         const QByteArray pdf =
-            PrintableSheetPdf({character, rules, archetypeNames, plan.rulesPath});
+            PrintableSheetPdf({character, rules, archetypeNames, plan.rulesPath},
+                              QString::fromLocal8Bit(base + ".pg"));
         if (pdf.isEmpty()) {
           error = "Impossibile disegnare la scheda stampabile \"" + folder->PathOf(base + ".pdf") +
                   "\".";

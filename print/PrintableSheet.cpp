@@ -526,7 +526,7 @@ bool PaintPrintableSheet(QPagedPaintDevice& device, const SheetContent& content)
   return painter.end();
 }
 
-QByteArray PrintableSheetPdf(const SheetContent& content) {
+QByteArray PrintableSheetPdf(const SheetContent& content, const QString& sheetFileName) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   if (!buffer.open(QIODevice::WriteOnly)) return {};
@@ -536,6 +536,9 @@ QByteArray PrintableSheetPdf(const SheetContent& content) {
                                      QPageLayout::Millimeter));
     writer.setCreator(QStringLiteral("TARVO 1.2"));
     writer.setTitle(PrintableSheetTitle(content.character));
+    const std::string sheet = content.character.SheetText(content.rules);
+    writer.addFileAttachment(sheetFileName, QByteArray::fromStdString(sheet),
+                             QString::fromLatin1(SHEET_MIME_TYPE));
     if (!PaintPrintableSheet(writer, content)) return {};
   }
   buffer.close();
@@ -543,7 +546,11 @@ QByteArray PrintableSheetPdf(const SheetContent& content) {
 }
 
 bool WritePrintableSheet(const std::string& path, const SheetContent& content, std::string* error) {
-  const QByteArray pdf = PrintableSheetPdf(content);
+  const QString fileName = QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName();
+  const QString base = fileName.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)
+                           ? fileName.chopped(4)
+                           : fileName;
+  const QByteArray pdf = PrintableSheetPdf(content, base + QStringLiteral(".pg"));
   if (pdf.isEmpty()) {
     if (error) *error = "Impossibile disegnare la scheda stampabile \"" + path + "\".";
     return false;

@@ -39,10 +39,16 @@ void DrawPrintableSheet(QPainter& painter, const QRectF& page, const SheetConten
 // False when the device cannot be painted on (a printer that cannot start).
 bool PaintPrintableSheet(QPagedPaintDevice& device, const SheetContent& content);
 
+// The MIME type of the .pg character sheet.
+inline constexpr const char* SHEET_MIME_TYPE = "application/x-tarvo-pg";
+
 // The sheet as a one-page A4 PDF with its fonts embedded; empty on failure.
-QByteArray PrintableSheetPdf(const SheetContent& content);
+// The PDF carries the character's .pg sheet as an embedded file named
+// `sheetFileName`, so that a player who kept only the PDF keeps the data.
+QByteArray PrintableSheetPdf(const SheetContent& content, const QString& sheetFileName);
 
 // Writes PrintableSheetPdf to `path`, replacing an existing file atomically:
 // on failure the previous file is intact, no temporary file is left, and
-// `error` (if given) receives an Italian description.
+// `error` (if given) receives an Italian description. The embedded sheet is
+// named as the PDF, with ".pg" for ".pdf".
 bool WritePrintableSheet(const std::string& path, const SheetContent& content, std::string* error);

@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTimer>
@@ -18,29 +19,40 @@
 #include "app/Build.h"
 #include "app/Console.h"
 #include "app/RulesLocation.h"
+#include "character/SheetReader.h"
 #include "res/resource.h"
 #include "rules/RulesCheck.h"
 #include "ui/Controls.h"
 #include "ui/GeneratorDlg.h"
+#include "ui/OpenSheet.h"
 #include "ui/Prompts.h"
 
 namespace {
 
 const char* const kUsage =
     "Uso: tarvo [OPZIONI] [FILE]\n"
+    "     tarvo --pdf [--regole FILE] [--sovrascrivi] SCHEDA.pg...\n"
     "Genera personaggi per il gioco di ruolo Velmor.\n"
     "\n"
     "Argomenti:\n"
-    "  FILE             il file delle regole da usare\n"
+    "  FILE             una scheda .pg da aprire nel modulo (un file la cui prima\n"
+    "                   riga è \"Informazioni Personaggio\"), altrimenti il file\n"
+    "                   delle regole da usare\n"
     "\n"
     "Opzioni:\n"
     "  --regole FILE    usa il file delle regole FILE\n"
+    "  --apri FILE      apre nel modulo la scheda del personaggio FILE\n"
+    "  --pdf            non apre la finestra e non ha bisogno di uno schermo:\n"
+    "                   scrive accanto a ogni SCHEDA.pg la sua scheda stampabile\n"
+    "                   SCHEDA.pdf, che contiene anche la scheda .pg\n"
+    "  --sovrascrivi    con --pdf, sostituisce le schede stampabili che esistono\n"
+    "                   già (senza, le lascia come sono e lo dice)\n"
     "  --verifica       controlla il file delle regole senza aprire la finestra:\n"
     "                   elenca ogni errore e avviso con la sua riga\n"
     "  -h, --help       mostra questo aiuto ed esce\n"
     "  -v, --version    mostra la versione di TARVO e di Qt ed esce\n"
     "\n"
-    "Senza un file, TARVO usa il primo che trova fra:\n";
+    "Senza un file delle regole, anche con una scheda, TARVO usa il primo che trova fra:\n";
 
 QString Usage() { return QString::fromUtf8(kUsage) + RulesSearchText(); }
 
@@ -87,6 +99,17 @@ void ProbeAndClose(CGeneratorDlg& dialog, const QString& rulesPath) {
   dialog.close();
 }
 
+// Whether the command line argument `file` names a sheet to open rather than
+// a rules file: a file that begins as a sheet does, or a name ending in
+// ".pg" with no readable file behind it, so that the message speaks of the
+// sheet that is missing.
+bool NamesSheet(const QString& file) {
+  if (IsSheetFile(QFile::encodeName(file).constData())) return true;
+  const QFileInfo info(file);
+  return file.endsWith(QStringLiteral(".pg"), Qt::CaseInsensitive) &&
+         !(info.isFile() && info.isReadable());
+}
+
 }  // namespace
 
 CCommandLine ParseCommandLine(const QStringList& arguments) {
@@ -95,7 +118,10 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
   const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
   const QCommandLineOption rules(QStringLiteral("regole"), QString(), QStringLiteral("FILE"));
   const QCommandLineOption verify(QStringLiteral("verifica"), QString());
-  parser.addOptions({help, version, rules, verify});
+  const QCommandLineOption open(QStringLiteral("apri"), QString(), QStringLiteral("FILE"));
+  const QCommandLineOption pdf(QStringLiteral("pdf"), QString());
+  const QCommandLineOption overwrite(QStringLiteral("sovrascrivi"), QString());
+  parser.addOptions({help, version, rules, verify, open, pdf, overwrite});
   parser.addPositionalArgument(QStringLiteral("FILE"), QString());
 
   CCommandLine line;
@@ -103,8 +129,9 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
   if (!parser.parse(arguments)) {
     line.error = UnknownOptionError(parser);
     if (line.error.isEmpty()) {
-      line.error = !arguments.isEmpty() && arguments.back() == QStringLiteral("--regole")
-                       ? QStringLiteral("manca il nome del file dopo --regole")
+      const QString last = arguments.isEmpty() ? QString() : arguments.back();
+      line.error = last == QStringLiteral("--regole") || last == QStringLiteral("--apri")
+                       ? QStringLiteral("manca il nome del file dopo %1").arg(last)
                        : QStringLiteral("riga di comando non valida");
     }
     return line;
@@ -118,7 +145,48 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
     return line;
   }
 
-  const QStringList files = parser.values(rules) + parser.positionalArguments();
+  // The ways of running that exclude each other.
+  const QCommandLineOption* const modes[] = {&verify, &pdf, &open};
+  QStringList chosen;
+  for (const QCommandLineOption* mode : modes) {
+    if (parser.isSet(*mode)) chosen << QStringLiteral("--") + mode->names().front();
+  }
+  if (chosen.size() > 1) {
+    line.error = QStringLiteral("%1 non vanno insieme").arg(chosen.join(QStringLiteral(" e ")));
+    return line;
+  }
+  if (parser.isSet(overwrite) && !parser.isSet(pdf)) {
+    line.error = QStringLiteral("--sovrascrivi vale solo con --pdf");
+    return line;
+  }
+
+  QStringList files = parser.values(rules);
+  QStringList sheets = parser.values(open);
+  if (parser.isSet(pdf)) {
+    sheets = parser.positionalArguments();
+    if (sheets.isEmpty()) {
+      line.error = QStringLiteral("--pdf: manca la scheda da stampare");
+      return line;
+    }
+  } else {
+    for (const QString& file : parser.positionalArguments()) {
+      if (!parser.isSet(verify) && NamesSheet(file)) {
+        sheets << file;
+      } else {
+        files << file;
+      }
+    }
+    if (sheets.size() > 1) {
+      line.error = QStringLiteral("troppe schede (%1: \"%2\"): se ne può aprire una sola")
+                       .arg(sheets.size())
+                       .arg(sheets.join(QStringLiteral("\", \"")));
+      return line;
+    }
+  }
+  if (sheets.contains(QString())) {
+    line.error = QStringLiteral("il nome della scheda è vuoto");
+    return line;
+  }
   if (files.size() > 1) {
     line.error =
         QStringLiteral("troppi file delle regole (%1: \"%2\"): se ne può indicare uno solo")
@@ -130,8 +198,15 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
     line.error = QStringLiteral("il nome del file delle regole è vuoto");
     return line;
   }
-  line.action = parser.isSet(verify) ? CCommandLine::Action::Verify : CCommandLine::Action::Run;
   if (!files.isEmpty()) line.rulesFile = files.front();
+  if (parser.isSet(pdf)) {
+    line.action = CCommandLine::Action::PrintSheets;
+    line.sheets = sheets;
+    line.overwrite = parser.isSet(overwrite);
+  } else {
+    line.action = parser.isSet(verify) ? CCommandLine::Action::Verify : CCommandLine::Action::Run;
+    if (!sheets.isEmpty()) line.sheetFile = sheets.front();
+  }
   return line;
 }
 
@@ -194,6 +269,7 @@ int AnswerCommandLine(const CCommandLine& commandLine) {
           QStringLiteral("tarvo: %1\n\n%2").arg(commandLine.error, Usage()));
       return 2;
     case CCommandLine::Action::Run:
+    case CCommandLine::Action::PrintSheets:
       break;
   }
   return 0;
@@ -230,11 +306,12 @@ void CGeneratorApp::ReportError(const QString& text) {
   }
 }
 
-int CGeneratorApp::Run(const QString& rulesFile) {
-  return Run(rulesFile, CRulesPlaces::ForThisProgram());
+int CGeneratorApp::Run(const QString& rulesFile, const QString& sheetFile) {
+  return Run(rulesFile, CRulesPlaces::ForThisProgram(), sheetFile);
 }
 
-int CGeneratorApp::Run(const QString& rulesFile, const CRulesPlaces& places) {
+int CGeneratorApp::Run(const QString& rulesFile, const CRulesPlaces& places,
+                       const QString& sheetFile) {
   const CRulesLocation location = FindRulesFile(rulesFile, places);
   if (!location.Found()) {
     ReportError(location.error);
@@ -243,10 +320,10 @@ int CGeneratorApp::Run(const QString& rulesFile, const CRulesPlaces& places) {
   m_notice = location.notice;
   if (!m_notice.isEmpty()) WriteText(stderr, QStringLiteral("tarvo: %1\n").arg(m_notice));
   m_playerDataFolder = location.readOnly ? places.dataFolder : QString();
-  return InitInstance(QFile::encodeName(location.path).constData());
+  return InitInstance(QFile::encodeName(location.path).constData(), sheetFile);
 }
 
-int CGeneratorApp::InitInstance(const char* rulesPath) {
+int CGeneratorApp::InitInstance(const char* rulesPath, const QString& sheetPath) {
   CGeneratorDlg dialog(rulesPath, m_prompts);
   if (!dialog.GetRules().IsLoaded()) {
     // With the number of further problems a check of the same file lists.
@@ -260,14 +337,31 @@ int CGeneratorApp::InitInstance(const char* rulesPath) {
   CPrompts& prompts = m_prompts != nullptr ? *m_prompts : ownPrompts;
   if (!m_playerDataFolder.isEmpty()) dialog.SaveRulesToPlayerCopy(m_playerDataFolder);
 
+  // The sheet is read before the form opens; an accepted one is shown as soon
+  // as the form is set up, a refused one is told once the form shows.
+  std::optional<CSheetAtStart> sheetAtStart;
+  QString refusal;
+  if (!sheetPath.isEmpty()) {
+    CSheet sheet;
+    if (CSheetOpening(dialog).Read(sheetPath, sheet, &refusal)) {
+      sheetAtStart.emplace(dialog, std::move(sheet), sheetPath);
+    } else {
+      WriteText(stderr, QStringLiteral("tarvo: %1\n").arg(refusal));
+    }
+  }
+
   std::optional<CFirstPaint> firstPaint;
   if (StartupProbe()) {
     const QString path = QFile::decodeName(rulesPath);
     firstPaint.emplace(&dialog, [&dialog, path] { ProbeAndClose(dialog, path); });
-  } else if (!m_notice.isEmpty()) {
+  } else if (!m_notice.isEmpty() || !sheetPath.isEmpty()) {
     // Said over the form, once the player can see what it is about.
-    firstPaint.emplace(&dialog,
-                       [&dialog, &prompts, this] { prompts.ShowError(&dialog, m_notice); });
+    firstPaint.emplace(&dialog, [&dialog, &prompts, &sheetAtStart, refusal, this] {
+      if (!m_notice.isEmpty()) prompts.ShowError(&dialog, m_notice);
+      if (!refusal.isEmpty()) prompts.ShowError(&dialog, refusal);
+      if (sheetAtStart && !sheetAtStart->Notice().isEmpty())
+        prompts.ShowWarning(&dialog, sheetAtStart->Notice());
+    });
   }
 
   dialog.DoModal();

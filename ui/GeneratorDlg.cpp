@@ -22,6 +22,7 @@
 #include "res/GeneratorDialog.h"
 #include "res/resource.h"
 #include "ui/Accessible.h"
+#include "ui/OpenSheet.h"
 #include "ui/Prompts.h"
 
 // The icon is embedded in this library; Q_INIT_RESOURCE must be used outside
@@ -181,6 +182,8 @@ CGeneratorDlg::CGeneratorDlg(const char* rulesPath, CPrompts* prompts, QWidget* 
   BindDispatchTable();
   auto* print = new QShortcut(QKeySequence::Print, this);
   connect(print, &QShortcut::activated, this, [this] { OnPrint(); });
+  auto* open = new QShortcut(QKeySequence::Open, this);
+  connect(open, &QShortcut::activated, this, [this] { OnOpen(); });
 }
 
 CGeneratorDlg::~CGeneratorDlg() {
@@ -576,6 +579,8 @@ void CGeneratorDlg::OnPrint() {
                         .arg(QDir::toNativeSeparators(file)));
   }
 }
+
+void CGeneratorDlg::OnOpen() { CSheetOpening(*this).AskAndOpen(); }
 
 std::vector<std::string> CGeneratorDlg::TakeIdentityFromForm() {
   m_model.SetName(m_strName);

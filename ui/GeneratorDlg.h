@@ -83,6 +83,9 @@ class CGeneratorDlg : public QDialog {
   void OnSaveRules();
   // Ctrl+P, a keyboard shortcut of the form: prints the printable sheet.
   void OnPrint();
+  // Ctrl+O, a keyboard shortcut of the form: opens a saved character sheet
+  // (ui/OpenSheet.h).
+  void OnOpen();
 
   // Runs the entry of the dispatch table for `id` and `code`; false when the
   // table has none.
@@ -101,6 +104,9 @@ class CGeneratorDlg : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  // Opening a sheet sets the form's choices and shows the character read.
+  friend class CSheetOpening;
+
   struct TextExchange {
     int id = 0;
     std::string* text = nullptr;

@@ -32,6 +32,19 @@ QString PrintableSheetFilter() {
   return SheetFilter(QLatin1String(kPrintableEntry), QStringLiteral("*.pdf"));
 }
 
+void ConfigureOpenSheetDialog(QFileDialog& dialog, const QString& folder) {
+  dialog.setWindowTitle(QString::fromUtf8(OPEN_SHEET_TITLE));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+  const QStringList filters = {SheetFilter(QStringLiteral("PG File"), QStringLiteral("*.pg")),
+                               SheetFilter(QStringLiteral("All File"), QStringLiteral("*"))};
+  dialog.setNameFilters(filters);
+  dialog.selectNameFilter(filters.front());
+  dialog.setDirectory(folder);
+}
+
 void ConfigureSheetDialog(QFileDialog& dialog, const QString& folder) {
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
@@ -85,6 +98,16 @@ SheetChoice CQtPrompts::AskSheetPath(QWidget* parent, const QString& folder) {
   return dialog.Choice();
 }
 
+QString CPrompts::AskOpenSheetPath(QWidget*, const QString&) { return {}; }
+
+QString CQtPrompts::AskOpenSheetPath(QWidget* parent, const QString& folder) {
+  QFileDialog dialog(parent);
+  ConfigureOpenSheetDialog(dialog, folder);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  const QStringList files = dialog.selectedFiles();
+  return files.isEmpty() ? QString() : files.front();
+}
+
 bool CQtPrompts::AskPrinter(QWidget* parent, QPrinter& printer) {
   QPrintDialog dialog(&printer, parent);
   // One page: no range or selection to choose.
@@ -94,6 +117,12 @@ bool CQtPrompts::AskPrinter(QWidget* parent, QPrinter& printer) {
 
 void CQtPrompts::ShowError(QWidget* parent, const QString& text) {
   QMessageBox box(QMessageBox::Critical, QString::fromUtf8(GeneratorDialogTemplate().caption), text,
+                  QMessageBox::Ok, parent);
+  box.exec();
+}
+
+void CQtPrompts::ShowWarning(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::Warning, QString::fromUtf8(GeneratorDialogTemplate().caption), text,
                   QMessageBox::Ok, parent);
   box.exec();
 }

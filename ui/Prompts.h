@@ -29,19 +29,28 @@ class CPrompts {
   // Asks where to save a character sheet, starting in `folder`, and under
   // which entry of the dialog.
   virtual SheetChoice AskSheetPath(QWidget* parent, const QString& folder) = 0;
+  // Asks which character sheet to open, starting in `folder`; the full path,
+  // or empty when the user cancels (so, where nobody is asked, always).
+  virtual QString AskOpenSheetPath(QWidget* parent, const QString& folder);
   // Lets the user choose and set up the printer `printer` stands for; false
   // when the user cancels.
   virtual bool AskPrinter(QWidget* parent, QPrinter& printer) = 0;
   // Shows an error with `text` (Italian) and waits until it is closed.
   virtual void ShowError(QWidget* parent, const QString& text) = 0;
+  // Shows a warning with `text` (Italian): the work was done, but not all of
+  // it as asked. Waits until it is closed. Where warnings are not told apart,
+  // shown as an error.
+  virtual void ShowWarning(QWidget* parent, const QString& text) { ShowError(parent, text); }
 };
 
 // The real dialogs.
 class CQtPrompts : public CPrompts {
  public:
   SheetChoice AskSheetPath(QWidget* parent, const QString& folder) override;
+  QString AskOpenSheetPath(QWidget* parent, const QString& folder) override;
   bool AskPrinter(QWidget* parent, QPrinter& printer) override;
   void ShowError(QWidget* parent, const QString& text) override;
+  void ShowWarning(QWidget* parent, const QString& text) override;
 };
 
 // The save dialog of a character sheet. It does not accept a name in a
@@ -70,3 +79,11 @@ QString PrintableSheetFilter();
 // A name typed without a suffix gets ".pdf" under the last entry, ".pg" under
 // the others.
 void ConfigureSheetDialog(QFileDialog& dialog, const QString& folder);
+
+// The title of the dialog that opens a character sheet.
+inline constexpr const char* OPEN_SHEET_TITLE = "Apri personaggio";
+
+// Sets up the dialog that opens a character sheet: titled OPEN_SHEET_TITLE,
+// an existing file chosen under the filters "PG File" and "All File", the
+// first selected, starting in `folder`.
+void ConfigureOpenSheetDialog(QFileDialog& dialog, const QString& folder);

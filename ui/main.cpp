@@ -1,8 +1,22 @@
 // tarvo: the Velmor character generator.
 #include <QApplication>
+#include <QGuiApplication>
+#include <QHashFunctions>
 
 #include "app/Console.h"
 #include "ui/GeneratorApp.h"
+#include "ui/PrintSheets.h"
+
+namespace {
+
+// Qt's own notes and warnings (an unset XDG_RUNTIME_DIR, say) are not for
+// whoever prints sheets from a script. Critical and fatal messages still go
+// out.
+void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) WriteText(stderr, text + QLatin1Char('\n'));
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
   IgnoreClosedPipes();
@@ -10,15 +24,39 @@ int main(int argc, char* argv[]) {
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   const CCommandLine commandLine = ParseCommandLine(arguments);
+  if (commandLine.action == CCommandLine::Action::PrintSheets) {
+    // The printable sheets are drawn on Qt's offscreen platform, whatever
+    // the environment says: no display is needed, and Qt's own notes stay
+    // off standard error, which carries the program's Italian lines.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QuietQt);
+    // Qt's hashes seeded alike on every run: the fonts a PDF embeds are then
+    // the same bytes for the same sheet.
+    QHashSeed::setDeterministicGlobalSeed();
+    int qtArgc = 1;
+    QGuiApplication application(qtArgc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tarvo"));
+    return RunPrintSheets({commandLine.rulesFile, commandLine.sheets, commandLine.overwrite});
+  }
   if (commandLine.action != CCommandLine::Action::Run) return AnswerCommandLine(commandLine);
 
   // With no display to open the window on, Qt would abort with its own
   // English words: say it here, in a line.
   if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
       qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-    WriteText(stderr,
-              QStringLiteral("tarvo: nessuno schermo: TARVO è una finestra, ma qui non c'è un "
-                             "display (DISPLAY e WAYLAND_DISPLAY non sono impostati)\n"));
+    QString text = QStringLiteral(
+        "tarvo: nessuno schermo: TARVO è una finestra, ma qui non c'è un display (DISPLAY e "
+        "WAYLAND_DISPLAY non sono impostati)\n");
+    // A sheet prints without one.
+    if (!commandLine.sheetFile.isEmpty())
+      text += QStringLiteral(
+                  "tarvo: la scheda stampabile si scrive anche senza schermo: "
+                  "tarvo --pdf %1\"%2\"\n")
+                  .arg(commandLine.rulesFile.isEmpty()
+                           ? QString()
+                           : QStringLiteral("--regole \"%1\" ").arg(commandLine.rulesFile),
+                       commandLine.sheetFile);
+    WriteText(stderr, text);
     return 1;
   }
 
@@ -28,5 +66,5 @@ int main(int argc, char* argv[]) {
   QApplication application(qtArgc, argv);
   InstallItalianTranslation(application);
   CGeneratorApp app;
-  return app.Run(commandLine.rulesFile);
+  return app.Run(commandLine.rulesFile, commandLine.sheetFile);
 }

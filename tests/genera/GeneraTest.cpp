@@ -1,5 +1,7 @@
 // tarvo-genera run as a game master runs it: the real program, in a folder
-// of the test's own, its sheets read back byte for byte.
+// of the test's own, its sheets read back byte for byte. Every sheet a run
+// writes, to a file or to standard output, must also read back against its
+// rules into a character that writes the same bytes.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -16,12 +18,15 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "rules/Rules.h"
 #include "tests/FileBytes.h"
 #include "tests/PdfTools.h"
+#include "tests/SheetRoundTrip.h"
 #include "tests/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -80,6 +85,18 @@ std::string Value(const std::string& sheet, const std::string& key) {
   return sheet.substr(from, sheet.find("\r\n", from) - from);
 }
 
+// Every .pg file under `root`, with its bytes.
+std::map<fs::path, std::string> SheetFiles(const fs::path& root) {
+  std::map<fs::path, std::string> sheets;
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(root, ec);
+       !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    if (it->is_regular_file(ec) && it->path().extension() == ".pg")
+      sheets[it->path()] = ReadBytes(it->path());
+  }
+  return sheets;
+}
+
 class GeneraTest : public ::testing::Test {
  protected:
   // Runs tarvo-genera in the test's folder, with the test's rules unless the
@@ -91,6 +108,7 @@ class GeneraTest : public ::testing::Test {
     process.setProcessEnvironment(Environment(environment));
     if (!m_stdoutFile.isEmpty()) process.setStandardOutputFile(m_stdoutFile);
     process.setWorkingDirectory(QString::fromStdString(m_work.string()));
+    const auto before = SheetFiles(m_work);
     process.start(QStringLiteral(TARVO_GENERA_PROGRAM), arguments);
     Outcome run;
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
@@ -100,7 +118,35 @@ class GeneraTest : public ::testing::Test {
     run.status = process.exitCode();
     run.out = process.readAllStandardOutput().toStdString();
     run.err = process.readAllStandardError().toStdString();
+    ExpectWrittenSheetsReadBack(arguments, before, run);
     return run;
+  }
+
+  // The sheets a run with `arguments` wrote (those not in `before` as they
+  // are now, and a successful run's standard output) read back against the
+  // rules it was given.
+  void ExpectWrittenSheetsReadBack(const QStringList& arguments,
+                                   const std::map<fs::path, std::string>& before,
+                                   const Outcome& run) const {
+    const qsizetype at = arguments.lastIndexOf(QStringLiteral("--regole"));
+    if (at < 0 || at + 1 >= arguments.size()) return;
+    const auto rules = std::make_unique<CRules>((m_work / arguments[at + 1].toStdString()).c_str());
+    if (!rules->IsLoaded()) return;
+    for (const auto& [path, bytes] : SheetFiles(m_work)) {
+      const auto old = before.find(path);
+      if (old == before.end() || old->second != bytes) {
+        EXPECT_TRUE(SheetRoundTrips(bytes, *rules)) << path;
+      }
+    }
+    if (run.status != 0) return;
+    // Sheets one after another: each begins with the same first line.
+    const std::string start = "Informazioni Personaggio\r\n";
+    for (size_t from = 0; from < run.out.size();) {
+      const size_t next = run.out.find("\r\n" + start, from);
+      const size_t end = next == std::string::npos ? run.out.size() : next + 2;
+      EXPECT_TRUE(SheetRoundTrips(run.out.substr(from, end - from), *rules));
+      from = end;
+    }
   }
 
   // The environment of a run: a home of the test's own, no display.

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Checks the Debian package as a player gets it: unpacks the .deb into a
 # folder of its own (dpkg-deb -x) and runs the unpacked program the way the
-# desktop entry starts it, with a home and a data folder of the check's own;
-# then tarvo-genera, with no display.
+# desktop entry starts it, with a home and a data folder of the check's own,
+# also on a sheet; then tarvo-genera and tarvo --pdf, with no display.
 #   tests/package/check-installed.sh dist/tarvo_1.2.0_amd64.deb
 # Stops at the first thing that is not as it should be, saying what.
 set -euo pipefail
 deb=$(realpath "$1")
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 # A virtual X server and its window lister show the window's class.
-"$repo/scripts/setup.sh" xvfb x11-utils x11-xkb-utils xkb-data
+"$repo/scripts/setup.sh" xvfb x11-utils x11-xkb-utils xkb-data \
+  shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tarvo-installed.XXXXXX")
 pids=()
@@ -52,8 +53,28 @@ for size in 16 32 48 64 128 256; do
     "misure di $png"
 done
 cmp "$repo/tarvo.rul" "$root/usr/share/tarvo/tarvo.rul" || fail "le regole installate non sono tarvo.rul"
-tarvo="$root$(key Exec)"
-[ -x "$tarvo" ] || fail "Exec=$(key Exec) non è nel pacchetto"
+# The entry hands TARVO the file it opens (%f), nothing when started from the menu.
+exec_line=$(key Exec)
+expect "%f" "${exec_line#* }" "argomenti di Exec"
+tarvo="$root${exec_line%% *}"
+[ -x "$tarvo" ] || fail "Exec=$exec_line non è nel pacchetto"
+
+# A .pg sheet is a TARVO character sheet, by its name and by its first line,
+# and the desktop opens it with TARVO.
+share="$work/share"
+mkdir -p "$share/mime"
+cp -r "$root/usr/share/mime/packages" "$root/usr/share/applications" "$share/"
+mv "$share/packages" "$share/mime/"
+mime() { env XDG_DATA_DIRS="$share:/usr/share" XDG_DATA_HOME="$work/nessuno" \
+  XDG_CONFIG_HOME="$work/nessuno" "$@"; }
+mime update-mime-database "$share/mime"
+mime update-desktop-database -q "$share/applications"
+cp "$repo/tests/character/data/aldo.pg" "$work/aldo.pg"
+cp "$repo/tests/character/data/aldo.pg" "$work/aldo.dat"
+expect application/x-tarvo-pg "$(mime mimetype -b "$work/aldo.pg")" "tipo di aldo.pg"
+expect application/x-tarvo-pg "$(mime mimetype -b -M "$work/aldo.dat")" "tipo dalla prima riga"
+expect "$id.desktop" "$(mime xdg-mime query default application/x-tarvo-pg)" \
+  "programma che apre le schede"
 # The program lies where games go, and answers where programs are looked for.
 [ -x "$root/usr/bin/tarvo" ] || fail "manca usr/bin/tarvo"
 expect "$("$tarvo" --version)" "$("$root/usr/bin/tarvo" --version)" "usr/bin/tarvo --version"
@@ -235,6 +256,31 @@ for n in 1 2 3; do
   cmp "$work/uno/Prova $n.pg" "$work/due/Prova $n.pg" || fail "lo stesso seme dà un'altra Prova $n.pg"
   expect "%PDF" "$(head -c 4 "$work/uno/Prova $n.pdf")" "inizio di Prova $n.pdf"
 done
+
+# A sheet on the command line opens in the form, as a file manager opens it:
+# the form shows the sheet's race.
+sheet_race=$(sed -n '7s/^RAZZA \(.*\)\r$/\1/p' "$work/uno/Prova 2.pg" | iconv -f WINDOWS-1252 -t UTF-8)
+[ -n "$sheet_race" ] || fail "Prova 2.pg non ha la razza alla riga 7"
+out=$(start "$work/uno/Prova 2.pg") || fail "l'avvio con una scheda finisce con lo stato $?"
+expect "$copy" "$(sed -n 1p <<<"$out")" "file delle regole dell'avvio con una scheda"
+expect "$sheet_race" "$(sed -n 2p <<<"$out")" "razza mostrata dall'avvio con Prova 2.pg"
+
+# tarvo --pdf, with no display: the printable sheet beside the sheet, which
+# it carries; an existing one stays unless it is to be replaced.
+mkdir "$work/stampa"
+cp "$work/uno/Prova 1.pg" "$work/stampa/eroe.pg"
+run "$tarvo" --pdf "$work/stampa/eroe.pg" 2>"$work/err" ||
+  fail "tarvo --pdf finisce con lo stato $?: $(cat "$work/err")"
+[ ! -s "$work/err" ] || fail "tarvo --pdf scrive sullo standard error: $(cat "$work/err")"
+expect "%PDF" "$(head -c 4 "$work/stampa/eroe.pdf")" "inizio di eroe.pdf"
+pdfdetach -save 1 -o "$work/stampa/allegato.pg" "$work/stampa/eroe.pdf" >/dev/null
+cmp "$work/stampa/eroe.pg" "$work/stampa/allegato.pg" || fail "eroe.pdf non contiene eroe.pg"
+status=0
+run "$tarvo" --pdf "$work/stampa/eroe.pg" 2>"$work/err" || status=$?
+expect 1 "$status" "stato d'uscita di tarvo --pdf con il PDF che esiste già"
+grep -q '^tarvo: .*esiste già' "$work/err" || fail "tarvo --pdf su un PDF che c'è: «$(cat "$work/err")»"
+run "$tarvo" --pdf --sovrascrivi "$work/stampa/eroe.pg" ||
+  fail "tarvo --pdf --sovrascrivi finisce con lo stato $?"
 
 # On X11 the window's class is tarvo, tarvo whatever the program is called,
 # so the desktop matches the window with its entry.

@@ -43,6 +43,13 @@ class PrintableSheetTest : public ::testing::Test {
       EXPECT_TRUE(fonts[i].contains(QRegularExpression(R"(\s+yes\s+(yes|no)\s+(yes|no)\s+\d+)")))
           << "not embedded: " << fonts[i].toStdString();
     }
+    // The PDF carries the character's .pg sheet, named as the PDF, byte for
+    // byte what a save writes.
+    EXPECT_EQ(PopplerOutput("pdfdetach", {"-list", pdf}).toStdString(),
+              "1 embedded files\n1: scheda.pg\n");
+    const std::string saved = (m_folder / "estratta.pg").string();
+    PopplerOutput("pdfdetach", {"-save", "1", "-o", QString::fromStdString(saved), pdf});
+    EXPECT_EQ(ReadBytes(saved), content.character.SheetText(content.rules));
     return pdf;
   }
 

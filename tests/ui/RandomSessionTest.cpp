@@ -1,14 +1,17 @@
 // Long sessions of random user actions on the real form, over the bundled
 // Velmor rules and over rules that strain the form, from a fixed seed: after
-// every action the control rules hold, and every sheet saved is well formed
-// and says what the form shows. TARVO_SESSION_ACTIONS (default 2000 for each
-// rules file), TARVO_RANDOM_RULES (default 20 random rules files) and
-// TARVO_SESSION_SEED change their length and their course.
+// every action the control rules hold, every sheet saved is well formed, says
+// what the form shows and reads back to the same bytes, and a sheet saved
+// earlier opens again (Ctrl+O) into a form that keeps its rules.
+// TARVO_SESSION_ACTIONS (default 2000 for each rules file), TARVO_RANDOM_RULES
+// (default 20 random rules files) and TARVO_SESSION_SEED change their length
+// and their course.
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCollator>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
@@ -24,6 +27,7 @@
 #include "character/Dice.h"
 #include "character/Generation.h"
 #include "print/Win1252.h"
+#include "tests/SheetRoundTrip.h"
 #include "tests/ui/UiTest.h"
 
 namespace {
@@ -65,6 +69,14 @@ class RandomSession : public DialogTest {
   void ChooseAnyEntry(int id, std::string& what);
   void PressKeyInList(int id, std::string& what);
   void TurnWheelOver(int id, std::string& what);
+  // Opens one of the sheets saved so far with Ctrl+O; false when there is
+  // none to open.
+  bool OpenSavedSheet(std::string& what);
+  // Whether sheets of these rules can be read back: they name a race and
+  // an archetype of the rules only when the rules have some.
+  bool SheetsReadBack() const {
+    return m_dlg->GetRules().RacesInUse() > 0 && m_dlg->GetRules().ArchetypesInUse() > 0;
+  }
 
   // The control rules that hold between any two actions.
   void CheckForm(int moneyBefore, bool purchase);
@@ -84,6 +96,7 @@ class RandomSession : public DialogTest {
   QTemporaryDir m_folder;
   int m_nSaves = 0;
   int m_nCancels = 0;
+  int m_nOpens = 0;
   int m_nLines = 0;    // lines of every sheet, from the first one saved
   QString m_strTyped;  // what the name field holds since the last typing
 };
@@ -137,25 +150,43 @@ void RandomSession::TurnWheelOver(int id, std::string& what) {
   QApplication::sendEvent(box, &wheel);
 }
 
+bool RandomSession::OpenSavedSheet(std::string& what) {
+  if (!SheetsReadBack()) return false;
+  const QString path = m_folder.filePath(QString("eroe%1.pg").arg(Pick(4)));
+  if (!QFile::exists(path)) return false;
+  what = "open " + path.toStdString();
+  CSheet sheet;
+  EXPECT_TRUE(ReadSheet(path.toLocal8Bit().constData(), m_dlg->GetRules(), sheet));
+  m_prompts.m_opens.assign(1, path);
+  QWidget* focus = QApplication::focusWidget();
+  QTest::keyClick(focus != nullptr ? focus : m_dlg.get(), Qt::Key_O, Qt::ControlModifier);
+  EXPECT_TRUE(m_prompts.m_opens.empty()) << "Ctrl+O asked for no sheet";
+  // The name field now holds the sheet's name, as far as it fits.
+  m_strTyped = FromWindows1252(sheet.m_strName).left(NAME_MAX_CHARS);
+  ++m_nOpens;
+  return true;
+}
+
 int RandomSession::Act(std::string& what) {
-  const int kind = Pick(10);
-  if (kind < 6) {
+  const int kind = Pick(20);
+  if (kind < 12) {
     const int id = LISTS[Pick(std::size(LISTS))];
     what = "list " + std::to_string(id) + ": ";
-    if (kind < 4) {
+    if (kind < 8) {
       ChooseAnyEntry(id, what);
-    } else if (kind == 4) {
+    } else if (kind < 10) {
       PressKeyInList(id, what);
     } else {
       TurnWheelOver(id, what);
     }
     return id;
   }
-  if (kind < 8) {
+  if (kind == 19 && OpenSavedSheet(what)) return 0;
+  if (kind < 16) {
     const int id = BUTTONS[Pick(std::size(BUTTONS))];
     what = "click " + std::to_string(id);
     Click(id);
-  } else if (kind == 8) {
+  } else if (kind < 18) {
     const QString name = QString::fromUtf8(NAMES[Pick(std::size(NAMES))]);
     what = "type " + name.toStdString();
     TypeName(name);
@@ -307,6 +338,9 @@ void RandomSession::CheckSheet(const QString& path) {
   EXPECT_EQ(value("Dominante"), right && left ? "Ambidestro" : (right ? "Mandestro" : "Mancino"));
   EXPECT_EQ(QString::fromStdString(value("Monete")), Text(IDC_MONEY));
   EXPECT_EQ(sheet, m_dlg->GetCharacter().SheetText(m_dlg->GetRules()));
+  if (SheetsReadBack()) {
+    EXPECT_TRUE(SheetRoundTrips(sheet, m_dlg->GetRules()));
+  }
 }
 
 int RandomSession::Play(int actions) {
@@ -349,8 +383,8 @@ TEST_P(RandomSessionTest, ThousandsOfActionsKeepTheFormConsistent) {
   OpenPath(rules == "tarvo.rul" ? std::string(TARVO_BUNDLED_RULES) : DataPath(rules.c_str()));
   ASSERT_FALSE(HasFatalFailure());
   const int played = Play(actions);
-  std::printf("%s: %d actions, %d sheets saved, %d saves cancelled\n", rules.c_str(), played,
-              m_nSaves, m_nCancels);
+  std::printf("%s: %d actions, %d sheets saved, %d saves cancelled, %d sheets opened\n",
+              rules.c_str(), played, m_nSaves, m_nCancels, m_nOpens);
 }
 
 // Rules as a careless or hostile author might write them: any count the
@@ -429,6 +463,9 @@ TEST_F(RandomRulesTest, HostileRulesNeverBreakTheForm) {
     std::string error;
     ASSERT_TRUE(RandomRules(authors).Save(path.c_str(), &error)) << error;
     m_dlg.reset();
+    // The sheets of other rules are not for these.
+    for (const QString& sheet : QDir(m_folder.path()).entryList({"eroe*.pg"}))
+      QFile::remove(m_folder.filePath(sheet));
     m_nLines = 0;
     m_strTyped.clear();
     OpenPath(path);

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "tests/SheetRoundTrip.h"
 #include "tests/ui/UiTest.h"
 #include "ui/GeneratorApp.h"
 
@@ -58,6 +59,7 @@ TEST_F(SessionTest, AWholeSessionSavesTheSheetOfItsDraws) {
   Click(IDC_SAVE);
   EXPECT_EQ(m_prompts.m_folders, QStringList({QDir::currentPath()}));
   EXPECT_EQ(ReadBytes(PathIn("zoe.pg").toStdString()), ReadBytes(DataPath("session.pg")));
+  EXPECT_TRUE(SheetFileRoundTrips(PathIn("zoe.pg").toStdString(), m_dlg->GetRules()));
   EXPECT_TRUE(m_prompts.m_errors.isEmpty()) << m_prompts.m_errors.join('\n').toStdString();
 }
 
@@ -72,6 +74,7 @@ TEST_F(SessionTest, EnterInTheNameFieldSavesWithTheTypedName) {
   EXPECT_NE(sheet.find("\r\nARCHETIPO Bardo\r\nRAZZA Umano\r\nSESSO Maschile\r\n"),
             std::string::npos);
   EXPECT_NE(sheet.find("\r\nDominante Mandestro\r\n"), std::string::npos);
+  EXPECT_TRUE(SheetRoundTrips(sheet, m_dlg->GetRules()));
 }
 
 TEST_F(SessionTest, ACancelledSaveWritesNothing) {

@@ -41,6 +41,17 @@ SheetChoice CAnsweringPrompts::AskSheetPath(QWidget*, const QString& folder) {
   return choice;
 }
 
+QString CAnsweringPrompts::AskOpenSheetPath(QWidget*, const QString& folder) {
+  m_folders << folder;
+  if (m_opens.empty()) {
+    ADD_FAILURE() << "an open dialog nobody expected";
+    return {};
+  }
+  const QString path = m_opens.front();
+  m_opens.pop_front();
+  return path;
+}
+
 bool CAnsweringPrompts::AskPrinter(QWidget*, QPrinter& printer) {
   if (m_printouts.empty()) {
     ADD_FAILURE() << "a print dialog nobody expected";
@@ -55,6 +66,8 @@ bool CAnsweringPrompts::AskPrinter(QWidget*, QPrinter& printer) {
 }
 
 void CAnsweringPrompts::ShowError(QWidget*, const QString& text) { m_errors << text; }
+
+void CAnsweringPrompts::ShowWarning(QWidget*, const QString& text) { m_warnings << text; }
 
 void DialogTest::Open(const char* rulesFile) { OpenPath(DataPath(rulesFile)); }
 
@@ -80,6 +93,7 @@ void DialogTest::TearDown() {
   m_dlg.reset();
   EXPECT_TRUE(m_prompts.m_paths.empty()) << "answers left for save dialogs never shown";
   EXPECT_TRUE(m_prompts.m_printouts.empty()) << "answers left for print dialogs never shown";
+  EXPECT_TRUE(m_prompts.m_opens.empty()) << "answers left for open dialogs never shown";
 }
 
 QString DialogTest::Text(int id) const { return GetControlText(m_dlg->GetDlgItem(id)); }

@@ -49,18 +49,23 @@ class CDrawScript {
   int m_nDrawn = 0;
 };
 
-// Answers the save and print dialogs from queues and keeps the error messages.
+// Answers the save, open and print dialogs from queues and keeps the error
+// and warning messages.
 class CAnsweringPrompts : public CPrompts {
  public:
   SheetChoice AskSheetPath(QWidget* parent, const QString& folder) override;
+  QString AskOpenSheetPath(QWidget* parent, const QString& folder) override;
   // Sets the printer to print into the next PDF file of m_printouts.
   bool AskPrinter(QWidget* parent, QPrinter& printer) override;
   void ShowError(QWidget* parent, const QString& text) override;
+  void ShowWarning(QWidget* parent, const QString& text) override;
 
   std::deque<SheetChoice> m_paths;  // the next answers; an empty path cancels
   QStringList m_folders;            // the start folder of every question
+  std::deque<QString> m_opens;      // the next open answers; an empty one cancels
   std::deque<QString> m_printouts;  // the next print answers; an empty one cancels
   QStringList m_errors;
+  QStringList m_warnings;
 };
 
 // A dialog opened on a rules file of tests/ui/data, shown and active.

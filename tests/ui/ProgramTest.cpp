@@ -1,0 +1,279 @@
+// The program tarvo with sheets on its command line, run as a player or a
+// game master runs it: `tarvo --pdf` without a display, and `tarvo FILE.pg`
+// proved by the start-up probe.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <filesystem>
+#include <functional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "tests/FileBytes.h"
+#include "tests/PdfTools.h"
+#include "tests/TempFolder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const QString kRules = QStringLiteral(TARVO_UI_TEST_DATA_DIR "/form.rul");
+const std::string kSession = TARVO_UI_TEST_DATA_DIR "/session.pg";
+
+struct Outcome {
+  int status = -1;
+  std::string out, err;
+};
+
+struct TerminalOutcome {
+  int status = -1;
+  int signal = 0;
+  std::string screen;  // all the terminal showed
+};
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override { fs::create_directories(m_home); }
+
+  // Runs `program` in the test's folder with a home of its own and no
+  // display; `environment` adds to it.
+  Outcome Run(const QString& program, const QStringList& arguments,
+              const QStringList& environment = {}) const {
+    QProcessEnvironment env;
+    env.insert("PATH", "/usr/bin:/bin");
+    env.insert("HOME", QString::fromStdString(m_home.string()));
+    env.insert("LANG", "C.UTF-8");
+    for (const QString& setting : environment)
+      env.insert(setting.section('=', 0, 0), setting.section('=', 1));
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(QString::fromStdString(m_folder.Path().string()));
+    process.start(program, arguments);
+    Outcome run;
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
+      ADD_FAILURE() << program.toStdString() << " did not end";
+      return run;
+    }
+    run.status = process.exitCode();
+    run.out = process.readAllStandardOutput().toStdString();
+    run.err = process.readAllStandardError().toStdString();
+    return run;
+  }
+  // Runs tarvo with `arguments` in the test's folder on a terminal of 80
+  // columns, with no display. `onScreen` sees the terminal's side and all it
+  // has shown, each time it shows more, until it returns false.
+  TerminalOutcome OnTerminal(const QStringList& arguments,
+                             const std::function<bool(int, const std::string&)>& onScreen) const {
+    std::vector<std::string> argv = {TARVO_PROGRAM};
+    for (const QString& argument : arguments) argv.push_back(argument.toStdString());
+    std::vector<std::string> env = {"PATH=/usr/bin:/bin", "HOME=" + m_home.string(),
+                                    "LANG=C.UTF-8"};
+    const auto pointers = [](std::vector<std::string>& texts) {
+      std::vector<char*> list;
+      for (std::string& text : texts) list.push_back(text.data());
+      list.push_back(nullptr);
+      return list;
+    };
+    std::vector<char*> argp = pointers(argv), envp = pointers(env);
+    TerminalOutcome run;
+    winsize size{};
+    size.ws_row = 24;
+    size.ws_col = 80;
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, &size);
+    if (pid == 0) {
+      if (chdir(m_folder.Path().c_str()) == 0) execve(argp[0], argp.data(), envp.data());
+      _exit(127);
+    }
+    if (pid < 0) {
+      ADD_FAILURE() << "no terminal: forkpty failed";
+      return run;
+    }
+    bool watching = static_cast<bool>(onScreen);
+    char buffer[4096];
+    for (;;) {
+      pollfd wait{terminal, POLLIN, 0};
+      if (poll(&wait, 1, 120000) <= 0) {
+        ADD_FAILURE() << "tarvo said nothing for two minutes";
+        kill(pid, SIGKILL);
+        break;
+      }
+      const ssize_t n = read(terminal, buffer, sizeof buffer);
+      if (n <= 0) break;  // the program and its terminal have gone
+      run.screen.append(buffer, static_cast<size_t>(n));
+      if (watching) watching = onScreen(terminal, run.screen);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    close(terminal);
+    if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
+    return run;
+  }
+
+  Outcome Tarvo(const QStringList& arguments, const QStringList& environment = {}) const {
+    return Run(TARVO_PROGRAM, arguments, environment);
+  }
+  std::string Bytes(const std::string& name) const { return ReadBytes(m_folder / name); }
+  void Write(const std::string& name, const std::string& bytes) const {
+    WriteBytes(m_folder / name, bytes);
+  }
+  QString PathOf(const std::string& name) const {
+    return QString::fromStdString((m_folder / name).string());
+  }
+
+  CTempFolder m_folder;
+  fs::path m_home = m_folder / "casa";
+};
+
+// The session sheet with the race on line 7 replaced.
+std::string WithRace(const std::string& race) {
+  std::string sheet = ReadBytes(kSession);
+  const size_t at = sheet.find("RAZZA Elfo\r\n");
+  return sheet.replace(at, 10, "RAZZA " + race);
+}
+
+TEST_F(ProgramTest, PdfWritesThePrintableSheetBesideEachSheetWithoutADisplay) {
+  ASSERT_EQ(Run(TARVO_GENERA_PROGRAM, {"--regole", kRules, "--seme", "4", "--numero", "2", "--nome",
+                                       "Guardia {n}", "--cartella", "schede"})
+                .status,
+            0);
+  std::string lf = ReadBytes(kSession);
+  std::erase(lf, '\r');
+  Write("lf.pg", lf);
+  Write("rotta.pg", WithRace("Troll"));
+  const QStringList sheets = {"schede/Guardia 1.pg", "rotta.pg", "schede/Guardia 2.pg", "lf.pg"};
+  // The platform asked for is ignored: the sheets are drawn offscreen.
+  const QStringList hostile = {"QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=/manca"};
+  const Outcome run = Tarvo(QStringList{"--pdf", "--regole", kRules} + sheets, hostile);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "tarvo: La scheda \"rotta.pg\" nella cartella \"" + m_folder.Path().string() +
+                         "\" non è valida: riga 7: atteso \"RAZZA \" e il nome di una razza delle "
+                         "regole, trovato \"RAZZA Troll\".\n");
+  EXPECT_FALSE(fs::exists(m_folder / "rotta.pdf"));
+
+  // Each PDF shows its character and carries its sheet, as TARVO writes it.
+  const std::pair<std::string, std::string> printed[] = {
+      {"schede/Guardia 1", "Guardia 1"}, {"schede/Guardia 2", "Guardia 2"}, {"lf", "Zoë"}};
+  for (const auto& [base, name] : printed) {
+    SCOPED_TRACE(base);
+    const QString pdf = PathOf(base + ".pdf");
+    EXPECT_TRUE(PdfLayoutText(pdf).contains(QString::fromStdString(name)));
+    EXPECT_TRUE(PopplerOutput("pdfdetach", {"-list", pdf})
+                    .contains(QString::fromStdString(fs::path(base).filename().string()) + ".pg"));
+    PopplerOutput("pdfdetach", {"-save", "1", "-o", PathOf("allegato.pg"), pdf});
+    EXPECT_EQ(Bytes("allegato.pg"), base == "lf" ? ReadBytes(kSession) : Bytes(base + ".pg"));
+  }
+
+  // A printable sheet that exists stays as it is, unless it is to be replaced.
+  const std::string before = Bytes("lf.pdf");
+  const Outcome again = Tarvo({"--pdf", "--regole", kRules, "lf.pg", "schede/Guardia 1.pg"});
+  EXPECT_EQ(again.status, 1);
+  EXPECT_EQ(again.err,
+            "tarvo: la scheda stampabile \"lf.pdf\" esiste già: --sovrascrivi la sostituisce\n"
+            "tarvo: la scheda stampabile \"schede/Guardia 1.pdf\" esiste già: --sovrascrivi la "
+            "sostituisce\n");
+  EXPECT_EQ(Bytes("lf.pdf"), before);
+  fs::remove(m_folder / "lf.pdf");
+  const Outcome replaced = Tarvo(
+      {"--pdf", "--sovrascrivi", "--regole", kRules, "lf.pg", "schede/Guardia 1.pg", "lf.pg"});
+  EXPECT_EQ(replaced.status, 0);
+  EXPECT_EQ(replaced.err, "");
+  EXPECT_EQ(Bytes("lf.pdf").substr(0, 5), "%PDF-");
+
+  // Nothing to print, or rules that are not there.
+  EXPECT_EQ(Tarvo({"--pdf"}).status, 2);
+  const Outcome noRules = Tarvo({"--pdf", "--regole", "manca.rul", "lf.pg"});
+  EXPECT_EQ(noRules.status, 1);
+  EXPECT_NE(noRules.err.find("manca.rul"), std::string::npos) << noRules.err;
+}
+
+// On a terminal a line says which sheet is being printed, and a last one sums
+// the run up; Ctrl+C stops between two sheets and says how many were written.
+TEST_F(ProgramTest, OnATerminalPdfSaysHowFarItIsAndCtrlCStopsBetweenTwoSheets) {
+  Write("rotta.pg", WithRace("Troll"));
+  QStringList sheets = {"rotta.pg"};
+  for (int n = 1; n <= 150; ++n) {
+    const std::string name = "eroe" + std::to_string(n) + ".pg";
+    Write(name, ReadBytes(kSession));
+    sheets << QString::fromStdString(name);
+  }
+  const TerminalOutcome stopped = OnTerminal(QStringList{"--pdf", "--regole", kRules} + sheets,
+                                             [](int terminal, const std::string& screen) {
+                                               if (screen.find("Scheda ") == std::string::npos)
+                                                 return true;
+                                               EXPECT_EQ(write(terminal, "\x03", 1), 1);  // Ctrl+C
+                                               return false;
+                                             });
+  EXPECT_EQ(stopped.signal, SIGINT) << stopped.screen;
+  EXPECT_EQ(stopped.screen.find("tarvo: La scheda \"rotta.pg\""), 0u) << stopped.screen;
+  std::smatch said;
+  ASSERT_TRUE(std::regex_search(
+      stopped.screen, said,
+      std::regex("tarvo: interrotto: scritt[ae] (\\d+) schede? stampabil[ei] di 151, le altre "
+                 "no\r\n$")))
+      << stopped.screen;
+  // The sheets before the stop have their whole PDF, the others none.
+  const int written = std::stoi(said[1]);
+  EXPECT_LT(written, 150);
+  for (int n = 1; n <= 150; ++n) {
+    const std::string pdf = Bytes("eroe" + std::to_string(n) + ".pdf");
+    EXPECT_EQ(pdf.empty(), n > written) << n;
+    if (!pdf.empty()) {
+      EXPECT_EQ(pdf.substr(pdf.size() - 6), "%%EOF\n") << n;
+    }
+  }
+
+  const TerminalOutcome whole = OnTerminal(
+      {"--pdf", "--sovrascrivi", "--regole", kRules, "rotta.pg", "eroe149.pg", "eroe150.pg"},
+      nullptr);
+  EXPECT_EQ(whole.status, 1);
+  EXPECT_TRUE(std::regex_search(
+      whole.screen, std::regex("[\r\n]Scritte 2 schede stampabili \\(\\d+,\\d s\\); 1 non "
+                               "stampate\r\n$")))
+      << whole.screen;
+}
+
+// The start-up probe prints the rules file, the race shown and the first
+// characteristic once the form is painted.
+TEST_F(ProgramTest, TarvoFileStartsOnTheSheetAndARefusedOneAsUsual) {
+  // A runtime folder keeps Qt's own note about it off standard error.
+  const fs::path runtime = m_folder / "runtime";
+  fs::create_directory(runtime);
+  fs::permissions(runtime, fs::perms::owner_all);
+  const QStringList probe = {"QT_QPA_PLATFORM=offscreen", "TARVO_PROVA_AVVIO=1",
+                             "XDG_RUNTIME_DIR=" + QString::fromStdString(runtime.string())};
+  Write("zoe.pg", ReadBytes(kSession));
+  Write("rotta.pg", WithRace("Troll"));
+  const std::string shown = kRules.toStdString() + "\nElfo\n112 (22)\n";
+  for (const QStringList& arguments :
+       {QStringList{"--regole", kRules, "zoe.pg"}, QStringList{"zoe.pg", kRules},
+        QStringList{"--regole", kRules, "--apri", "zoe.pg"}}) {
+    const Outcome run = Tarvo(arguments, probe);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, shown);
+  }
+
+  // A refused or missing sheet: said on standard error; the form starts
+  // as without it, on the first race.
+  for (const char* sheet : {"rotta.pg", "manca.pg"}) {
+    const Outcome run = Tarvo({"--regole", kRules, sheet}, probe);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.substr(0, run.out.rfind('\n', run.out.size() - 2)),
+              kRules.toStdString() + "\nUmano");
+    EXPECT_EQ(run.err.rfind("tarvo: ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find(std::string("\"") + sheet + "\" nella cartella"), std::string::npos)
+        << run.err;
+  }
+}
+
+}  // namespace

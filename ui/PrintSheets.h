@@ -1,0 +1,50 @@
+// tarvo --pdf: the printable sheet of saved .pg sheets, drawn without a
+// display, for a game master with a folder of sheets to bring to the table.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+struct CPrintSheetsOptions {
+  QString rulesFile;   // --regole; empty: the usual search
+  QStringList sheets;  // the .pg sheets, as named
+  bool overwrite = false;
+};
+
+// The printable sheet beside `sheet`: its name with ".pdf" in place of a
+// final ".pg" (in any case), or with ".pdf" added.
+QString PrintablePathFor(const QString& sheet);
+
+// What PrintSheets tells as it goes. `line` gets one Italian line, without a
+// line end, for each sheet that failed and for what the search of the rules
+// has to tell; `progress` (when set) the sheets done so far, before each
+// sheet, and may stop the run by returning false.
+struct CPrintSheetsEvents {
+  std::function<void(const QString& line)> line;
+  std::function<bool(int done, int total, const QString& sheet)> progress;
+};
+
+// The outcome of a run.
+struct CPrintSheetsResult {
+  int written = 0;       // printable sheets written
+  int failed = 0;        // sheets that failed, each told by a line
+  bool stopped = false;  // progress asked to stop before all were done
+};
+
+// Runs on the running QGuiApplication (on the offscreen platform): finds and
+// loads the rules as the form does, then, for each sheet in order, reads it
+// and writes its printable sheet, which embeds it, beside it. A sheet named
+// twice is printed once. An existing printable sheet is replaced (atomically)
+// only with `overwrite`. A sheet that fails is told by one line and the rest
+// go on. Rules that cannot be had are one line too, and nothing is written.
+// Returns false only then.
+bool PrintSheets(const CPrintSheetsOptions& options, const CPrintSheetsEvents& events,
+                 CPrintSheetsResult& result);
+
+// The whole of `tarvo --pdf`: PrintSheets with its lines on standard error,
+// each after "tarvo: ", and on a terminal its progress and a last line that
+// sums it up. Ctrl+C stops it between two sheets, says how many were
+// written, and ends the program by the signal. Returns the exit status: 0
+// when every sheet was printed, 1 otherwise.
+int RunPrintSheets(const CPrintSheetsOptions& options);
