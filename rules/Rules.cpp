@@ -11,7 +11,6 @@
 #include "rules/FileAccess.h"
 #include "rules/RulesReading.h"
 
-
 namespace {
 
 // A-Z lower-cased, every other byte as it is.

@@ -73,8 +73,7 @@ bool SameNameLoosely(std::string_view a, std::string_view b) {
   return true;
 }
 
-int MatchName(std::string_view wanted, int count,
-              const std::function<std::string(int)>& nameOf) {
+int MatchName(std::string_view wanted, int count, const std::function<std::string(int)>& nameOf) {
   for (int i = 0; i < count; ++i) {
     if (Win1252ToUtf8(nameOf(i)) == wanted) return i;
   }

@@ -11,8 +11,7 @@
 // `nameOf(i)`), or -1. A name written exactly as in the rules wins;
 // otherwise the first in rules order that is the same without regard to case
 // (accented letters included) and to blanks at either end.
-int MatchName(std::string_view wanted, int count,
-              const std::function<std::string(int)>& nameOf);
+int MatchName(std::string_view wanted, int count, const std::function<std::string(int)>& nameOf);
 
 // The simple case folding of Unicode for every character that folds to, or
 // is, one that Windows-1252 can hold (the only ones a name of the rules can

@@ -124,8 +124,8 @@ bool CWebSession::OpenSheet(std::string_view bytes, std::string_view name, std::
   if (sheet.m_strName.size() > static_cast<size_t>(NAME_MAX_CHARS)) {
     m_form->SetName(sheet.m_strName.substr(0, NAME_MAX_CHARS));
     json.Text("Il nome della scheda ha " + std::to_string(sheet.m_strName.size()) +
-              " caratteri, più dei " + std::to_string(NAME_MAX_CHARS) +
-              " del modulo: resta \"" + Win1252ToUtf8(m_form->Name()) + "\".");
+              " caratteri, più dei " + std::to_string(NAME_MAX_CHARS) + " del modulo: resta \"" +
+              Win1252ToUtf8(m_form->Name()) + "\".");
   }
   json.End(']');
   result = json.End('}').Result();
@@ -173,8 +173,8 @@ std::vector<std::string> CWebSession::StartFromLink(std::uint32_t seed, int firs
     if (found >= 0) {
       archetypes[count++] = found;
     } else {
-      said.push_back("archetipo sconosciuto: " + Quoted(wanted) + "; gli archetipi sono: " +
-                     NameList(rules.ArchetypesInUse(), archetypeName));
+      said.push_back("archetipo sconosciuto: " + Quoted(wanted) +
+                     "; gli archetipi sono: " + NameList(rules.ArchetypesInUse(), archetypeName));
     }
   }
 
@@ -211,8 +211,7 @@ std::vector<std::string> CWebSession::StartFromLink(std::uint32_t seed, int firs
                                   ? Win1252ToUtf8(rules.GetCharLabel(2))
                                   : std::string("terza caratteristica");
     said.push_back(label + " " + Number(m_character->m_aStats[2].m_nValue) + ", sotto " +
-                   Number(AMBIDEXTERITY_MIN) +
-                   ": non può usare entrambe le mani, usa la destra");
+                   Number(AMBIDEXTERITY_MIN) + ": non può usare entrambe le mani, usa la destra");
   }
   if (link.hasName) TakeName(FirstCharacterName(link.name));
   return said;
@@ -287,8 +286,7 @@ std::string CWebSession::RulesJson() const {
   for (int r = 0; r < rules.RacesInUse(); ++r) json.GameText(rules.m_aRaces[r].GetName());
   json.End(']');
   json.Key("archetypes").Begin('[');
-  for (int a = 0; a < rules.ArchetypesInUse(); ++a)
-    json.GameText(rules.m_aArchetypes[a].GetName());
+  for (int a = 0; a < rules.ArchetypesInUse(); ++a) json.GameText(rules.m_aArchetypes[a].GetName());
   json.End(']');
   json.Key("items").Begin('[');
   for (int i = 0; i < rules.ItemsInUse(); ++i) json.GameText(rules.m_aItems[i].GetName());
@@ -334,10 +332,12 @@ std::string_view CWebSession::ViewJson() {
     json.Text(text);
   }
   json.End(']');
-  const std::pair<const char*, FormScore> scores[] = {
-      {"pf", FormScore::PF},         {"pm", FormScore::PM},
-      {"honour", FormScore::Honour}, {"cdb", FormScore::CdB},
-      {"protection", FormScore::Protection}, {"money", FormScore::Money}};
+  const std::pair<const char*, FormScore> scores[] = {{"pf", FormScore::PF},
+                                                      {"pm", FormScore::PM},
+                                                      {"honour", FormScore::Honour},
+                                                      {"cdb", FormScore::CdB},
+                                                      {"protection", FormScore::Protection},
+                                                      {"money", FormScore::Money}};
   for (const auto& [key, score] : scores) {
     form.ScoreText(score, text);
     json.Key(key).Text(text);
