@@ -16,6 +16,7 @@
 #include "app/Console.h"
 #include "rules/AtomicFile.h"
 #include "rules/Rules.h"
+#include "rules/RulesCheck.h"
 
 namespace {
 
@@ -32,7 +33,6 @@ bool IsCandidate(const QString& path) {
   const QFileInfo info(path);
   return info.exists() && !info.isDir();
 }
-
 
 // The whole of the file at `path`; false with the reason when it cannot be read.
 bool ReadWhole(const QString& path, std::string& bytes, QString& reason) {
@@ -204,4 +204,23 @@ CRulesLocation FindRulesFile(const QString& explicitFile, const CRulesPlaces& pl
                     QStringLiteral(" Si usano le regole installate %1, in sola lettura.")
                         .arg(Quoted(location.path));
   return location;
+}
+
+std::unique_ptr<CRules> LoadRulesWithoutWindow(const QString& explicitFile,
+                                               const std::function<void(const QString&)>& say,
+                                               std::string& path) {
+  const CRulesLocation location = FindRulesFile(explicitFile, CRulesPlaces::ForThisProgram());
+  if (!location.Found()) {
+    say(location.error);
+    return nullptr;
+  }
+  if (!location.notice.isEmpty()) say(location.notice);
+  path = QFile::encodeName(location.path).toStdString();
+  auto rules = std::make_unique<CRules>(path.c_str());
+  if (!rules->IsLoaded()) {
+    say(QString::fromUtf8(rules->GetLoadError().m_strMessage +
+                          FurtherProblemsNote(CheckRulesFile(path.c_str()), path)));
+    return nullptr;
+  }
+  return rules;
 }

@@ -15,7 +15,12 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+#include <memory>
+#include <string>
 #include <string_view>
+
+class CRules;
 
 // The search as the programs' usage screens tell it: the three places, one
 // a line, indented.
@@ -72,3 +77,13 @@ bool CreatePlayerCopy(const QString& installedRules, const QString& dataFolder, 
 // Writes `bytes` as the player's copy in `dataFolder`, as CreatePlayerCopy
 // does: the write-back of rules read from the installed file.
 bool SavePlayerRules(std::string_view bytes, const QString& dataFolder, QString* error);
+
+// The rules a program without a window works on: the file FindRulesFile
+// gives for `explicitFile` in the places of this program, loaded. What the
+// search has to tell, or why there are no rules to work on (for a refused
+// file, with how many further problems a check of it lists), goes to `say`
+// as one Italian line without a line end. Null when there are no rules;
+// otherwise `path` is the file's, in the system's encoding.
+std::unique_ptr<CRules> LoadRulesWithoutWindow(const QString& explicitFile,
+                                               const std::function<void(const QString&)>& say,
+                                               std::string& path);

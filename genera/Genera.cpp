@@ -11,7 +11,6 @@
 #include "app/Progress.h"
 #include "app/RulesLocation.h"
 #include "rules/Rules.h"
-#include "rules/RulesCheck.h"
 
 namespace {
 
@@ -31,19 +30,10 @@ void SayOnStandardError(const QString& text, bool bare) {
 }
 
 int RunGenera(const CGeneraOptions& options) {
-  const CRulesLocation location = FindRulesFile(options.rulesFile, CRulesPlaces::ForThisProgram());
-  if (!location.Found()) {
-    SayOnStandardError(location.error);
-    return 1;
-  }
-  if (!location.notice.isEmpty()) SayOnStandardError(location.notice);
-  const std::string path = QFile::encodeName(location.path).toStdString();
-  const auto rules = std::make_unique<CRules>(path.c_str());
-  if (!rules->IsLoaded()) {
-    SayOnStandardError(QString::fromUtf8(rules->GetLoadError().m_strMessage +
-                                         FurtherProblemsNote(CheckRulesFile(path.c_str()), path)));
-    return 1;
-  }
+  std::string path;
+  const std::unique_ptr<CRules> rules = LoadRulesWithoutWindow(
+      options.rulesFile, [](const QString& line) { SayOnStandardError(line); }, path);
+  if (!rules) return 1;
 
   CBatchPlan plan;
   CGeneraFailure failure;

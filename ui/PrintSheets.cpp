@@ -21,7 +21,6 @@
 #include "print/PrintableSheet.h"
 #include "rules/AtomicFile.h"
 #include "rules/Rules.h"
-#include "rules/RulesCheck.h"
 
 namespace {
 
@@ -68,19 +67,9 @@ bool PrintSheets(const CPrintSheetsOptions& options, const CPrintSheetsEvents& e
   const auto say = [&events](const QString& line) {
     if (events.line) events.line(line);
   };
-  const CRulesLocation location = FindRulesFile(options.rulesFile, CRulesPlaces::ForThisProgram());
-  if (!location.Found()) {
-    say(location.error);
-    return false;
-  }
-  if (!location.notice.isEmpty()) say(location.notice);
-  const std::string rulesPath = QFile::encodeName(location.path).toStdString();
-  const auto rules = std::make_unique<CRules>(rulesPath.c_str());
-  if (!rules->IsLoaded()) {
-    say(QString::fromUtf8(rules->GetLoadError().m_strMessage +
-                          FurtherProblemsNote(CheckRulesFile(rulesPath.c_str()), rulesPath)));
-    return false;
-  }
+  std::string rulesPath;
+  const std::unique_ptr<CRules> rules = LoadRulesWithoutWindow(options.rulesFile, say, rulesPath);
+  if (!rules) return false;
 
   QSet<QString> sheetsDone;             // absolute paths of the sheets taken so far
   QHash<QString, QString> printedFrom;  // absolute PDF path -> the sheet it came from

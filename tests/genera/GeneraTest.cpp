@@ -4,8 +4,6 @@
 // rules into a character that writes the same bytes.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <pty.h>
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
@@ -14,7 +12,6 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
-#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -28,6 +25,7 @@
 #include "tests/PdfTools.h"
 #include "tests/SheetRoundTrip.h"
 #include "tests/TempFolder.h"
+#include "tests/Terminal.h"
 
 namespace fs = std::filesystem;
 
@@ -39,32 +37,6 @@ struct Outcome {
   int status = -1;
   std::string out, err;
 };
-
-// A run on a terminal: everything the terminal got, standard output and
-// error mixed as a person sees them, and how the program ended.
-struct TerminalOutcome {
-  std::string screen;
-  int status = -1;  // the exit status, or -1 when a signal ended it
-  int signal = 0;   // the signal that ended it, or 0
-  double seconds = 0;
-};
-
-// The pieces of `screen` between carriage returns and line ends: each text
-// the terminal showed in turn on its current line.
-std::vector<std::string> ShownTexts(const std::string& screen) {
-  std::vector<std::string> texts;
-  std::string text;
-  for (const char ch : screen) {
-    if (ch == '\r' || ch == '\n') {
-      if (!text.empty()) texts.push_back(text);
-      text.clear();
-    } else {
-      text += ch;
-    }
-  }
-  if (!text.empty()) texts.push_back(text);
-  return texts;
-}
 
 // Every file and folder under `root`, with the bytes of each file.
 std::map<std::string, std::string> Snapshot(const fs::path& root) {
@@ -174,50 +146,7 @@ class GeneraTest : public ::testing::Test {
     const QProcessEnvironment environment = Environment({});
     for (const QString& name : environment.keys())
       env.push_back((name + '=' + environment.value(name)).toStdString());
-    auto pointers = [](std::vector<std::string>& texts) {
-      std::vector<char*> list;
-      for (std::string& text : texts) list.push_back(text.data());
-      list.push_back(nullptr);
-      return list;
-    };
-    std::vector<char*> argp = pointers(argv), envp = pointers(env);
-
-    TerminalOutcome run;
-    const auto start = std::chrono::steady_clock::now();
-    winsize size{};
-    size.ws_row = 24;
-    size.ws_col = columns;
-    int terminal = -1;
-    const pid_t pid = forkpty(&terminal, nullptr, nullptr, &size);
-    if (pid == 0) {
-      if (chdir(m_work.c_str()) == 0) execve(argp[0], argp.data(), envp.data());
-      _exit(127);
-    }
-    if (pid < 0) {
-      ADD_FAILURE() << "no terminal: forkpty failed";
-      return run;
-    }
-    bool watching = static_cast<bool>(whileRunning);
-    char buffer[4096];
-    for (;;) {
-      pollfd wait{terminal, POLLIN, 0};
-      if (poll(&wait, 1, 120000) <= 0) {
-        ADD_FAILURE() << "tarvo-genera said nothing for two minutes";
-        kill(pid, SIGKILL);
-        break;
-      }
-      const ssize_t n = read(terminal, buffer, sizeof buffer);
-      if (n <= 0) break;  // the program and its terminal have gone
-      run.screen.append(buffer, static_cast<size_t>(n));
-      if (watching) watching = whileRunning(terminal, run.screen);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    close(terminal);
-    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
-    return run;
+    return RunOnTerminal(std::move(argv), std::move(env), m_work, columns, whileRunning);
   }
 
   std::string Sheet(const std::string& name) const { return ReadBytes(m_work / name); }
@@ -719,8 +648,8 @@ TEST_F(GeneraTest, PdfNeedsNoDisplay) {
 
   // Replaced without --pdf, the sheet has the old printable sheet beside it:
   // it stays, and a warning names it.
-  const Outcome again = Genera({"--nome", "Àlda", "--cartella", "stampa", "--seme", "4",
-                                "--sovrascrivi", "--numero", "1"});
+  const Outcome again = Genera(
+      {"--nome", "Àlda", "--cartella", "stampa", "--seme", "4", "--sovrascrivi", "--numero", "1"});
   ASSERT_EQ(again.status, 0) << again.err;
   EXPECT_EQ(again.err, "tarvo-genera: \"" + (m_work / "stampa/Àlda.pdf").string() +
                            "\" resta com'era: è la scheda stampabile di un personaggio di prima, "

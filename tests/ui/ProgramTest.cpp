@@ -2,10 +2,7 @@
 // game master runs it: `tarvo --pdf` without a display, and `tarvo FILE.pg`
 // proved by the start-up probe.
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <pty.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QProcess>
@@ -20,6 +17,7 @@
 #include "tests/FileBytes.h"
 #include "tests/PdfTools.h"
 #include "tests/TempFolder.h"
+#include "tests/Terminal.h"
 
 namespace fs = std::filesystem;
 
@@ -31,12 +29,6 @@ const std::string kSession = TARVO_UI_TEST_DATA_DIR "/session.pg";
 struct Outcome {
   int status = -1;
   std::string out, err;
-};
-
-struct TerminalOutcome {
-  int status = -1;
-  int signal = 0;
-  std::string screen;  // all the terminal showed
 };
 
 class ProgramTest : public ::testing::Test {
@@ -76,47 +68,7 @@ class ProgramTest : public ::testing::Test {
     for (const QString& argument : arguments) argv.push_back(argument.toStdString());
     std::vector<std::string> env = {"PATH=/usr/bin:/bin", "HOME=" + m_home.string(),
                                     "LANG=C.UTF-8"};
-    const auto pointers = [](std::vector<std::string>& texts) {
-      std::vector<char*> list;
-      for (std::string& text : texts) list.push_back(text.data());
-      list.push_back(nullptr);
-      return list;
-    };
-    std::vector<char*> argp = pointers(argv), envp = pointers(env);
-    TerminalOutcome run;
-    winsize size{};
-    size.ws_row = 24;
-    size.ws_col = 80;
-    int terminal = -1;
-    const pid_t pid = forkpty(&terminal, nullptr, nullptr, &size);
-    if (pid == 0) {
-      if (chdir(m_folder.Path().c_str()) == 0) execve(argp[0], argp.data(), envp.data());
-      _exit(127);
-    }
-    if (pid < 0) {
-      ADD_FAILURE() << "no terminal: forkpty failed";
-      return run;
-    }
-    bool watching = static_cast<bool>(onScreen);
-    char buffer[4096];
-    for (;;) {
-      pollfd wait{terminal, POLLIN, 0};
-      if (poll(&wait, 1, 120000) <= 0) {
-        ADD_FAILURE() << "tarvo said nothing for two minutes";
-        kill(pid, SIGKILL);
-        break;
-      }
-      const ssize_t n = read(terminal, buffer, sizeof buffer);
-      if (n <= 0) break;  // the program and its terminal have gone
-      run.screen.append(buffer, static_cast<size_t>(n));
-      if (watching) watching = onScreen(terminal, run.screen);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    close(terminal);
-    if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
-    return run;
+    return RunOnTerminal(std::move(argv), std::move(env), m_folder.Path(), 80, onScreen);
   }
 
   Outcome Tarvo(const QStringList& arguments, const QStringList& environment = {}) const {
