@@ -114,16 +114,20 @@ bool WriteAll(int fd, std::string_view bytes, int& err, size_t* done) {
   return ok;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
+                         CLinkAtPath link) {
   if (path.empty()) return Fail(error, path, "nessun nome di file");
   fs::path target(path);
   std::error_code ec;
-  // Write through a symbolic link to the file it names, keeping the link.
-  if (fs::is_symlink(target, ec)) {
+  const bool isLink = fs::is_symlink(target, ec);
+  // Write through a symbolic link to the file it names, keeping the link; or
+  // put a new file in the link's place, whatever it names.
+  if (isLink && link == CLinkAtPath::Follow) {
     fs::path resolved = fs::weakly_canonical(target, ec);
     if (!ec) target = resolved;
   }
-  const fs::file_status status = fs::status(target, ec);
+  const fs::file_status status =
+      isLink && link == CLinkAtPath::Replace ? fs::file_status() : fs::status(target, ec);
   const bool exists = fs::exists(status);
   if (exists) {
     if (fs::is_directory(status)) return Fail(error, path, DescribeErrno(EISDIR));

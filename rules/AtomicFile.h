@@ -6,15 +6,24 @@
 #include <string>
 #include <string_view>
 
+// What a write does with a symbolic link at the path it writes.
+enum class CLinkAtPath {
+  Follow,   // the file the link names is replaced and the link kept: a link
+            // the user made to their own file
+  Replace,  // the link itself is replaced by a plain file: a name the program
+            // made up, which must not send its bytes elsewhere
+};
+
 // Writes `bytes` to a new temporary file beside `path`, syncs it to the disk
 // and closes it, renames it over `path`, then syncs the folder: after a power
 // cut the file is the previous one or the new one, never an empty one.
 // Whatever fails, the previous file at `path` is intact and the temporary
-// file is removed. A symbolic link at `path` is written through: the file it
-// names is replaced and the link kept. A target that is a folder, a device or
-// a read-only file is refused. On failure returns false and, if `error` is
-// given, an Italian description naming the file and the reason.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error);
+// file is removed. A symbolic link at `path` is handled as `link` says. A
+// target that is a folder, a device or a read-only file is refused. On
+// failure returns false and, if `error` is given, an Italian description
+// naming the file and the reason.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
+                         CLinkAtPath link = CLinkAtPath::Follow);
 
 // Creates, exclusively and without following a link, a temporary file beside
 // `beside` (relative to the folder open as `folderFd`, or AT_FDCWD), named

@@ -35,9 +35,9 @@ const char* const kUsage =
     "Genera personaggi per il gioco di ruolo Velmor.\n"
     "\n"
     "Argomenti:\n"
-    "  FILE             una scheda .pg da aprire nel modulo (un file la cui prima\n"
-    "                   riga è \"Informazioni Personaggio\"), altrimenti il file\n"
-    "                   delle regole da usare\n"
+    "  FILE             una scheda .pg da aprire nel modulo (un nome che finisce in\n"
+    "                   .pg, o un file la cui prima riga è \"Informazioni\n"
+    "                   Personaggio\"), altrimenti il file delle regole da usare\n"
     "\n"
     "Opzioni:\n"
     "  --regole FILE    usa il file delle regole FILE\n"
@@ -100,14 +100,14 @@ void ProbeAndClose(CGeneratorDlg& dialog, const QString& rulesPath) {
 }
 
 // Whether the command line argument `file` names a sheet to open rather than
-// a rules file: a file that begins as a sheet does, or a name ending in
-// ".pg" with no readable file behind it, so that the message speaks of the
-// sheet that is missing.
+// a rules file: a file that begins as a sheet does, and any name ending in
+// ".pg" (the desktop opens every such file with TARVO), so that a sheet that
+// is missing, or spoilt so that it no longer begins as one, is refused with
+// a message about the sheet instead of being read as rules with nothing in
+// them.
 bool NamesSheet(const QString& file) {
-  if (IsSheetFile(QFile::encodeName(file).constData())) return true;
-  const QFileInfo info(file);
-  return file.endsWith(QStringLiteral(".pg"), Qt::CaseInsensitive) &&
-         !(info.isFile() && info.isReadable());
+  return file.endsWith(QStringLiteral(".pg"), Qt::CaseInsensitive) ||
+         IsSheetFile(QFile::encodeName(file).constData());
 }
 
 }  // namespace

@@ -127,8 +127,11 @@ bool PrintSheets(const CPrintSheetsOptions& options, const CPrintSheetsEvents& e
     bool written = false;
     if (options.overwrite) {
       std::string atomicError;
+      // A link in the printable sheet's place is replaced, never written
+      // through: the name is made up from the sheet's, not chosen.
       written = WriteFileAtomically(QFile::encodeName(pdfPath).toStdString(),
-                                    std::string_view(pdf.constData(), pdf.size()), &atomicError);
+                                    std::string_view(pdf.constData(), pdf.size()), &atomicError,
+                                    CLinkAtPath::Replace);
       if (!written) writeError = QString::fromUtf8(atomicError);
     } else {
       written = WriteNewFile(pdfPath, pdf, writeError);
@@ -179,7 +182,8 @@ int RunPrintSheets(const CPrintSheetsOptions& options) {
       QStringLiteral("%1 %2 (%3)%4")
           .arg(result.written == 1 ? QStringLiteral("Scritta") : QStringLiteral("Scritte"),
                count(result.written), progress.Elapsed(),
-               result.failed == 0 ? QString()
-                                  : QStringLiteral("; %1 non stampate").arg(result.failed)));
+               result.failed == 0   ? QString()
+               : result.failed == 1 ? QStringLiteral("; 1 non stampata")
+                                    : QStringLiteral("; %1 non stampate").arg(result.failed)));
   return result.failed == 0 ? 0 : 1;
 }

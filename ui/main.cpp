@@ -47,15 +47,20 @@ int main(int argc, char* argv[]) {
     QString text = QStringLiteral(
         "tarvo: nessuno schermo: TARVO è una finestra, ma qui non c'è un display (DISPLAY e "
         "WAYLAND_DISPLAY non sono impostati)\n");
-    // A sheet prints without one.
+    // A sheet prints without one: the command, quoted for the shell, to
+    // paste as it is.
+    const auto shellWord = [](QString word) {
+      return QLatin1Char('\'') + word.replace(QLatin1Char('\''), QStringLiteral("'\\''")) +
+             QLatin1Char('\'');
+    };
     if (!commandLine.sheetFile.isEmpty())
       text += QStringLiteral(
                   "tarvo: la scheda stampabile si scrive anche senza schermo: "
-                  "tarvo --pdf %1\"%2\"\n")
+                  "tarvo --pdf %1%2\n")
                   .arg(commandLine.rulesFile.isEmpty()
                            ? QString()
-                           : QStringLiteral("--regole \"%1\" ").arg(commandLine.rulesFile),
-                       commandLine.sheetFile);
+                           : QStringLiteral("--regole %1 ").arg(shellWord(commandLine.rulesFile)),
+                       shellWord(commandLine.sheetFile));
     WriteText(stderr, text);
     return 1;
   }

@@ -142,6 +142,15 @@ TEST_F(ProgramTest, PdfWritesThePrintableSheetBesideEachSheetWithoutADisplay) {
   EXPECT_EQ(replaced.err, "");
   EXPECT_EQ(Bytes("lf.pdf").substr(0, 5), "%PDF-");
 
+  // A link where a printable sheet goes is replaced, never written through.
+  Write("altrove.txt", "da tenere");
+  fs::remove(m_folder / "lf.pdf");
+  fs::create_symlink("altrove.txt", m_folder / "lf.pdf");
+  EXPECT_EQ(Tarvo({"--pdf", "--sovrascrivi", "--regole", kRules, "lf.pg"}).status, 0);
+  EXPECT_EQ(Bytes("altrove.txt"), "da tenere");
+  EXPECT_FALSE(fs::is_symlink(m_folder / "lf.pdf"));
+  EXPECT_EQ(Bytes("lf.pdf").substr(0, 5), "%PDF-");
+
   // Nothing to print, or rules that are not there.
   EXPECT_EQ(Tarvo({"--pdf"}).status, 2);
   const Outcome noRules = Tarvo({"--pdf", "--regole", "manca.rul", "lf.pg"});
@@ -191,7 +200,7 @@ TEST_F(ProgramTest, OnATerminalPdfSaysHowFarItIsAndCtrlCStopsBetweenTwoSheets) {
   EXPECT_EQ(whole.status, 1);
   EXPECT_TRUE(std::regex_search(
       whole.screen, std::regex("[\r\n]Scritte 2 schede stampabili \\(\\d+,\\d s\\); 1 non "
-                               "stampate\r\n$")))
+                               "stampata\r\n$")))
       << whole.screen;
 }
 
@@ -206,6 +215,9 @@ TEST_F(ProgramTest, TarvoFileStartsOnTheSheetAndARefusedOneAsUsual) {
                              "XDG_RUNTIME_DIR=" + QString::fromStdString(runtime.string())};
   Write("zoe.pg", ReadBytes(kSession));
   Write("rotta.pg", WithRace("Troll"));
+  // An editor's byte order mark in front: no longer a sheet's first line,
+  // but still a sheet by its name.
+  Write("bom.pg", "\xEF\xBB\xBF" + ReadBytes(kSession));
   const std::string shown = kRules.toStdString() + "\nElfo\n112 (22)\n";
   for (const QStringList& arguments :
        {QStringList{"--regole", kRules, "zoe.pg"}, QStringList{"zoe.pg", kRules},
@@ -217,7 +229,7 @@ TEST_F(ProgramTest, TarvoFileStartsOnTheSheetAndARefusedOneAsUsual) {
 
   // A refused or missing sheet: said on standard error; the form starts
   // as without it, on the first race.
-  for (const char* sheet : {"rotta.pg", "manca.pg"}) {
+  for (const char* sheet : {"rotta.pg", "manca.pg", "bom.pg"}) {
     const Outcome run = Tarvo({"--regole", kRules, sheet}, probe);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out.substr(0, run.out.rfind('\n', run.out.size() - 2)),
