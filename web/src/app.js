@@ -79,7 +79,7 @@ class Page {
       else this.core.act(kind, value);
     }
     this.session = session;
-    this.show();
+    this.show(true);
     return said;
   }
 
@@ -105,8 +105,8 @@ class Page {
     if (problems.length > 0) tell('Il collegamento', problems);
   }
 
-  show() {
-    this.form.show(this.core.view());
+  show(always = false) {
+    this.form.show(this.core.view(), always);
   }
 
   record(action) {
@@ -170,6 +170,8 @@ class Page {
     const said = [];
     if (findings.length > 0) said.push(`Le regole "${file.name}" sono in uso, ma il controllo del file trova:`);
     if (!keep(session)) {
+      // Nor the character of the rules before: a reload starts afresh.
+      forget();
       said.push('Il browser non conserva queste regole: ricaricando la pagina si torna alle regole di Velmor.');
     }
     if (said.length > 0) tell('Regole', said, findings);
@@ -186,7 +188,7 @@ class Page {
       return;
     }
     this.record(['open', toBase64(bytes), file.name]);
-    this.show();
+    this.show(true);
     if (opened.notes.length > 0) tell('Apri', opened.notes);
   }
 }
@@ -223,6 +225,13 @@ async function main() {
     print();
   });
   addEventListener('beforeprint', () => page.preparePrint());
+  // A name being typed is kept when the page goes away or out of sight (a
+  // reload, a closed tab, another app on a phone), as it is when the field
+  // loses the focus.
+  addEventListener('pagehide', () => page.takeFocusedName());
+  document.addEventListener('visibilitychange', () => {
+    if (document.visibilityState === 'hidden') page.takeFocusedName();
+  });
   $('rules').addEventListener('click', () => $('rules-file').click());
   $('open').addEventListener('click', () => $('sheet-file').click());
   $('sheet-file').addEventListener('change', (event) => {

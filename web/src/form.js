@@ -126,10 +126,12 @@ export class Form {
     if (text === undefined) this.get(fieldId).value = '';
   }
 
-  // Shows what the core says every control holds.
-  show(view) {
+  // Shows what the core says every control holds. The name field keeps what
+  // is being typed in it, unless `always`: a character opened or started
+  // anew has a name of its own.
+  show(view, always = false) {
     const name = this.get('name');
-    if (document.activeElement !== name) name.value = view.name;
+    if (always || document.activeElement !== name) name.value = view.name;
     select(this.get('race'), view.race);
     view.archetypes.forEach((archetype, k) => select(this.get(`archetype${k + 1}`), archetype));
     this.get('use-archetype2').checked = view.useArchetype2;

@@ -14,7 +14,8 @@ export function readLink(search) {
   const problems = [];
   const text = params.get('seme');
   let seed = null;
-  if (/^[0-9]{1,10}$/.test(text) && Number(text) <= MAX_SEED) {
+  // Up to 20 digits, leading zeros included, as tarvo-genera's --seme.
+  if (/^[0-9]{1,20}$/.test(text) && Number(text) <= MAX_SEED) {
     seed = Number(text);
   } else {
     problems.push(`il seme va da 0 a ${MAX_SEED}, non "${text}": il caso ne sceglie un altro`);

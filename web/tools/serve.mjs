@@ -27,8 +27,15 @@ export function serve(folder, port = 8000) {
   const root = path.resolve(folder);
   const server = http.createServer(async (request, response) => {
     const url = new URL(request.url, 'http://127.0.0.1');
-    let file = path.join(root, decodeURIComponent(url.pathname));
-    if (!file.startsWith(root)) {
+    let file;
+    try {
+      file = path.join(root, decodeURIComponent(url.pathname));
+    } catch {
+      response.writeHead(400).end();
+      return;
+    }
+    // Only the folder's own files: not one beside it whose name begins alike.
+    if (file !== root && !file.startsWith(root + path.sep)) {
       response.writeHead(403).end();
       return;
     }

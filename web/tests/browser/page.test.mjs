@@ -240,8 +240,13 @@ test('a sheet opened with Apri saves as the same bytes; a broken one shows its l
     await picker.setFiles({ name, mimeType: 'text/plain', buffer: bytes });
   };
   const sheet = genera(['--regole', BUNDLED_RULES, '--seme', '31', '--nome', 'Riaperta', '--razza', 'Gnomo', '--archetipo', 'bardo', '--archetipo', 'mago', '--destra', 'pugnale']);
-  await pick(sheet, 'Riaperta.pg');
+  // Opened with Ctrl+O while a name is being typed: the sheet's name shows,
+  // and stays once the field loses the focus.
+  await field(page, 'Nome').fill('Aldo');
+  const [picker] = await Promise.all([page.waitForEvent('filechooser'), page.keyboard.press('Control+o')]);
+  await picker.setFiles({ name: 'Riaperta.pg', mimeType: 'text/plain', buffer: sheet });
   await page.waitForFunction(() => document.getElementById('name').value === 'Riaperta');
+  await page.keyboard.press('Tab');
   assert.equal(await list(page, 'Razza').locator('option:checked').textContent(), 'Gnomo');
   assert.equal(await page.getByRole('checkbox', { name: 'Archetipo #2' }).isChecked(), true);
   const saved = await download(page, () => button(page, 'Salva').click());
@@ -261,6 +266,11 @@ test('a sheet opened with Apri saves as the same bytes; a broken one shows its l
   assert.equal(await field(page, 'Nome').inputValue(), 'Riaperta');
   const again = await download(page, () => button(page, 'Salva').click());
   assert.equal(again.bytes.toString('latin1'), sheet.toString('latin1'));
+  // A name still being typed when the page reloads is kept too.
+  await field(page, 'Nome').fill('Ancora');
+  await page.reload();
+  await page.waitForSelector('html[data-ready]');
+  assert.equal(await field(page, 'Nome').inputValue(), 'Ancora');
   await page.close();
 });
 
