@@ -135,16 +135,26 @@ bool CFormModel::ChooseArchetype(int list, int archetype) {
   return RollSkills();
 }
 
-bool CFormModel::UseSecondArchetype(bool checked) {
+bool CFormModel::SetSecondArchetypeBox(bool checked) {
   m_bUse2 = checked;
   if (!checked) m_bUse3 = false;
+  return true;
+}
+
+bool CFormModel::SetThirdArchetypeBox(bool checked) {
+  if (!m_bUse2) return false;
+  m_bUse3 = checked;
+  return true;
+}
+
+bool CFormModel::UseSecondArchetype(bool checked) {
+  SetSecondArchetypeBox(checked);
   RollSkills();
   return true;
 }
 
 bool CFormModel::UseThirdArchetype(bool checked) {
-  if (!m_bUse2) return false;
-  m_bUse3 = checked;
+  if (!SetThirdArchetypeBox(checked)) return false;
   RollSkills();
   return true;
 }

@@ -102,9 +102,13 @@ class CFormModel {
   // "R!" beside the first archetype.
   bool RerollSkills() { return RollSkills(); }
   // The box of the second or third archetype clicked to `checked`; the boxes
-  // and lists it governs follow, then the skills are rolled. Unchecking the
-  // second unchecks the third. The third box cannot change while the second
-  // is unchecked: false, nothing changed, nothing rolled.
+  // and lists it governs follow. Unchecking the second unchecks the third.
+  // The third box cannot change while the second is unchecked: false,
+  // nothing changed.
+  bool SetSecondArchetypeBox(bool checked);
+  bool SetThirdArchetypeBox(bool checked);
+  // The same, then the skills rolled (when there are archetypes to roll
+  // them from).
   bool UseSecondArchetype(bool checked);
   bool UseThirdArchetype(bool checked);
 

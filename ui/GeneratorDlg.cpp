@@ -453,18 +453,18 @@ void CGeneratorDlg::ShowArchetypeBoxes() {
 
 void CGeneratorDlg::OnUseArchetype2() {
   UpdateData(true);
-  m_model.UseSecondArchetype(m_btnUseArchetype2.GetCheck());
+  m_model.SetSecondArchetypeBox(m_btnUseArchetype2.GetCheck());
   ShowArchetypeBoxes();
   UpdateData(false);
-  ShowRolledSkills();
+  RollSkills();
 }
 
 void CGeneratorDlg::OnUseArchetype3() {
   UpdateData(true);
-  m_model.UseThirdArchetype(m_btnUseArchetype3.GetCheck());
+  m_model.SetThirdArchetypeBox(m_btnUseArchetype3.GetCheck());
   ShowArchetypeBoxes();
   UpdateData(false);
-  ShowRolledSkills();
+  RollSkills();
 }
 
 void CGeneratorDlg::OnKillFocusName() {
