@@ -199,7 +199,8 @@ void WarnOfOldPrintables(const CSheetFolder& folder, const std::vector<std::stri
                      "%1 resta com'era: è la scheda stampabile di un personaggio di prima, non "
                      "di quello nuovo accanto (con --pdf si scrive di nuovo)")
                      .arg(Quoted(QString::fromLocal8Bit(folder.PathOf(old.front()))));
-  if (old.size() > 1) text += QStringLiteral("; così altri %1 file .pdf").arg(old.size() - 1);
+  if (old.size() == 2) text += QStringLiteral("; così un altro file .pdf");
+  if (old.size() > 2) text += QStringLiteral("; così altri %1 file .pdf").arg(old.size() - 1);
   warn(text);
 }
 
@@ -210,10 +211,12 @@ std::string CharacterName(const CBatchPlan& plan, int n) { return WithNumber(pla
 std::string FileBaseName(const CBatchPlan& plan, int n) {
   // A name too long for a file loses text, never its numbers: each character
   // keeps a file of its own. The text is kept from the start, each piece cut
-  // between two characters of UTF-8, never inside one.
+  // between two characters of UTF-8, never inside one, and at the same place
+  // for every character of the batch (room is left for the widest number),
+  // so that two numbers never make one name.
   const std::string number = std::to_string(n);
   const std::vector<std::string>& pieces = plan.filePieces;
-  const size_t numbers = number.size() * (pieces.size() - 1);
+  const size_t numbers = std::to_string(std::max(plan.count, n)).size() * (pieces.size() - 1);
   size_t room = MAX_FILE_BASE > numbers ? MAX_FILE_BASE - numbers : 0;
   std::string name;
   for (size_t i = 0; i < pieces.size(); ++i) {
@@ -375,9 +378,8 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
       const std::string& base = bases[static_cast<size_t>(n - 1)];
       if (!folder->Write(base + ".pg", sheet, error)) return writeFailed();
       if (plan.pdf) {
-        const QByteArray pdf =
-            PrintableSheetPdf({character, rules, archetypeNames, plan.rulesPath},
-                              QString::fromLocal8Bit(base + ".pg"));
+        const QByteArray pdf = PrintableSheetPdf({character, rules, archetypeNames, plan.rulesPath},
+                                                 QString::fromLocal8Bit(base + ".pg"));
         if (pdf.isEmpty()) {
           error = "Impossibile disegnare la scheda stampabile \"" + folder->PathOf(base + ".pdf") +
                   "\".";

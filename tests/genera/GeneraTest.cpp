@@ -272,7 +272,16 @@ TEST_F(GeneraTest, EveryOptionReachesTheSheet) {
                 .status,
             0);
   EXPECT_EQ(Value(Sheet("lunghi/" + std::string(198, 'x') + "10.pg"), "NOME"), longName + " 10");
-  EXPECT_TRUE(fs::exists(m_work / "lunghi" / (std::string(199, 'x') + "1.pg")));
+  EXPECT_TRUE(fs::exists(m_work / "lunghi" / (std::string(198, 'x') + "1.pg")));
+  // Cut at one place for the whole batch: a digit where the text is cut
+  // never makes two numbers one name (1 and 11 here).
+  const std::string digitAtCut = std::string(198, 'x') + "1" + std::string(60, 'y');
+  ASSERT_EQ(Genera({"--nome", QString::fromStdString(digitAtCut + " {n}"), "--numero", "11",
+                    "--cartella", "cifra"})
+                .status,
+            0);
+  EXPECT_EQ(Value(Sheet("cifra/" + std::string(198, 'x') + "1.pg"), "NOME"), digitAtCut + " 1");
+  EXPECT_EQ(Value(Sheet("cifra/" + std::string(198, 'x') + "11.pg"), "NOME"), digitAtCut + " 11");
 
   // A name made safe for a file keeps its own text on the sheet.
   ASSERT_EQ(Genera({"--nome", "../a/b:c {n}?", "--cartella", "f"}).status, 0);
