@@ -8,8 +8,10 @@ namespace {
 
 volatile sig_atomic_t g_signal = 0;  // the signal that asked for a stop, or 0
 
-struct sigaction g_before[2];
-constexpr int kSignals[2] = {SIGINT, SIGTERM};
+// Ctrl+C, a polite kill, and the terminal closed under the work.
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kCount = sizeof kSignals / sizeof kSignals[0];
+struct sigaction g_before[kCount];
 
 void TakeNote(int signal) { g_signal = signal; }
 
@@ -22,11 +24,11 @@ CInterruptWatch::CInterruptWatch() {
   sigemptyset(&action.sa_mask);
   // A second signal finds the usual action back, and ends the program.
   action.sa_flags = SA_RESTART | SA_RESETHAND;
-  for (int i = 0; i < 2; ++i) sigaction(kSignals[i], &action, &g_before[i]);
+  for (int i = 0; i < kCount; ++i) sigaction(kSignals[i], &action, &g_before[i]);
 }
 
 CInterruptWatch::~CInterruptWatch() {
-  for (int i = 0; i < 2; ++i) sigaction(kSignals[i], &g_before[i], nullptr);
+  for (int i = 0; i < kCount; ++i) sigaction(kSignals[i], &g_before[i], nullptr);
 }
 
 bool CInterruptWatch::Requested() const { return g_signal != 0; }

@@ -2,7 +2,7 @@
 // its own choosing, says how far it got, and only then ends.
 #pragma once
 
-// While alive, the first SIGINT or SIGTERM only takes note, for the work to
+// While alive, the first SIGINT, SIGTERM or SIGHUP only takes note, for the work to
 // read between its steps; a second one ends the program at once, as usual.
 // One at a time in a program.
 class CInterruptWatch {
