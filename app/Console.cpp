@@ -15,11 +15,27 @@ bool WriteText(std::FILE* stream, const QString& text, int* err) {
   return ok;
 }
 
+namespace {
+
+void SayOutputFailed(const QString& program, int err) {
+  WriteText(stderr, QStringLiteral("%1: impossibile scrivere sullo standard output: %2\n")
+                        .arg(program, QString::fromLocal8Bit(DescribeErrno(err))));
+}
+
+}  // namespace
+
 bool WriteOutput(const QString& program, const QString& text) {
   int err = 0;
   if (WriteText(stdout, text, &err)) return true;
-  WriteText(stderr, QStringLiteral("%1: impossibile scrivere sullo standard output: %2\n")
-                        .arg(program, QString::fromLocal8Bit(DescribeErrno(err))));
+  SayOutputFailed(program, err);
+  return false;
+}
+
+bool WriteOutputBytes(const QString& program, std::string_view bytes) {
+  errno = 0;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+  if (std::fflush(stdout) == 0 && written && std::ferror(stdout) == 0) return true;
+  SayOutputFailed(program, errno != 0 ? errno : EIO);
   return false;
 }
 

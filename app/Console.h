@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdio>
+#include <string_view>
 
 class QCommandLineParser;
 
@@ -19,6 +20,8 @@ bool WriteText(std::FILE* stream, const QString& text, int* err = nullptr);
 // standard error, "program: impossibile scrivere sullo standard output: ...",
 // and returns false.
 bool WriteOutput(const QString& program, const QString& text);
+// The same for `bytes` written as they are.
+bool WriteOutputBytes(const QString& program, std::string_view bytes);
 
 // A write to a pipe whose reader has gone fails as any other write does,
 // with a message and status 1, instead of ending the program without a word.

@@ -219,7 +219,7 @@ std::unique_ptr<CRules> LoadRulesWithoutWindow(const QString& explicitFile,
   auto rules = std::make_unique<CRules>(path.c_str());
   if (!rules->IsLoaded()) {
     say(QString::fromUtf8(rules->GetLoadError().m_strMessage +
-                          FurtherProblemsNote(CheckRulesFile(path.c_str()), path)));
+                          FurtherProblemsNote(path.c_str())));
     return nullptr;
   }
   return rules;

@@ -32,7 +32,8 @@ bool IsBlank(unsigned char byte) { return byte == ' ' || (byte >= '\t' && byte <
 // A key or a type: bare, as an author types it, unless blanks at its ends
 // (or nothing at all) need the quotes to show.
 std::string ShownWord(std::string_view bytes) {
-  if (bytes.empty() || IsBlank(bytes.front()) || IsBlank(bytes.back())) return QuotedForMessage(bytes);
+  if (bytes.empty() || IsBlank(bytes.front()) || IsBlank(bytes.back()))
+    return QuotedForMessage(bytes);
   return Win1252ForMessage(bytes);
 }
 
@@ -160,13 +161,13 @@ class CChecker {
  public:
   static constexpr bool kKeepsTexts = false;
 
-  explicit CChecker(const CRules& rules) : m_rules(rules) {}
+  CChecker(const CRules& rules, size_t most) : m_rules(rules), m_most(most) {}
 
   std::vector<CRulesFinding> m_findings;
 
   // -- the walk's watch --
 
-  bool Reading() const { return !m_ended; }
+  bool Reading() const { return !m_ended && !Full(); }
 
   [[gnu::always_inline]] void Text(const Place& place, std::string_view text,
                                    const LineReader& reader) {
@@ -205,15 +206,21 @@ class CChecker {
   }
 
   bool Refused(const Place&, int line, const std::string& reason) {
+    if (Full()) return false;
     m_findings.push_back({CRulesFinding::Kind::Error, line, reason});
-    return true;  // every problem at once: read on as if the file were right
+    // Every problem at once: read on as if the file were right, up to the
+    // findings asked for.
+    return !Full();
   }
+
+  // As many findings as were asked for: the check reads no further.
+  bool Full() const { return m_findings.size() >= m_most; }
 
   // -- after the walk --
 
   // Lines after the last item that are not blank.
   void CheckTail(const LineReader& reader) {
-    if (m_ended) return;
+    if (m_ended || Full()) return;
     const std::string_view rest = reader.Rest();
     if (std::all_of(rest.begin(), rest.end(),
                     [](char ch) { return IsBlank(static_cast<unsigned char>(ch)); }))
@@ -232,6 +239,7 @@ class CChecker {
   static constexpr int FORM_SKILLS = 15;
 
   void Warn(int line, std::string message) {
+    if (Full()) return;
     m_findings.push_back({CRulesFinding::Kind::Warning, line, std::move(message)});
   }
 
@@ -442,10 +450,13 @@ class CChecker {
   }
 
   [[gnu::noinline]] void NegativeDice(const Place& place, int value, int line) {
+    // A die of F sides below 0 gives 1 down to 2 + F.
     Warn(line, Cat(Where(place), ": ", std::to_string(value),
                    place.field == Field::DiceCount
                        ? " è negativo: non si tira nessun dado e resta solo il bonus"
-                       : " è negativo: i dadi danno numeri negativi"));
+                   : value == -1 ? " è negativo: ogni dado dà sempre 1"
+                                 : Cat(" è negativo: ogni dado dà un numero da ",
+                                       std::to_string(2 + static_cast<long long>(value)), " a 1")));
   }
 
   [[gnu::noinline]] void EmptyItemPrice(const Place& place, int value, int line) {
@@ -547,6 +558,7 @@ class CChecker {
   }
 
   const CRules& m_rules;    // the numbers as read; the walk stores no texts
+  const size_t m_most;      // the findings asked for at most
   bool m_ended = false;     // a line beyond the end has been wanted
   std::string_view m_name;  // the name (label) of the record being read
   std::string_view m_charLabel[MAX_CHARACTERISTICS];
@@ -563,10 +575,10 @@ class CChecker {
 
 static_assert(MAX_ITEMS >= MAX_RACES && MAX_ITEMS >= MAX_ARCHETYPES);
 
-std::vector<CRulesFinding> Check(std::string_view text, bool complete) {
+std::vector<CRulesFinding> Check(std::string_view text, bool complete, size_t most) {
   const auto rules = std::make_unique<CRules>(nullptr);
   LineReader reader(complete ? text : rules_reading::WholeLines(text), complete);
-  CChecker checker(*rules);
+  CChecker checker(*rules, most);
   rules_reading::Walk<CChecker>(*rules, reader, checker).Run();
   checker.CheckTail(reader);
   return std::move(checker.m_findings);
@@ -596,15 +608,17 @@ std::string ShellWord(std::string_view path) {
 
 }  // namespace
 
-std::vector<CRulesFinding> CheckRules(std::string_view text) { return Check(text, true); }
+std::vector<CRulesFinding> CheckRules(std::string_view text, size_t most) {
+  return Check(text, true, most);
+}
 
-std::vector<CRulesFinding> CheckRulesFile(const char* path) {
+std::vector<CRulesFinding> CheckRulesFile(const char* path, size_t most) {
   rules_reading::FileBytes bytes;
   std::string reason;
   if (!rules_reading::ReadRulesFile(path ? path : "", bytes, reason))
     return {
         {CRulesFinding::Kind::Error, 0, Cat("impossibile aprire il file delle regole: ", reason)}};
-  return Check(bytes.View(), bytes.complete);
+  return Check(bytes.View(), bytes.complete, most);
 }
 
 std::string FormatFinding(std::string_view file, const CRulesFinding& finding) {
@@ -622,10 +636,17 @@ std::string SummarizeFindings(const std::vector<CRulesFinding>& findings) {
          std::to_string(warnings) + (warnings == 1 ? " avviso" : " avvisi");
 }
 
-std::string FurtherProblemsNote(const std::vector<CRulesFinding>& findings, std::string_view path) {
+std::string FurtherProblemsNote(const char* path) {
+  // Counting every problem of a file that is wrong from its first lines on
+  // would cost as much as listing them; past this many, the note says "at
+  // least".
+  constexpr size_t kCounted = 1000;
+  const std::vector<CRulesFinding> findings = CheckRulesFile(path, kCounted + 1);
   const size_t further = findings.empty() ? 0 : findings.size() - 1;
   if (further == 0) return {};
-  const std::string command = Cat(" Il comando tarvo --verifica ", ShellWord(path), " elenca ");
+  const std::string command =
+      Cat(" Il comando tarvo --verifica ", ShellWord(path ? path : ""), " elenca ");
   if (further == 1) return Cat(command, "un altro problema del file.");
-  return Cat(command, "altri ", std::to_string(further), " problemi del file.");
+  return Cat(command, further >= kCounted ? "almeno " : "altri ", std::to_string(further),
+             further >= kCounted ? " altri" : "", " problemi del file.");
 }

@@ -3,6 +3,8 @@
 // meant something else (a warning), all at once, in line order.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,15 +27,16 @@ class CRulesFinding {
   bool IsError() const { return m_kind == Kind::Error; }
 };
 
-// Every finding of the rules file whose bytes are `text`, in line order. The
-// first error, if any, is the line and the reason the reader refuses the
-// file with; a file the reader takes has no error.
-std::vector<CRulesFinding> CheckRules(std::string_view text);
+// Every finding of the rules file whose bytes are `text`, in line order, or
+// the first `most` of them. The first error, if any, is the line and the
+// reason the reader refuses the file with; a file the reader takes has no
+// error.
+std::vector<CRulesFinding> CheckRules(std::string_view text, std::size_t most = SIZE_MAX);
 
 // The same for the rules file at `path`, read as CRules::Load reads it. A
 // file that cannot be opened gives one error at line 0; one whose reading
 // fails gives the reader's error at its line.
-std::vector<CRulesFinding> CheckRulesFile(const char* path);
+std::vector<CRulesFinding> CheckRulesFile(const char* path, std::size_t most = SIZE_MAX);
 
 // One finding as editors and terminals link to it: "FILE:LINE: errore: ..."
 // or "FILE:LINE: avviso: ...", and "FILE: errore: ..." for line 0.
@@ -43,7 +46,8 @@ std::string FormatFinding(std::string_view file, const CRulesFinding& finding);
 // 0 avvisi"; "nessun problema" when there is neither.
 std::string SummarizeFindings(const std::vector<CRulesFinding>& findings);
 
-// For the message that refuses the file at `path`, whose check gave
-// `findings`: a sentence, with a leading blank, that says how many problems
-// `tarvo --verifica` lists besides the refusal; empty when none.
-std::string FurtherProblemsNote(const std::vector<CRulesFinding>& findings, std::string_view path);
+// For the message that refuses the file at `path`: a sentence, with a
+// leading blank, that says how many problems `tarvo --verifica` lists
+// besides the refusal (past a thousand, "at least" so many); empty when
+// none.
+std::string FurtherProblemsNote(const char* path);

@@ -214,8 +214,11 @@ namespace {
 
 // Checks the rules file named, or else the one a start would open (the
 // installed rules included, without making the player's copy), and writes
-// every finding and the count of them on standard output.
+// every finding and the count of them on standard output. A file with more
+// findings than anyone reads (something that is not rules at all, as a rule)
+// has the first ones listed, and the count says the check stopped there.
 int VerifyRules(const QString& rulesFile) {
+  constexpr size_t kListed = 10000;
   std::string file = QFile::encodeName(rulesFile).toStdString();
   std::vector<CRulesFinding> findings;
   if (rulesFile.isEmpty()) {
@@ -236,14 +239,17 @@ int VerifyRules(const QString& rulesFile) {
       findings.push_back({CRulesFinding::Kind::Error, 0, location.error.toStdString()});
     }
   }
-  if (findings.empty()) findings = CheckRulesFile(file.c_str());
+  if (findings.empty()) findings = CheckRulesFile(file.c_str(), kListed + 1);
+  const bool more = findings.size() > kListed;
+  if (more) findings.resize(kListed);
 
   std::string out;
   for (const CRulesFinding& finding : findings) out.append(FormatFinding(file, finding)) += '\n';
-  out.append(SummarizeFindings(findings)) += '\n';
+  out.append(SummarizeFindings(findings));
+  if (more) out.append(", poi il controllo si ferma: il file ha altri problemi ancora");
+  out += '\n';
   // Bytes as they are: the messages are UTF-8, the file as it was given.
-  const bool written =
-      std::fwrite(out.data(), 1, out.size(), stdout) == out.size() && std::fflush(stdout) == 0;
+  const bool written = WriteOutputBytes(QStringLiteral("tarvo"), out);
   const bool anyError = std::any_of(findings.begin(), findings.end(),
                                     [](const CRulesFinding& finding) { return finding.IsError(); });
   return written && !anyError ? 0 : 1;
@@ -264,9 +270,7 @@ int AnswerCommandLine(const CCommandLine& commandLine) {
     case CCommandLine::Action::Verify:
       return VerifyRules(commandLine.rulesFile);
     case CCommandLine::Action::Error:
-      WriteText(
-          stderr,
-          QStringLiteral("tarvo: %1\n\n%2").arg(commandLine.error, Usage()));
+      WriteText(stderr, QStringLiteral("tarvo: %1\n\n%2").arg(commandLine.error, Usage()));
       return 2;
     case CCommandLine::Action::Run:
     case CCommandLine::Action::PrintSheets:
@@ -329,7 +333,7 @@ int CGeneratorApp::InitInstance(const char* rulesPath, const QString& sheetPath)
     // With the number of further problems a check of the same file lists.
     const char* path = rulesPath != nullptr ? rulesPath : RULES_FILE_NAME;
     ReportError(QString::fromUtf8(dialog.GetRules().GetLoadError().m_strMessage +
-                                  FurtherProblemsNote(CheckRulesFile(path), path)));
+                                  FurtherProblemsNote(path)));
     return 1;
   }
 

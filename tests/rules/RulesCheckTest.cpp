@@ -272,7 +272,7 @@ TEST(RulesCheck, EachFindingAtItsLine) {
          "tira nessun dado e resta solo il bonus"},
         {19, false,
          "=archetipi, archetipo 1 \"Bard\", facce dei dadi delle monete: -6 è negativo: "
-         "i dadi danno numeri negativi"},
+         "ogni dado dà un numero da -4 a 1"},
         {21, false, "numero di dadi di Music: -2 è negativo"},
         {22, false, "facce dei dadi di Music: -4 è negativo"}}},
       {"control characters and long names are shown escaped and cut",
@@ -377,14 +377,27 @@ TEST(RulesCheck, SummaryAndTheNoteOfARefusal) {
   EXPECT_EQ(FormatFinding("a b.rul", warning), "a b.rul:5: avviso: y");
   EXPECT_EQ(FormatFinding("t.rul", error), "t.rul:3: errore: x");
 
-  // The refusal itself is not counted; a path a shell would split is quoted.
-  EXPECT_EQ(FurtherProblemsNote({error}, "/r/t.rul"), "");
-  EXPECT_EQ(FurtherProblemsNote({error, warning}, "/r/t.rul"),
-            " Il comando tarvo --verifica /r/t.rul elenca un altro problema del file.");
-  EXPECT_EQ(
-      FurtherProblemsNote({warning, error, warning, error}, "/le mie regole/l'ultima.rul"),
-      " Il comando tarvo --verifica '/le mie regole/l'\\''ultima.rul' elenca altri 3 problemi "
-      "del file.");
-  EXPECT_EQ(FurtherProblemsNote({error, warning}, "-x.rul"),
-            " Il comando tarvo --verifica ./-x.rul elenca un altro problema del file.");
+  // The refusal itself is not counted; a path a shell would split is quoted;
+  // a file wrong from its first lines on is counted no further than a
+  // thousand problems.
+  CTempFolder folder;
+  const auto note = [&folder](const std::string& name, const std::string& text) {
+    WriteBytes(folder / name, text);
+    return FurtherProblemsNote((folder / name).c_str());
+  };
+  std::vector<std::string> lines = kExample;
+  lines[11] = "2000";  // refused: too many dice
+  const std::string where = " Il comando tarvo --verifica " + (folder / "").string();
+  EXPECT_EQ(note("t.rul", Lines(lines)), "");
+  lines[12] = "6x";
+  EXPECT_EQ(note("t.rul", Lines(lines)), where + "t.rul elenca un altro problema del file.");
+  lines[13] = "";
+  lines[14] = "1x";
+  EXPECT_EQ(note("l'ultima.rul", Lines(lines)),
+            " Il comando tarvo --verifica '" + folder.Path().string() +
+                "/l'\\''ultima.rul' elenca altri 3 problemi del file.");
+  std::string hostile = "0\n2147483647\n";
+  for (int n = 0; n < 100000; ++n) hostile += "a\n";
+  EXPECT_EQ(note("h.rul", hostile), where + "h.rul elenca almeno 1000 altri problemi del file.");
+  EXPECT_EQ(CheckRules(hostile, 10).size(), 10u);
 }

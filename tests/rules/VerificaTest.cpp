@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -101,6 +102,11 @@ TEST_F(VerificaTest, FindingsOnStandardOutputAndTheStatusSaysIfThereIsAnError) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "nessun problema\n");
   EXPECT_EQ(run.err, "");
+  // Standard output that cannot be written: said, and the status is 1.
+  run = Tarvo({"-c", "exec \"$0\" --verifica buone.rul >/dev/full", TARVO_PROGRAM}, "/bin/sh");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err,
+            "tarvo: impossibile scrivere sullo standard output: spazio su disco esaurito\n");
 
   run = Tarvo({"--verifica", "strane.rul"});
   EXPECT_EQ(run.status, 0);  // warnings only
@@ -117,6 +123,18 @@ TEST_F(VerificaTest, FindingsOnStandardOutputAndTheStatusSaysIfThereIsAnError) {
             "riga: i nomi che mancano si leggono vuoti e i numeri 0\n"
             "1 errore, 2 avvisi\n");
   EXPECT_EQ(run.err, "");
+
+  // Something that is not rules at all: the first ten thousand findings.
+  std::string junk = "0\n2147483647\n";
+  for (int n = 0; n < 100000; ++n) junk += "a\n";
+  WriteBytes(m_work / "non-regole.rul", junk);
+  run = Tarvo({"--verifica", "non-regole.rul"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 10001);
+  EXPECT_NE(run.out.find("\n1 errore, 9999 avvisi, poi il controllo si ferma: il file ha altri "
+                         "problemi ancora\n"),
+            std::string::npos);
+  fs::remove(m_work / "non-regole.rul");
 
   run = Tarvo({"--verifica", "manca.rul"});
   EXPECT_EQ(run.status, 1);
