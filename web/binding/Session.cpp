@@ -72,9 +72,16 @@ bool CWebSession::LoadRules(std::string_view bytes, std::string_view name, std::
   CJson json;
   json.Begin('{').Key("ok").Bool(loaded).Key("message").Text(message);
   json.Key("findings").Begin('[');
-  // The check's first error is the refusal itself, said above.
+  // The check's first error is the refusal itself, said above. A file with
+  // more findings than anyone reads (not rules at all, as a rule) has the
+  // first thousand shown, and `more` says there are others.
+  constexpr size_t kShown = 1000;
+  const size_t most = loaded ? kShown : kShown + 1;
+  std::vector<CRulesFinding> findings = CheckRules(bytes, most + 1);
+  const bool more = findings.size() > most;
+  if (more) findings.resize(most);
   bool refusalSaid = false;
-  for (const CRulesFinding& finding : CheckRules(bytes)) {
+  for (const CRulesFinding& finding : findings) {
     if (!loaded && finding.IsError() && !refusalSaid) {
       refusalSaid = true;
       continue;
@@ -82,7 +89,7 @@ bool CWebSession::LoadRules(std::string_view bytes, std::string_view name, std::
     json.Begin('{').Key("line").Number(finding.m_nLine).Key("error").Bool(finding.IsError());
     json.Key("text").Text(finding.m_strMessage).End('}');
   }
-  json.End(']').End('}');
+  json.End(']').Key("more").Bool(more).End('}');
   result = json.Result();
   if (!loaded) return false;
 

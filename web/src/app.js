@@ -155,6 +155,7 @@ class Page {
     const bytes = new Uint8Array(await file.arrayBuffer());
     const loaded = this.core.loadRules(bytes, file.name);
     const findings = loaded.findings.map(findingText);
+    if (loaded.more) findings.push('e altri problemi ancora: il controllo si ferma qui');
     if (!loaded.ok) {
       tell('Regole', [loaded.message, ...(findings.length > 0 ? ['Altri problemi del file:'] : [])], findings);
       return;

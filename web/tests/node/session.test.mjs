@@ -71,6 +71,13 @@ test('a refused rules file keeps the rules in use, and both builds say the same 
     // The character made before stays, with the bundled rules' sheet.
     assert.match(Buffer.from(core.sheet()).toString('latin1'), /^Destra\.NOME Spada Lunga\r$/m);
   }
+  // Something that is not rules at all: a thousand problems shown, and the
+  // word that there are more, at once.
+  const junk = core.loadRules(Buffer.from(`0\n2147483647\n${'a\n'.repeat(100000)}`), 'non-regole.rul');
+  assert.equal(junk.ok, false);
+  assert.equal(junk.findings.length, 1000);
+  assert.equal(junk.more, true);
+  assert.equal(core.loadRules(readFileSync(BUNDLED_RULES), 'tarvo.rul').more, false);
 });
 
 test('the links of tarvo-genera\'s choices and the file names agree in both builds', () => {
