@@ -38,16 +38,6 @@ struct Outcome {
   std::string out, err;
 };
 
-// Every file and folder under `root`, with the bytes of each file.
-std::map<std::string, std::string> Snapshot(const fs::path& root) {
-  std::map<std::string, std::string> entries;
-  for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    entries[fs::relative(entry.path(), root).string()] =
-        entry.is_directory() ? "<cartella>" : ReadBytes(entry.path());
-  }
-  return entries;
-}
-
 // The line of `sheet` that starts with `key` and a space, without its key.
 std::string Value(const std::string& sheet, const std::string& key) {
   const std::string start = "\r\n" + key + " ";

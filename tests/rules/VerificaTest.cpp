@@ -7,7 +7,6 @@
 #include <QStringList>
 #include <algorithm>
 #include <filesystem>
-#include <map>
 #include <string>
 
 #include "tests/FileBytes.h"
@@ -22,16 +21,6 @@ struct Outcome {
   int status = -1;
   std::string out, err;
 };
-
-// Every file and folder under `root`, with the bytes of each file.
-std::map<std::string, std::string> Snapshot(const fs::path& root) {
-  std::map<std::string, std::string> entries;
-  for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    entries[fs::relative(entry.path(), root).string()] =
-        entry.is_directory() ? "<cartella>" : ReadBytes(entry.path());
-  }
-  return entries;
-}
 
 // kExample with two slips: a die's count "3d6" at line 12 and a line after
 // the last item.

@@ -7,11 +7,11 @@
 #include <QAbstractButton>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "tests/FileBytes.h"
 #include "tests/PermissionsBind.h"
 #include "tests/TempFolder.h"
 #include "tests/ui/UiTest.h"
@@ -29,16 +29,6 @@ struct FaultCase {
   const char* name;
   const char* reason;  // what the message says of the cause
 };
-
-// Every file and folder under `root`, with the bytes of each file.
-std::map<std::string, std::string> Snapshot(const fs::path& root) {
-  std::map<std::string, std::string> entries;
-  for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    const std::string name = fs::relative(entry.path(), root).string();
-    entries[name] = entry.is_directory() ? "<cartella>" : ReadBytes(entry.path().string());
-  }
-  return entries;
-}
 
 class WriteFaultTest : public DialogTest, public ::testing::WithParamInterface<FaultCase> {
  protected:
