@@ -17,15 +17,9 @@ namespace {
 
 // ---- Texts for the messages ----------------------------------------------
 
-CSheetError MakeError(CSheetError::Kind kind, std::string_view path, int line,
-                      std::string reason) {
+CSheetError MakeError(CSheetError::Kind kind, std::string_view path, int line, std::string reason) {
   CSheetError error;
-  error.m_kind = kind;
-  error.m_strFile = std::string(path);
-  error.m_strFolder = FolderOf(path);
-  error.m_nLine = line;
-  error.m_strReason = std::move(reason);
-  const std::string where = FileInFolder(path, error.m_strFolder);
+  const std::string where = PlaceFileError(error, kind, path, line, std::move(reason));
   std::string& message = error.m_strMessage;
   switch (kind) {
     case CSheetError::Kind::CannotOpen:
@@ -133,8 +127,9 @@ class CSheetParser {
   void Parse(CSheet& sheet) {
     Take();
     if (m_atEnd || m_line != SHEET_FIRST_LINE) {
-      RefuseBecause("atteso " + QuotedForMessage(SHEET_FIRST_LINE) + " (la prima riga di ogni scheda), " +
-                    Found() + ": il file non è una scheda personaggio");
+      RefuseBecause("atteso " + QuotedForMessage(SHEET_FIRST_LINE) +
+                    " (la prima riga di ogni scheda), " + Found() +
+                    ": il file non è una scheda personaggio");
     }
     Literal("- Quistel 1.2.2 pg format -");
     Literal(".");
@@ -176,8 +171,7 @@ class CSheetParser {
     } else if (m_line == "Dominante Mancino") {
       sheet.m_nHand = 2;
     } else {
-      Refuse(
-          "atteso \"Dominante Ambidestro\", \"Dominante Mandestro\" o \"Dominante Mancino\"");
+      Refuse("atteso \"Dominante Ambidestro\", \"Dominante Mandestro\" o \"Dominante Mancino\"");
     }
     Literal(".");
 
@@ -377,8 +371,8 @@ class CSheetParser {
       return i == kDefault ? m_defaultItem : m_rules.m_aItems[i];
     };
     const auto keep = [&](auto matches) {
-      const auto kept = std::remove_if(candidates, candidates + count,
-                                       [&](int i) { return !matches(entry(i)); });
+      const auto kept =
+          std::remove_if(candidates, candidates + count, [&](int i) { return !matches(entry(i)); });
       count = static_cast<int>(kept - candidates);
       return count > 0;
     };

@@ -145,12 +145,7 @@ std::string ReadAll(std::istream& in, bool& complete) {
 
 CRulesError MakeError(CRulesError::Kind kind, std::string_view path, int line, std::string reason) {
   CRulesError error;
-  error.m_kind = kind;
-  error.m_strFile = std::string(path);
-  error.m_strFolder = FolderOf(path);
-  error.m_nLine = line;
-  error.m_strReason = std::move(reason);
-  const std::string where = FileInFolder(path, error.m_strFolder);
+  const std::string where = PlaceFileError(error, kind, path, line, std::move(reason));
   switch (kind) {
     case CRulesError::Kind::CannotOpen:
       error.m_strMessage =
