@@ -168,11 +168,7 @@ bool CSheetFolder::Write(const std::string& name, std::string_view bytes, std::s
     return false;
   }
   int err = 0;
-  bool ok = WriteAll(fd, bytes, err);
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    err = errno;
-  }
+  const bool ok = WriteAndClose(fd, bytes, err);
   if (!ok) {
     ::unlinkat(m_fd, name.c_str(), 0);
     error = WriteError(PathOf(name), err);
@@ -188,17 +184,12 @@ bool CSheetFolder::Replace(const std::string& name, std::string_view bytes, std:
     error = WriteError(PathOf(name), err);
     return false;
   }
-  bool ok = WriteAll(fd, bytes, err);
   // The file replaced keeps its permissions; a link's replacement gets a new
   // file's.
   struct stat info {};
-  if (ok && ::fstatat(m_fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
+  if (::fstatat(m_fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
     ::fchmod(fd, info.st_mode & 07777);
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    err = errno;
-  }
-  if (!ok) {
+  if (!WriteAndClose(fd, bytes, err)) {
     ::unlinkat(m_fd, temporary.c_str(), 0);
     error = WriteError(PathOf(name), err);
     return false;

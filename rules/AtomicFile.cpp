@@ -114,6 +114,19 @@ bool WriteAll(int fd, std::string_view bytes, int& err, size_t* done) {
   return ok;
 }
 
+bool WriteAndClose(int fd, std::string_view bytes, int& err, bool sync) {
+  bool ok = WriteAll(fd, bytes, err);
+  if (ok && sync && ::fsync(fd) != 0) {
+    ok = false;
+    err = errno;
+  }
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  return ok;
+}
+
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
                          CLinkAtPath link) {
   if (path.empty()) return Fail(error, path, "nessun nome di file");
@@ -152,15 +165,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
 
   // The bytes reach the disk before the name does: after a power cut the
   // file is the old one or the new one, never an empty one.
-  bool ok = WriteAll(fd, bytes, err);
-  if (ok && ::fsync(fd) != 0) {
-    ok = false;
-    err = errno;
-  }
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    err = errno;
-  }
+  bool ok = WriteAndClose(fd, bytes, err, true);
   if (ok && exists) fs::permissions(tempPath, status.permissions(), ec);  // best effort
   if (ok) {
     fs::rename(tempPath, target, ec);

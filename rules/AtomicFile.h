@@ -37,6 +37,11 @@ int CreateTemporaryAt(int folderFd, const std::filesystem::path& beside,
 // bytes that got there.
 bool WriteAll(int fd, std::string_view bytes, int& err, std::size_t* done = nullptr);
 
+// Writes all of `bytes` to `fd` (with `sync`, on to the disk) and closes it,
+// whatever happened. On failure returns false with the errno value of the
+// first thing that failed in `err`.
+bool WriteAndClose(int fd, std::string_view bytes, int& err, bool sync = false);
+
 // The Italian wording of an errno value for the messages shown to the user.
 std::string DescribeErrno(int err);
 

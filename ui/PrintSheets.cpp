@@ -36,11 +36,10 @@ bool WriteNewFile(const QString& path, const QByteArray& bytes, QString& error) 
                 .arg(Quoted(path));
     return false;
   }
-  if (fd >= 0) {
-    WriteAll(fd, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), err);
-    if (::close(fd) != 0 && err == 0) err = errno;
-    if (err != 0) ::unlink(name.constData());
-  }
+  if (fd >= 0 &&
+      !WriteAndClose(fd, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
+                     err))
+    ::unlink(name.constData());
   if (err != 0) {
     error = QString::fromUtf8(WriteErrorText(name.toStdString(), DescribeErrno(err)));
     return false;
