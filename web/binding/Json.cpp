@@ -53,48 +53,41 @@ CJson& CJson::End(char bracket) {
 // A text goes in a piece at a time: room for the most each byte can take
 // (6, as \u00XX) is made once for the piece, then its bytes are written with
 // inline code.
-CJson& CJson::Text(std::string_view utf8) {
-  Separate();
-  Put('"');
-  for (size_t from = 0; from < utf8.size(); from += kPiece) {
-    const std::string_view piece = utf8.substr(from, kPiece);
-    char* const begin = Room(6 * piece.size());
-    char* at = begin;
-    for (const char ch : piece) {
-      const auto byte = static_cast<unsigned char>(ch);
-      if (byte >= 0x20 && byte != '"' && byte != '\\') {
-        *at++ = ch;
-      } else {
-        at = Escaped(at, byte);
-      }
-    }
-    m_size += static_cast<size_t>(at - begin);
-  }
-  Put('"');
-  return *this;
-}
-
-CJson& CJson::GameText(std::string_view bytes, bool blankControls) {
+template <class WriteByte>
+CJson& CJson::Quoted(std::string_view bytes, WriteByte write) {
   Separate();
   Put('"');
   for (size_t from = 0; from < bytes.size(); from += kPiece) {
     const std::string_view piece = bytes.substr(from, kPiece);
     char* const begin = Room(6 * piece.size());
     char* at = begin;
-    for (const char ch : piece) {
-      const auto byte = static_cast<unsigned char>(ch);
-      if (byte >= 0x20 && byte < 0x7F && byte != '"' && byte != '\\') {
-        *at++ = ch;
-        continue;
-      }
-      char32_t cp = Win1252ToUnicode(byte);
-      if (blankControls && IsControl(cp)) cp = ' ';
-      at = Escaped(at, cp);
-    }
+    for (const char ch : piece) at = write(at, static_cast<unsigned char>(ch));
     m_size += static_cast<size_t>(at - begin);
   }
   Put('"');
   return *this;
+}
+
+CJson& CJson::Text(std::string_view utf8) {
+  return Quoted(utf8, [](char* at, unsigned char byte) {
+    if (byte >= 0x20 && byte != '"' && byte != '\\') {
+      *at = static_cast<char>(byte);
+      return at + 1;
+    }
+    return Escaped(at, byte);
+  });
+}
+
+CJson& CJson::GameText(std::string_view bytes, bool blankControls) {
+  return Quoted(bytes, [blankControls](char* at, unsigned char byte) {
+    if (byte >= 0x20 && byte < 0x7F && byte != '"' && byte != '\\') {
+      *at = static_cast<char>(byte);
+      return at + 1;
+    }
+    char32_t cp = Win1252ToUnicode(byte);
+    if (blankControls && IsControl(cp)) cp = ' ';
+    return Escaped(at, cp);
+  });
 }
 
 CJson& CJson::Number(long long value) {

@@ -58,6 +58,10 @@ class CJson {
     return m_buffer.get() + m_size;
   }
   void Grow(size_t more);
+  // A JSON string of `bytes`, each written by `write(at, byte)`, which
+  // returns the end of what it wrote, at most 6 bytes.
+  template <class WriteByte>
+  CJson& Quoted(std::string_view bytes, WriteByte write);
   void Put(char ch) {
     *Room(1) = ch;
     ++m_size;
