@@ -7,15 +7,17 @@
 
 #include "rules/AtomicFile.h"
 
-bool WriteText(std::FILE* stream, const QString& text, int* err) {
+namespace {
+
+// Writes `bytes` to `stream` as they are, at once; false, with the errno
+// value in `err`, when they did not get there.
+bool WriteBytes(std::FILE* stream, std::string_view bytes, int& err) {
   errno = 0;
-  const bool written = std::fputs(text.toLocal8Bit().constData(), stream) >= 0;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
   const bool ok = std::fflush(stream) == 0 && written && std::ferror(stream) == 0;
-  if (!ok && err != nullptr) *err = errno != 0 ? errno : EIO;
+  if (!ok) err = errno != 0 ? errno : EIO;
   return ok;
 }
-
-namespace {
 
 void SayOutputFailed(const QString& program, int err) {
   WriteText(stderr, QStringLiteral("%1: impossibile scrivere sullo standard output: %2\n")
@@ -23,6 +25,15 @@ void SayOutputFailed(const QString& program, int err) {
 }
 
 }  // namespace
+
+bool WriteText(std::FILE* stream, const QString& text, int* err) {
+  const QByteArray bytes = text.toLocal8Bit();
+  int failed = 0;
+  if (WriteBytes(stream, {bytes.constData(), static_cast<size_t>(bytes.size())}, failed))
+    return true;
+  if (err != nullptr) *err = failed;
+  return false;
+}
 
 bool WriteOutput(const QString& program, const QString& text) {
   int err = 0;
@@ -32,10 +43,9 @@ bool WriteOutput(const QString& program, const QString& text) {
 }
 
 bool WriteOutputBytes(const QString& program, std::string_view bytes) {
-  errno = 0;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
-  if (std::fflush(stdout) == 0 && written && std::ferror(stdout) == 0) return true;
-  SayOutputFailed(program, errno != 0 ? errno : EIO);
+  int err = 0;
+  if (WriteBytes(stdout, bytes, err)) return true;
+  SayOutputFailed(program, err);
   return false;
 }
 
