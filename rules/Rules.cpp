@@ -1,5 +1,7 @@
 #include "rules/Rules.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -87,6 +89,15 @@ std::string OverLimit(const char* what, int value, int limit) {
 bool ReadRulesFile(const std::string& path, FileBytes& bytes, std::string& reason) {
   std::FILE* file = OpenPlainFile(path, reason);
   if (file == nullptr) return false;
+  bytes = FileBytes();
+  // A file larger than any rules is not read at all, however large it is.
+  struct stat info {};
+  if (::fstat(::fileno(file), &info) == 0 &&
+      static_cast<std::uint64_t>(info.st_size) > RULES_SIZE_LIMIT) {
+    bytes.tooLarge = static_cast<std::uint64_t>(info.st_size);
+    std::fclose(file);
+    return true;
+  }
   // The file's own buffer would only copy the bytes once more.
   std::setvbuf(file, nullptr, _IONBF, 0);
   // A full rules file takes about 15 KiB: one read of this size takes it all.
@@ -94,11 +105,16 @@ bool ReadRulesFile(const std::string& path, FileBytes& bytes, std::string& reaso
   // Left uninitialised, as the read fills it (a plain new[]: the standard
   // libraries of some targets lack make_unique_for_overwrite).
   bytes.data.reset(new char[capacity]);
-  bytes.size = 0;
   for (;;) {
     bytes.size += std::fread(bytes.data.get() + bytes.size, 1, capacity - bytes.size, file);
     if (bytes.size < capacity) break;
-    capacity *= 2;
+    if (bytes.size > RULES_SIZE_LIMIT) {
+      // It grew while it was read: never more than one byte beyond the limit.
+      bytes = FileBytes();
+      bytes.tooLarge = RULES_SIZE_LIMIT + 1;
+      break;
+    }
+    capacity = std::min(capacity * 2, RULES_SIZE_LIMIT + 1);
     std::unique_ptr<char[]> grown(new char[capacity]);
     std::memcpy(grown.get(), bytes.data.get(), bytes.size);
     bytes.data = std::move(grown);
@@ -106,6 +122,12 @@ bool ReadRulesFile(const std::string& path, FileBytes& bytes, std::string& reaso
   bytes.complete = std::ferror(file) == 0;
   std::fclose(file);
   return true;
+}
+
+std::string TooLargeReason(std::uint64_t size) {
+  return (size > RULES_SIZE_LIMIT + 1 ? std::to_string(size) + " byte"
+                                      : "più di " + std::to_string(RULES_SIZE_LIMIT) + " byte") +
+         ", e un file delle regole ne ha al massimo " + std::to_string(RULES_SIZE_LIMIT);
 }
 
 }  // namespace rules_reading
@@ -117,7 +139,7 @@ using rules_reading::LineReader;
 using rules_reading::WholeLines;
 
 // The bytes of `in` up to its end or up to a failure of its device (then
-// `complete` is false).
+// `complete` is false), and never much more than RULES_SIZE_LIMIT of them.
 std::string ReadAll(std::istream& in, bool& complete) {
   std::string bytes;
   complete = true;
@@ -129,6 +151,7 @@ std::string ReadAll(std::istream& in, bool& complete) {
       // What the buffer holds is taken without asking the device for more;
       // then the device is asked, which may fail.
       const std::streamsize held = buffer->in_avail();
+      if (bytes.size() > RULES_SIZE_LIMIT) break;
       if (held > 0) {
         const std::streamsize got =
             buffer->sgetn(chunk, std::min<std::streamsize>(held, sizeof chunk));
@@ -154,6 +177,10 @@ CRulesError MakeError(CRulesError::Kind kind, std::string_view path, int line, s
     case CRulesError::Kind::ReadFailed:
       error.m_strMessage = "Impossibile leggere il file delle regole " + where + " (riga " +
                            std::to_string(line) + "): " + error.m_strReason + ".";
+      break;
+    case CRulesError::Kind::TooLarge:
+      error.m_strMessage =
+          "Il file delle regole " + where + " è troppo grande: " + error.m_strReason + ".";
       break;
     case CRulesError::Kind::Malformed:
     case CRulesError::Kind::None:
@@ -187,21 +214,32 @@ bool CRules::LoadFile(const char* path, bool fresh) {
   const std::string name = path ? path : "";
   FileBytes bytes;
   std::string reason;
-  if (rules_reading::ReadRulesFile(name, bytes, reason))
-    return Parse(bytes.View(), bytes.complete, name, fresh);
-  *this = CRules(nullptr);
-  m_loadError = MakeError(CRulesError::Kind::CannotOpen, name, 0, reason);
-  return false;
+  if (!rules_reading::ReadRulesFile(name, bytes, reason)) {
+    *this = CRules(nullptr);
+    m_loadError = MakeError(CRulesError::Kind::CannotOpen, name, 0, reason);
+    return false;
+  }
+  if (bytes.tooLarge != 0) return RefuseAsTooLarge(bytes.tooLarge, name);
+  return Parse(bytes.View(), bytes.complete, name, fresh);
 }
 
 bool CRules::LoadText(std::string_view text, std::string_view name) {
+  if (text.size() > RULES_SIZE_LIMIT) return RefuseAsTooLarge(text.size(), name);
   return Parse(text, true, name, false);
 }
 
 bool CRules::Load(std::istream& in, std::string_view name) {
   bool complete = true;
   const std::string bytes = ReadAll(in, complete);
+  if (bytes.size() > RULES_SIZE_LIMIT) return RefuseAsTooLarge(0, name);
   return Parse(bytes, complete, name, false);
+}
+
+bool CRules::RefuseAsTooLarge(std::uint64_t size, std::string_view name) {
+  *this = CRules(nullptr);
+  m_loadError =
+      MakeError(CRulesError::Kind::TooLarge, name, 0, rules_reading::TooLargeReason(size));
+  return false;
 }
 
 bool CRules::Parse(std::string_view text, bool complete, std::string_view name, bool fresh) {

@@ -2,6 +2,8 @@
 // arrays with counts. Filled once by Load and read-only afterwards.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <istream>
 #include <string>
 #include <string_view>
@@ -9,6 +11,16 @@
 #include "rules/Records.h"
 
 inline constexpr const char* RULES_FILE_NAME = "tarvo.rul";
+
+// The lines of the largest rules the capacities allow: the five counts and
+// every record of each section at its capacity.
+inline constexpr std::size_t RULES_MOST_LINES =
+    5 + 3 * MAX_CHARACTERISTICS + 4 * MAX_SKILLS + MAX_RACES * (1 + 3 * MAX_CHARACTERISTICS) +
+    MAX_ARCHETYPES * (5 + 3 * MAX_SKILLS) + 6 * MAX_ITEMS;
+// The largest rules file read: 4 KiB for each of those lines, a room no name
+// on the form or the sheet comes near (the bundled rules take 15 KiB in all).
+// A larger file is refused before it is read, whatever it holds.
+inline constexpr std::size_t RULES_SIZE_LIMIT = RULES_MOST_LINES * 4096;
 
 // Why a load failed. The message is Italian and complete: it names the file,
 // its folder and the reason, and for a malformed file the line and what was
@@ -19,6 +31,7 @@ class CRulesError {
     None,        // no error
     CannotOpen,  // missing, unreadable, a folder, ...
     ReadFailed,  // an input error after opening
+    TooLarge,    // larger than RULES_SIZE_LIMIT
     Malformed,   // the content breaks a limit of the format
   };
 
@@ -45,7 +58,8 @@ class CRules {
   // On failure the database is left empty (all counts 0) and the reason is
   // kept in GetLoadError().
   bool Load(const char* path);
-  // The same from a stream; `name` is used in error messages.
+  // The same from a stream; `name` is used in error messages. Past
+  // RULES_SIZE_LIMIT bytes the stream is read no further.
   bool Load(std::istream& in, std::string_view name);
   // The same from the file's bytes in memory.
   bool LoadText(std::string_view text, std::string_view name);
@@ -97,6 +111,9 @@ class CRules {
  private:
   // Load; `fresh` says that the database holds nothing but its defaults yet.
   bool LoadFile(const char* path, bool fresh);
+  // Empties the database and keeps why: a file of `size` bytes (0: more
+  // than RULES_SIZE_LIMIT) is larger than any rules.
+  bool RefuseAsTooLarge(std::uint64_t size, std::string_view name);
   // Fills the database from the lines of `text`; `complete` is false when
   // reading the file failed after `text`.
   bool Parse(std::string_view text, bool complete, std::string_view name, bool fresh);

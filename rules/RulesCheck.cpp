@@ -608,7 +608,18 @@ std::string ShellWord(std::string_view path) {
 
 }  // namespace
 
+namespace {
+
+// The one finding of a file larger than any rules: it is not read.
+std::vector<CRulesFinding> TooLarge(std::uint64_t size) {
+  return {{CRulesFinding::Kind::Error, 0,
+           Cat("il file è troppo grande: ", rules_reading::TooLargeReason(size))}};
+}
+
+}  // namespace
+
 std::vector<CRulesFinding> CheckRules(std::string_view text, size_t most) {
+  if (text.size() > RULES_SIZE_LIMIT) return TooLarge(text.size());
   return Check(text, true, most);
 }
 
@@ -618,6 +629,7 @@ std::vector<CRulesFinding> CheckRulesFile(const char* path, size_t most) {
   if (!rules_reading::ReadRulesFile(path ? path : "", bytes, reason))
     return {
         {CRulesFinding::Kind::Error, 0, Cat("impossibile aprire il file delle regole: ", reason)}};
+  if (bytes.tooLarge != 0) return TooLarge(bytes.tooLarge);
   return Check(bytes.View(), bytes.complete, most);
 }
 

@@ -30,12 +30,13 @@ class CRulesFinding {
 // Every finding of the rules file whose bytes are `text`, in line order, or
 // the first `most` of them. The first error, if any, is the line and the
 // reason the reader refuses the file with; a file the reader takes has no
-// error.
+// error. Text larger than RULES_SIZE_LIMIT gives one error at line 0, and
+// is not read.
 std::vector<CRulesFinding> CheckRules(std::string_view text, std::size_t most = SIZE_MAX);
 
 // The same for the rules file at `path`, read as CRules::Load reads it. A
-// file that cannot be opened gives one error at line 0; one whose reading
-// fails gives the reader's error at its line.
+// file that cannot be opened, or is too large, gives one error at line 0;
+// one whose reading fails gives the reader's error at its line.
 std::vector<CRulesFinding> CheckRulesFile(const char* path, std::size_t most = SIZE_MAX);
 
 // One finding as editors and terminals link to it: "FILE:LINE: errore: ..."

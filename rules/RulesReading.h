@@ -3,6 +3,7 @@
 // and tells a watcher where every line went. Only for rules/.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -110,14 +111,23 @@ struct FileBytes {
   std::unique_ptr<char[]> data;
   size_t size = 0;
   bool complete = true;
+  // Not 0: the file is larger than RULES_SIZE_LIMIT, and holds this many
+  // bytes (RULES_SIZE_LIMIT + 1 when it grew as it was read); nothing of it
+  // is kept.
+  std::uint64_t tooLarge = 0;
 
   std::string_view View() const { return {data.get(), size}; }
 };
 
-// Opens the rules file at `path` and reads all of it into `bytes`. A folder,
-// a pipe or a device is not opened. False, with the reason in Italian, when
-// the file cannot be opened.
+// Opens the rules file at `path` and reads all of it into `bytes`, or, when
+// it is larger than RULES_SIZE_LIMIT, nothing (bytes.tooLarge). A folder, a
+// pipe or a device is not opened. False, with the reason in Italian, when the
+// file cannot be opened.
 bool ReadRulesFile(const std::string& path, FileBytes& bytes, std::string& reason);
+
+// Why a rules file of `size` bytes, larger than RULES_SIZE_LIMIT, is refused:
+// "1073741824 byte, e un file delle regole ne ha al massimo 9031680".
+std::string TooLargeReason(std::uint64_t size);
 
 // The five sections, in file order.
 enum class Section : unsigned char { Characteristics, Skills, Races, Archetypes, Items };

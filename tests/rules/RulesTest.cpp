@@ -415,3 +415,37 @@ TEST(RulesErrors, GarbageNeverBreaksTheReader) {
     }
   }
 }
+
+// A file larger than any rules (a disk image picked by mistake, a hostile
+// upload) is refused at once, unread, with its size: never the whole of it in
+// memory. Up to the limit a file reads as before.
+TEST(RulesErrors, AFileLargerThanAnyRulesIsRefusedUnread) {
+  const CTempFolder folder;
+  const fs::path big = folder / "grande.rul";
+  WriteBytes(big, Lines(kExample));
+  fs::resize_file(big, std::uintmax_t{1} << 30);  // sparse: no disk is used
+  const std::string said = "1073741824 byte, e un file delle regole ne ha al massimo " +
+                           std::to_string(RULES_SIZE_LIMIT);
+  const CRules rules(big.c_str());
+  EXPECT_EQ(rules.GetLoadError().m_kind, CRulesError::Kind::TooLarge);
+  EXPECT_EQ(rules.GetLoadError().m_strMessage,
+            "Il file delle regole \"grande.rul\" nella cartella \"" + folder.Path().string() +
+                "\" è troppo grande: " + said + ".");
+  const auto findings = CheckRulesFile(big.c_str());
+  ASSERT_EQ(findings.size(), 1u);
+  EXPECT_EQ(findings[0].m_nLine, 0);
+  EXPECT_EQ(findings[0].m_strMessage, "il file è troppo grande: " + said);
+
+  // At the limit the lines after the last item are ignored, as ever; one
+  // byte more, from a stream or from memory, is refused.
+  std::string atLimit = Lines(kExample);
+  atLimit.resize(RULES_SIZE_LIMIT, '\n');
+  EXPECT_EQ(LoadText(atLimit).m_nItems, 1);
+  CRules refused(nullptr);
+  EXPECT_FALSE(refused.LoadText(atLimit + '\n', "memoria.rul"));
+  EXPECT_EQ(refused.GetLoadError().m_kind, CRulesError::Kind::TooLarge);
+  std::istringstream in(atLimit + '\n');
+  EXPECT_FALSE(refused.Load(in, "flusso.rul"));
+  EXPECT_NE(refused.GetLoadError().m_strMessage.find("più di " + std::to_string(RULES_SIZE_LIMIT)),
+            std::string::npos);
+}

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "rules/Rules.h"
 #include "web/binding/BundledRules.h"
 #include "web/binding/Json.h"
 #include "web/binding/Session.h"
@@ -68,6 +69,10 @@ TARVO_EXPORT int tarvo_load_rules() {
   Output(std::move(result));
   return loaded ? 1 : 0;
 }
+
+// The most bytes of a rules file the core reads: the page hands it no more
+// than one byte beyond, however large the file, to be refused.
+TARVO_EXPORT int tarvo_rules_size_limit() { return static_cast<int>(RULES_SIZE_LIMIT); }
 
 // The .pg sheet of input 0, named by input 1 (UTF-8), opened on the form. 1
 // when it opens; a refused one changes nothing. Output: JSON, the refusal or

@@ -65,8 +65,13 @@ bool CWebSession::LoadRules(std::string_view bytes, std::string_view name, std::
   if (!loaded) {
     const CRulesError& error = rules->GetLoadError();
     // The reader's own reason and line; the page has no folder to name.
-    message = "Il file delle regole " + Quoted(name) + " non è valido";
-    if (error.m_nLine > 0) message += ": riga " + std::to_string(error.m_nLine);
+    message = "Il file delle regole " + Quoted(name);
+    if (error.m_kind == CRulesError::Kind::TooLarge) {
+      message += " è troppo grande";
+    } else {
+      message += " non è valido";
+      if (error.m_nLine > 0) message += ": riga " + std::to_string(error.m_nLine);
+    }
     message += ": " + error.m_strReason + ".";
   }
   CJson json;

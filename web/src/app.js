@@ -152,7 +152,9 @@ class Page {
   // A rules file of the player's own: the form opens anew on it, and what
   // the check of the file finds is said; a refused one changes nothing.
   async openRules(file) {
-    const bytes = new Uint8Array(await file.arrayBuffer());
+    // A file larger than any rules is read no further than the core needs to
+    // refuse it.
+    const bytes = new Uint8Array(await file.slice(0, this.core.rulesSizeLimit() + 1).arrayBuffer());
     const loaded = this.core.loadRules(bytes, file.name);
     const findings = loaded.findings.map(findingText);
     if (loaded.more) findings.push('e altri problemi ancora: il controllo si ferma qui');

@@ -112,6 +112,11 @@ export class Core {
     return this.json();
   }
 
+  // The most bytes of a rules file the core reads; a larger file is refused.
+  rulesSizeLimit() {
+    return this.m._tarvo_rules_size_limit();
+  }
+
   // A .pg sheet opened on the form: {ok, message, notes}; a refused one
   // changes nothing.
   openSheet(bytes, name) {

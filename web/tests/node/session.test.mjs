@@ -78,6 +78,14 @@ test('a refused rules file keeps the rules in use, and both builds say the same 
   assert.equal(junk.findings.length, 1000);
   assert.equal(junk.more, true);
   assert.equal(core.loadRules(readFileSync(BUNDLED_RULES), 'tarvo.rul').more, false);
+  // One byte more than any rules may have: refused unread, the size said.
+  const limit = core.rulesSizeLimit();
+  const huge = core.loadRules(Buffer.alloc(limit + 1, '0\n'), 'enorme.rul');
+  assert.deepEqual([huge.ok, huge.findings], [false, []]);
+  assert.equal(
+    huge.message,
+    `Il file delle regole "enorme.rul" è troppo grande: più di ${limit} byte, e un file delle regole ne ha al massimo ${limit}.`,
+  );
 });
 
 test('the links of tarvo-genera\'s choices and the file names agree in both builds', () => {
