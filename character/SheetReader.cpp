@@ -126,6 +126,12 @@ class CSheetParser {
   // Fills `sheet` or throws CProblem.
   void Parse(CSheet& sheet) {
     Take();
+    // An editor that saved the sheet as UTF-8 may have put a byte order mark
+    // in front.
+    if (m_line.substr(0, 3) == "\xEF\xBB\xBF") {
+      RefuseBecause(
+          "il file comincia con il BOM di UTF-8: una scheda va salvata in Windows-1252, senza BOM");
+    }
     if (m_atEnd || m_line != SHEET_FIRST_LINE) {
       RefuseBecause("atteso " + QuotedForMessage(SHEET_FIRST_LINE) +
                     " (la prima riga di ogni scheda), " + Found() +

@@ -11,6 +11,8 @@
 #include <string>
 #include <system_error>
 
+#include "rules/FileAccess.h"
+
 namespace fs = std::filesystem;
 
 std::string DescribeErrno(int err) {
@@ -187,6 +189,6 @@ std::string WriteErrorText(std::string_view path, std::string_view reason) {
   // Appended piece by piece: at -O3, GCC 12 gives a false -Wrestrict warning
   // on const char* + std::string&&.
   std::string text = "Impossibile scrivere il file \"";
-  text.append(path).append("\": ").append(reason) += '.';
+  text.append(PathForMessage(path)).append("\": ").append(reason) += '.';
   return text;
 }

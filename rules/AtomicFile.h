@@ -45,5 +45,6 @@ bool WriteAndClose(int fd, std::string_view bytes, int& err, bool sync = false);
 // The Italian wording of an errno value for the messages shown to the user.
 std::string DescribeErrno(int err);
 
-// The message of a write that failed: Impossibile scrivere il file "path": reason.
+// The message of a write that failed: Impossibile scrivere il file "path":
+// reason., with the path as PathForMessage shows it.
 std::string WriteErrorText(std::string_view path, std::string_view reason);

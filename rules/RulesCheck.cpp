@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "rules/FileAccess.h"
 #include "rules/Rules.h"
 #include "rules/RulesReading.h"
 #include "rules/Win1252.h"
@@ -585,9 +586,19 @@ std::vector<CRulesFinding> Check(std::string_view text, bool complete, size_t mo
 }
 
 // `path` as a shell takes it: bare when nothing in it is special, and never
-// taken for an option.
+// taken for an option. A name with bytes that are no UTF-8, or with control
+// characters, is written with their escapes inside $'...', as bash and other
+// shells read them.
 std::string ShellWord(std::string_view path) {
   if (!path.empty() && path.front() == '-') return ShellWord(Cat("./", path));
+  if (PathForMessage(path) != path) {
+    std::string quoted;
+    for (const char ch : path) {
+      if (ch == '\\' || ch == '\'') quoted += '\\';
+      quoted += ch;
+    }
+    return Cat("$'", PathForMessage(quoted), "'");
+  }
   const bool plain = !path.empty() && std::all_of(path.begin(), path.end(), [](char ch) {
     const auto byte = static_cast<unsigned char>(ch);
     return byte >= 0x80 || (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
@@ -634,7 +645,7 @@ std::vector<CRulesFinding> CheckRulesFile(const char* path, size_t most) {
 }
 
 std::string FormatFinding(std::string_view file, const CRulesFinding& finding) {
-  std::string line(file);
+  std::string line = PathForMessage(file);
   if (finding.m_nLine > 0) line.append(":").append(std::to_string(finding.m_nLine));
   return line.append(finding.IsError() ? ": errore: " : ": avviso: ").append(finding.m_strMessage);
 }

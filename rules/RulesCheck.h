@@ -40,7 +40,8 @@ std::vector<CRulesFinding> CheckRules(std::string_view text, std::size_t most = 
 std::vector<CRulesFinding> CheckRulesFile(const char* path, std::size_t most = SIZE_MAX);
 
 // One finding as editors and terminals link to it: "FILE:LINE: errore: ..."
-// or "FILE:LINE: avviso: ...", and "FILE: errore: ..." for line 0.
+// or "FILE:LINE: avviso: ...", and "FILE: errore: ..." for line 0, with FILE
+// as PathForMessage shows it.
 std::string FormatFinding(std::string_view file, const CRulesFinding& finding);
 
 // The count of errors and warnings, "2 errori, 5 avvisi" or "1 errore,

@@ -175,6 +175,7 @@ TEST_F(AldoTest, AnythingElseIsRefusedAtItsLineAndChangesNothing) {
   const std::string number = "\"PF.Tot \" e un numero intero";
   const std::vector<Case> cases = {
       {1, "Informazioni personaggio", 1, "il file non è una scheda personaggio"},
+      {1, "\xEF\xBB\xBFInformazioni Personaggio", 1, "comincia con il BOM di UTF-8"},
       {2, "- Quistel 1.2.3 pg format -", 2, "atteso \"- Quistel 1.2.2 pg format -\""},
       {4, "NOME", 4, "atteso \"NOME \" e il nome del personaggio, trovato \"NOME\""},
       {6, "ARCHETIPO Guerriero/Ladro/Ladro/Ladro", 6, "da uno a tre archetipi"},
