@@ -2,8 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QStandardPaths>
 #include <cerrno>
 #include <cstdio>
@@ -14,6 +12,7 @@
 
 #include "app/Build.h"
 #include "app/Console.h"
+#include "app/FileNames.h"
 #include "rules/AtomicFile.h"
 #include "rules/Rules.h"
 #include "rules/RulesCheck.h"
@@ -22,24 +21,31 @@ namespace {
 
 const QString kRulesName = QString::fromLatin1(RULES_FILE_NAME);
 
+// The path as the system takes it: the bytes the name was made from.
 std::filesystem::path NativePath(const QString& path) {
-  return std::filesystem::path(QFile::encodeName(path).toStdString());
+  return std::filesystem::path(FileNameBytes(path));
 }
 
-QString FromNative(const std::string& text) { return QString::fromLocal8Bit(text); }
+// The core's own words (UTF-8), the reason of an error say.
+QString FromCore(const std::string& text) { return QString::fromUtf8(text); }
+
+std::filesystem::file_status StatusOf(const QString& path) {
+  std::error_code ec;
+  return std::filesystem::status(NativePath(path), ec);
+}
 
 // A file that can be a rules file: it exists and is no folder.
 bool IsCandidate(const QString& path) {
-  const QFileInfo info(path);
-  return info.exists() && !info.isDir();
+  const std::filesystem::file_status status = StatusOf(path);
+  return std::filesystem::exists(status) && !std::filesystem::is_directory(status);
 }
 
 // The whole of the file at `path`; false with the reason when it cannot be read.
 bool ReadWhole(const QString& path, std::string& bytes, QString& reason) {
   errno = 0;
-  std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "rb");
+  std::FILE* file = std::fopen(FileNameBytes(path).c_str(), "rb");
   if (file == nullptr) {
-    reason = FromNative(DescribeErrno(errno != 0 ? errno : EIO));
+    reason = FromCore(DescribeErrno(errno != 0 ? errno : EIO));
     return false;
   }
   char buffer[8192];
@@ -48,7 +54,7 @@ bool ReadWhole(const QString& path, std::string& bytes, QString& reason) {
   const bool ok = std::ferror(file) == 0;
   const int err = errno;
   std::fclose(file);
-  if (!ok) reason = FromNative(DescribeErrno(err != 0 ? err : EIO));
+  if (!ok) reason = FromCore(DescribeErrno(err != 0 ? err : EIO));
   return ok;
 }
 
@@ -65,7 +71,11 @@ QString RulesSearchText() {
 
 CRulesPlaces CRulesPlaces::ForThisProgram() {
   CRulesPlaces places;
-  places.workingFolder = QDir::currentPath();
+  std::error_code ignored;
+  // The working folder as its bytes: QDir::currentPath would lose those
+  // that are no UTF-8.
+  const std::filesystem::path current = std::filesystem::current_path(ignored);
+  places.workingFolder = ignored ? QDir::currentPath() : FileNameFromBytes(current.native());
   QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
   // A data folder given as a relative path is not one: it would put the
   // player's copy in whatever folder the program starts from.
@@ -90,14 +100,13 @@ bool WriteCopy(std::string_view bytes, const QString& folder, QString& reason) {
   std::error_code ec;
   std::filesystem::create_directories(NativePath(folder), ec);
   if (ec) {
-    reason = FromNative(DescribeErrno(ec.value()));
+    reason = FromCore(DescribeErrno(ec.value()));
     return false;
   }
   std::string writeError;
-  if (!WriteFileAtomically(QFile::encodeName(PlayerRulesPath(folder)).toStdString(), bytes,
-                           &writeError)) {
+  if (!WriteFileAtomically(FileNameBytes(PlayerRulesPath(folder)), bytes, &writeError)) {
     // "Impossibile scrivere il file ...: reason." continues the sentence.
-    reason = FromNative(writeError);
+    reason = FromCore(writeError);
     if (reason.endsWith(QLatin1Char('.'))) reason.chop(1);
     if (!reason.isEmpty()) reason[0] = reason[0].toLower();
     return false;
@@ -146,7 +155,7 @@ CRulesLocation FindRulesFile(const QString& explicitFile, const CRulesPlaces& pl
 
   if (!explicitFile.isEmpty()) {
     const QString path = QDir::cleanPath(working.absoluteFilePath(explicitFile));
-    if (QFileInfo::exists(path)) {
+    if (std::filesystem::exists(StatusOf(path))) {
       location.path = path;
     } else {
       location.error = QStringLiteral("Il file delle regole %1 non esiste.").arg(Quoted(path));
@@ -162,7 +171,9 @@ CRulesLocation FindRulesFile(const QString& explicitFile, const CRulesPlaces& pl
   // An empty copy is what a power cut right after the first start can leave
   // behind; no player writes empty rules.
   const QString playerCopy = PlayerRulesPath(places.dataFolder);
-  const bool emptyCopy = IsCandidate(playerCopy) && QFileInfo(playerCopy).size() == 0;
+  std::error_code ec;
+  const bool emptyCopy =
+      IsCandidate(playerCopy) && std::filesystem::file_size(NativePath(playerCopy), ec) == 0 && !ec;
   if (IsCandidate(playerCopy) && !emptyCopy) {
     location.path = playerCopy;
     return location;
@@ -215,11 +226,10 @@ std::unique_ptr<CRules> LoadRulesWithoutWindow(const QString& explicitFile,
     return nullptr;
   }
   if (!location.notice.isEmpty()) say(location.notice);
-  path = QFile::encodeName(location.path).toStdString();
+  path = FileNameBytes(location.path);
   auto rules = std::make_unique<CRules>(path.c_str());
   if (!rules->IsLoaded()) {
-    say(QString::fromUtf8(rules->GetLoadError().m_strMessage +
-                          FurtherProblemsNote(path.c_str())));
+    say(QString::fromUtf8(rules->GetLoadError().m_strMessage + FurtherProblemsNote(path.c_str())));
     return nullptr;
   }
   return rules;

@@ -129,9 +129,13 @@ bool WriteAndClose(int fd, std::string_view bytes, int& err, bool sync) {
   return ok;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
-                         CLinkAtPath link) {
-  if (path.empty()) return Fail(error, path, "nessun nome di file");
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, CLinkAtPath link,
+                           std::string& reason) {
+  const auto fail = [&reason](std::string why) {
+    reason = std::move(why);
+    return false;
+  };
+  if (path.empty()) return fail("nessun nome di file");
   fs::path target(path);
   std::error_code ec;
   const bool isLink = fs::is_symlink(target, ec);
@@ -145,25 +149,25 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
       isLink && link == CLinkAtPath::Replace ? fs::file_status() : fs::status(target, ec);
   const bool exists = fs::exists(status);
   if (exists) {
-    if (fs::is_directory(status)) return Fail(error, path, DescribeErrno(EISDIR));
+    if (fs::is_directory(status)) return fail(DescribeErrno(EISDIR));
     // A device or a pipe is never replaced by a plain file.
-    if (!fs::is_regular_file(status)) return Fail(error, path, "non è un file normale");
+    if (!fs::is_regular_file(status)) return fail("non è un file normale");
     constexpr fs::perms anyWrite =
         fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     if ((status.permissions() & anyWrite) == fs::perms::none)
-      return Fail(error, path, "il file è in sola lettura");
+      return fail("il file è in sola lettura");
     // Nor is a file that others may write but this user may not: opening it
     // for update, without changing a byte, asks the system.
     errno = 0;
     std::FILE* probe = std::fopen(target.c_str(), "r+b");
-    if (!probe) return Fail(error, path, DescribeErrno(errno ? errno : EACCES));
+    if (!probe) return fail(DescribeErrno(errno ? errno : EACCES));
     std::fclose(probe);
   }
 
   fs::path tempPath;
   int err = 0;
   const int fd = CreateTemporaryAt(AT_FDCWD, target, tempPath, err);
-  if (fd < 0) return Fail(error, path, DescribeErrno(err ? err : EIO));
+  if (fd < 0) return fail(DescribeErrno(err ? err : EIO));
 
   // The bytes reach the disk before the name does: after a power cut the
   // file is the old one or the new one, never an empty one.
@@ -177,12 +181,25 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     }
   }
   if (!ok) {
-    std::error_code ignored;
-    fs::remove(tempPath, ignored);
-    return Fail(error, path, DescribeErrno(err ? err : EIO));
+    std::string why = DescribeErrno(err ? err : EIO);
+    if (::unlink(tempPath.c_str()) != 0 && errno != ENOENT) {
+      std::error_code ignored;
+      const fs::path shown = fs::absolute(tempPath, ignored);
+      why.append("; resta il file temporaneo \"")
+          .append(PathForMessage((ignored ? tempPath : shown).string()))
+          .append("\", che non si può togliere: va tolto a mano");
+    }
+    return fail(std::move(why));
   }
   SyncFolder(target.parent_path());
   return true;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
+                         CLinkAtPath link) {
+  std::string reason;
+  if (ReplaceFileAtomically(path, bytes, link, reason)) return true;
+  return Fail(error, path, reason);
 }
 
 std::string WriteErrorText(std::string_view path, std::string_view reason) {

@@ -24,6 +24,11 @@ enum class CLinkAtPath {
 // naming the file and the reason.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
                          CLinkAtPath link = CLinkAtPath::Follow);
+// The same, with the reason of a failure alone, in Italian, for a message
+// that names the file its own way. A temporary file that cannot be removed
+// (its folder made read-only meanwhile) is named in the reason.
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, CLinkAtPath link,
+                           std::string& reason);
 
 // Creates, exclusively and without following a link, a temporary file beside
 // `beside` (relative to the folder open as `folderFd`, or AT_FDCWD), named

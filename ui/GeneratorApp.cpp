@@ -18,6 +18,7 @@
 
 #include "app/Build.h"
 #include "app/Console.h"
+#include "app/FileNames.h"
 #include "app/RulesLocation.h"
 #include "character/SheetReader.h"
 #include "res/resource.h"
@@ -107,7 +108,14 @@ void ProbeAndClose(CGeneratorDlg& dialog, const QString& rulesPath) {
 // them.
 bool NamesSheet(const QString& file) {
   return file.endsWith(QStringLiteral(".pg"), Qt::CaseInsensitive) ||
-         IsSheetFile(QFile::encodeName(file).constData());
+         IsSheetFile(FileNameBytes(file).c_str());
+}
+
+// "a", "b", each as Quoted shows it.
+QString QuotedList(const QStringList& names) {
+  QStringList quoted;
+  for (const QString& name : names) quoted << Quoted(name);
+  return quoted.join(QStringLiteral(", "));
 }
 
 }  // namespace
@@ -127,7 +135,7 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
   CCommandLine line;
   line.action = CCommandLine::Action::Error;
   if (!parser.parse(arguments)) {
-    line.error = UnknownOptionError(parser);
+    line.error = UnknownOptionError(parser, arguments);
     if (line.error.isEmpty()) {
       const QString last = arguments.isEmpty() ? QString() : arguments.back();
       line.error = last == QStringLiteral("--regole") || last == QStringLiteral("--apri")
@@ -177,9 +185,9 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
       }
     }
     if (sheets.size() > 1) {
-      line.error = QStringLiteral("troppe schede (%1: \"%2\"): se ne può aprire una sola")
+      line.error = QStringLiteral("troppe schede (%1: %2): se ne può aprire una sola")
                        .arg(sheets.size())
-                       .arg(sheets.join(QStringLiteral("\", \"")));
+                       .arg(QuotedList(sheets));
       return line;
     }
   }
@@ -188,10 +196,9 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
     return line;
   }
   if (files.size() > 1) {
-    line.error =
-        QStringLiteral("troppi file delle regole (%1: \"%2\"): se ne può indicare uno solo")
-            .arg(files.size())
-            .arg(files.join(QStringLiteral("\", \"")));
+    line.error = QStringLiteral("troppi file delle regole (%1: %2): se ne può indicare uno solo")
+                     .arg(files.size())
+                     .arg(QuotedList(files));
     return line;
   }
   if (files.size() == 1 && files.front().isEmpty()) {
@@ -219,7 +226,7 @@ namespace {
 // has the first ones listed, and the count says the check stopped there.
 int VerifyRules(const QString& rulesFile) {
   constexpr size_t kListed = 10000;
-  std::string file = QFile::encodeName(rulesFile).toStdString();
+  std::string file = FileNameBytes(rulesFile);
   std::vector<CRulesFinding> findings;
   if (rulesFile.isEmpty()) {
     // The installed rules are found from the folder of the program.
@@ -232,7 +239,7 @@ int VerifyRules(const QString& rulesFile) {
     const CRulesLocation location =
         FindRulesFile(QString(), CRulesPlaces::ForThisProgram(), CPlayerCopy::Skip);
     if (location.Found()) {
-      file = QFile::encodeName(location.path).toStdString();
+      file = FileNameBytes(location.path);
     } else {
       // No file to name: the program speaks.
       file = "tarvo";
@@ -324,7 +331,7 @@ int CGeneratorApp::Run(const QString& rulesFile, const CRulesPlaces& places,
   m_notice = location.notice;
   if (!m_notice.isEmpty()) WriteText(stderr, QStringLiteral("tarvo: %1\n").arg(m_notice));
   m_playerDataFolder = location.readOnly ? places.dataFolder : QString();
-  return InitInstance(QFile::encodeName(location.path).constData(), sheetFile);
+  return InitInstance(FileNameBytes(location.path).c_str(), sheetFile);
 }
 
 int CGeneratorApp::InitInstance(const char* rulesPath, const QString& sheetPath) {
@@ -356,7 +363,7 @@ int CGeneratorApp::InitInstance(const char* rulesPath, const QString& sheetPath)
 
   std::optional<CFirstPaint> firstPaint;
   if (StartupProbe()) {
-    const QString path = QFile::decodeName(rulesPath);
+    const QString path = ShownName(FileNameFromBytes(rulesPath));
     firstPaint.emplace(&dialog, [&dialog, path] { ProbeAndClose(dialog, path); });
   } else if (!m_notice.isEmpty() || !sheetPath.isEmpty()) {
     // Said over the form, once the player can see what it is about.

@@ -15,6 +15,8 @@
 #include <QRadioButton>
 #include <QShortcut>
 
+#include "app/Console.h"
+#include "app/FileNames.h"
 #include "app/RulesLocation.h"
 #include "character/Dice.h"
 #include "print/PrintableSheet.h"
@@ -520,9 +522,9 @@ void CGeneratorDlg::OnSaveRules() {
   if (!m_strPlayerDataFolder.isEmpty()) {
     QString error;
     if (!SavePlayerRules(m_rules.ToText(), m_strPlayerDataFolder, &error)) {
-      m_prompts->ShowError(this, error + QStringLiteral(" Le regole installate \"%1\" restano come "
-                                                        "sono.")
-                                             .arg(QFile::decodeName(m_strRulesPath.c_str())));
+      m_prompts->ShowError(this,
+                           error + QStringLiteral(" Le regole installate %1 restano come sono.")
+                                       .arg(Quoted(FileNameFromBytes(m_strRulesPath))));
     }
     return;
   }

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "app/Console.h"
+#include "app/FileNames.h"
 #include "print/Win1252.h"
 #include "rules/Win1252.h"
 #include "ui/GeneratorDlg.h"
@@ -32,7 +34,7 @@ void CSheetOpening::AskAndOpen() {
 
 bool CSheetOpening::Read(const QString& path, CSheet& sheet, QString* error) const {
   CSheetError refusal;
-  if (ReadSheet(QFile::encodeName(path).constData(), m_dlg.m_rules, sheet, &refusal)) return true;
+  if (ReadSheet(FileNameBytes(path).c_str(), m_dlg.m_rules, sheet, &refusal)) return true;
   if (error != nullptr) *error = QString::fromUtf8(refusal.m_strMessage);
   return false;
 }
@@ -59,9 +61,9 @@ QString CSheetOpening::Show(const CSheet& sheet, const QString& path) {
                                   .arg(whole.size())
                                   .arg(NAME_MAX_CHARS);
     notice = QStringLiteral(
-                 "Il nome del personaggio nella scheda \"%1\" %2: il personaggio ora si chiama "
+                 "Il nome del personaggio nella scheda %1 %2: il personaggio ora si chiama "
                  "%3. Il nome nella scheda è %4.")
-                 .arg(QFileInfo(path).fileName(), why,
+                 .arg(Quoted(QFileInfo(path).fileName()), why,
                       QString::fromStdString(QuotedForMessage(read.m_strName)),
                       QString::fromStdString(QuotedForMessage(whole, kShownName)));
   }

@@ -23,22 +23,27 @@ QString PrintablePathFor(const QString& sheet);
 struct CPrintSheetsEvents {
   std::function<void(const QString& line)> line;
   std::function<bool(int done, int total, const QString& sheet)> progress;
+  // Before the new printable sheets are synced to the disk, once, at the end.
+  std::function<void()> syncing;
 };
 
 // The outcome of a run.
 struct CPrintSheetsResult {
-  int written = 0;       // printable sheets written
-  int failed = 0;        // sheets that failed, each told by a line
-  bool stopped = false;  // progress asked to stop before all were done
+  int written = 0;        // printable sheets written
+  int failed = 0;         // sheets that failed, each told by a line
+  bool stopped = false;   // progress asked to stop before all were done
+  bool unsynced = false;  // the new ones could not be synced to the disk (told by a line)
 };
 
 // Runs on the running QGuiApplication (on the offscreen platform): finds and
 // loads the rules as the form does, then, for each sheet in order, reads it
 // and writes its printable sheet, which embeds it, beside it. A sheet named
-// twice is printed once. An existing printable sheet is replaced (atomically)
-// only with `overwrite`. A sheet that fails is told by one line and the rest
-// go on. Rules that cannot be had are one line too, and nothing is written.
-// Returns false only then.
+// twice (by the same name, or through a link to its folder) is printed once.
+// An existing printable sheet is replaced (atomically) only with
+// `overwrite`, and never when it is the sheet itself. A sheet that fails is
+// told by one line and the rest go on. However the run ends, the printable
+// sheets it made are synced to the disk before it returns. Rules that cannot
+// be had are one line too, and nothing is written. Returns false only then.
 bool PrintSheets(const CPrintSheetsOptions& options, const CPrintSheetsEvents& events,
                  CPrintSheetsResult& result);
 

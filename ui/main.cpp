@@ -2,8 +2,10 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QHashFunctions>
+#include <optional>
 
 #include "app/Console.h"
+#include "app/FileNames.h"
 #include "ui/GeneratorApp.h"
 #include "ui/PrintSheets.h"
 
@@ -16,14 +18,11 @@ void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& text) {
   if (type == QtCriticalMsg || type == QtFatalMsg) WriteText(stderr, text + QLatin1Char('\n'));
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
+int Main(int argc, char* argv[]) {
   IgnoreClosedPipes();
-  // The command line first: --help and --version need no display.
-  QStringList arguments;
-  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-  const CCommandLine commandLine = ParseCommandLine(arguments);
+  // The command line first: --help and --version need no display. Every
+  // file name on it reaches the system as its bytes.
+  const CCommandLine commandLine = ParseCommandLine(ArgumentsOf(argc, argv));
   if (commandLine.action == CCommandLine::Action::PrintSheets) {
     // The printable sheets are drawn on Qt's offscreen platform, whatever
     // the environment says: no display is needed, and Qt's own notes stay
@@ -34,7 +33,11 @@ int main(int argc, char* argv[]) {
     // the same bytes for the same sheet.
     QHashSeed::setDeterministicGlobalSeed();
     int qtArgc = 1;
-    QGuiApplication application(qtArgc, argv);
+    std::optional<QGuiApplication> application;
+    {
+      const CNoRuntimeFolder noRuntimeFolder;
+      application.emplace(qtArgc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("tarvo"));
     return RunPrintSheets({commandLine.rulesFile, commandLine.sheets, commandLine.overwrite});
   }
@@ -72,4 +75,17 @@ int main(int argc, char* argv[]) {
   InstallItalianTranslation(application);
   CGeneratorApp app;
   return app.Run(commandLine.rulesFile, commandLine.sheetFile);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  ClaimStandardStreams();
+  InstallLastWords("tarvo");
+  try {
+    return Main(argc, argv);
+  } catch (...) {
+    // Unwound: no temporary file of the work is left.
+    return SayLastWords("tarvo", std::current_exception());
+  }
 }
