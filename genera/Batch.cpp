@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <QFile>
 #include <QStringList>
 #include <algorithm>
 #include <chrono>
@@ -10,11 +9,13 @@
 #include <unordered_set>
 
 #include "app/Console.h"
+#include "app/FileNames.h"
 #include "character/Dice.h"
 #include "form/FormModel.h"
 #include "genera/SheetOutput.h"
 #include "print/PrintableSheet.h"
 #include "print/Win1252.h"
+#include "rules/FileAccess.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ bool PlanBatch(const CGeneraOptions& options, const CRules& rules, const std::st
   plan = CBatchPlan();
   plan.rules = &rules;
   plan.rulesPath = rulesPath;
-  const QString rulesName = Quoted(QFile::decodeName(QByteArray::fromStdString(rulesPath)));
+  const QString rulesName = Quoted(FileNameFromBytes(rulesPath));
   auto fail = [&failure](int status, const QString& message) {
     failure = {status, message};
     return false;
@@ -138,7 +139,7 @@ bool PlanBatch(const CGeneraOptions& options, const CRules& rules, const std::st
   plan.hand = options.hand;
   plan.count = options.count;
   plan.toStdout = options.toStdout;
-  plan.folder = QFile::encodeName(options.folder).toStdString();
+  plan.folder = FileNameBytes(options.folder);
   plan.overwrite = options.overwrite;
   plan.pdf = options.pdf;
 
@@ -160,7 +161,7 @@ bool PlanBatch(const CGeneraOptions& options, const CRules& rules, const std::st
       if (safe.startsWith(QLatin1Char('.')) || safe.startsWith(QLatin1Char('-')))
         safe[0] = QLatin1Char('_');
     }
-    std::string file = QFile::encodeName(safe).toStdString();
+    std::string file = FileNameBytes(safe);
     if (i == pieces.size() - 1) {
       while (!file.empty() && IsTrimmedAtEnd(file.back())) file.pop_back();
     }
@@ -198,10 +199,78 @@ void WarnOfOldPrintables(const CSheetFolder& folder, const std::vector<std::stri
   QString text = QStringLiteral(
                      "%1 resta com'era: è la scheda stampabile di un personaggio di prima, non "
                      "di quello nuovo accanto (con --pdf si scrive di nuovo)")
-                     .arg(Quoted(QString::fromLocal8Bit(folder.PathOf(old.front()))));
+                     .arg(Quoted(FileNameFromBytes(folder.PathOf(old.front()))));
   if (old.size() == 2) text += QStringLiteral("; così un altro file .pdf");
   if (old.size() > 2) text += QStringLiteral("; così altri %1 file .pdf").arg(old.size() - 1);
   warn(text);
+}
+
+// "a", "b", "c" and `more` further ones, for the first few of `names`.
+QString FirstNames(const std::vector<std::string>& names, const QString& others) {
+  constexpr size_t kNamed = 3;
+  QStringList shown;
+  for (size_t i = 0; i < names.size() && i < kNamed; ++i)
+    shown << Quoted(FileNameFromBytes(names[i]));
+  QString text = shown.join(QStringLiteral(", "));
+  if (names.size() > kNamed)
+    text += QStringLiteral(" e %1 %2").arg(names.size() - kNamed).arg(others);
+  return text;
+}
+
+// What a batch that ended on a failure or a stop leaves in its folder, after
+// Finish made `report`, as the clauses of the line that says so. `written`:
+// the characters written before; `failed`: the next one failed (with
+// `pgKept`, its new .pg stays, with no printable sheet beside it);
+// `counted`: the line counts the characters written whole itself.
+QStringList LeftBehind(const CBatchPlan& plan, const CSheetFolder& folder, int written, bool failed,
+                       bool pgKept, const CFinishReport& report, bool counted = false) {
+  QStringList said;
+  // The failing character is not among those written.
+  int incomplete = static_cast<int>(report.incomplete.size());
+  if (failed && report.incomplete.count(written + 1) != 0) --incomplete;
+  const int whole = written - incomplete;
+  if (counted || written == 0) {
+    // Nothing to count here.
+  } else if (incomplete == 0) {
+    // Those before the one that failed, or all of the batch.
+    const QString before = failed ? QStringLiteral(" prima") : QString();
+    if (written == 1) said << QStringLiteral("il personaggio%1 resta scritto").arg(before);
+    if (written > 1)
+      said << QStringLiteral("i %1 personaggi%2 restano scritti").arg(written).arg(before);
+  } else {
+    said << QStringLiteral("dei %1 personaggi%2, %3")
+                .arg(written)
+                .arg(failed ? QStringLiteral(" prima") : QString())
+                .arg(whole == 0   ? QStringLiteral("nessuno è scritto intero")
+                     : whole == 1 ? QStringLiteral("uno solo è scritto intero")
+                                  : QStringLiteral("%1 sono scritti interi").arg(whole));
+  }
+  if (plan.overwrite && (report.replaced > 0 || !report.kept.empty())) {
+    said << (report.replaced == 0   ? QStringLiteral("nessun file sostituito")
+             : report.replaced == 1 ? QStringLiteral("1 file sostituito")
+                                    : QStringLiteral("%1 file sostituiti").arg(report.replaced));
+  }
+  if (!report.kept.empty()) {
+    said << QStringLiteral("%1 com'era: %2")
+                .arg(report.kept.size() == 1 ? QStringLiteral("resta") : QStringLiteral("restano"),
+                     FirstNames(report.kept, QStringLiteral("altri file")));
+  }
+  for (const auto& [ours, old] : report.unpaired) {
+    said << QStringLiteral("%1 è nuovo ma %2 è ancora di prima: non sono dello stesso personaggio")
+                .arg(Quoted(FileNameFromBytes(ours)), Quoted(FileNameFromBytes(old)));
+  }
+  if (pgKept && report.incomplete.count(written + 1) == 0)
+    said << QStringLiteral("di questo resta il file .pg");
+  if (!report.leftovers.empty()) {
+    said << QStringLiteral("nella cartella %1 %2, da togliere a mano: %3")
+                .arg(Quoted(FileNameFromBytes(folder.PathOf({}))),
+                     report.leftovers.size() == 1
+                         ? QStringLiteral("resta un file temporaneo che non si può togliere")
+                         : QStringLiteral("restano %1 file temporanei che non si possono togliere")
+                               .arg(report.leftovers.size()),
+                     FirstNames(report.leftovers, QStringLiteral("altri")));
+  }
+  return said;
 }
 
 }  // namespace
@@ -294,7 +363,7 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
                 : QStringLiteral("il nome è troppo lungo: nel nome del file si accorcia a %1 byte")
                       .arg(MAX_FILE_BASE);
         failure = {2, QStringLiteral("due personaggi avrebbero lo stesso file %1: %2")
-                          .arg(Quoted(QString::fromLocal8Bit(bases.back() + ".pg")), remedy)};
+                          .arg(Quoted(FileNameFromBytes(bases.back() + ".pg")), remedy)};
         return false;
       }
       targets.push_back(bases.back() + ".pg");
@@ -314,59 +383,71 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
   std::vector<std::string> archetypeNames;
   std::string error;
   int written = 0;
-  auto sentence = [&error] {
-    QString text = QString::fromLocal8Bit(error);
+  auto sentence = [](const std::string& said) {
+    QString text = QString::fromUtf8(said);
     if (text.endsWith(QLatin1Char('.'))) text.chop(1);
     if (!text.isEmpty()) text[0] = text[0].toLower();
     return text;
   };
   // Whatever ends the batch, the sheets written so far are put in place and
-  // synced, once.
-  auto finish = [&] {
-    std::string ignored;
-    if (folder) folder->Finish(ignored);
-  };
-  // `pgKept`: the failing character's printable sheet failed after its .pg
-  // was written, which stays.
-  auto writeFailed = [&](bool pgKept = false) {
-    finish();
-    QString text = sentence();
-    QStringList kept;
-    if (written == 1) kept << QStringLiteral("il personaggio prima resta scritto");
-    if (written > 1) kept << QStringLiteral("i %1 personaggi prima restano scritti").arg(written);
-    if (pgKept) kept << QStringLiteral("di questo resta il file .pg");
-    if (!kept.isEmpty()) text += QStringLiteral(" (") + kept.join(QStringLiteral("; ")) + ')';
-    failure = {1, text};
+  // synced, once; then `failure` says what stopped it, `reason`, and what the
+  // batch leaves behind. `failed`: a character whose write failed, written
+  // in part or not at all, after those before.
+  auto finish = [&](int status, const QString& reason, bool failed, bool pgKept = false) {
+    CFinishReport report;
+    if (folder) folder->Finish(report);
+    if (plan.overwrite && events.replaced) events.replaced(report.replaced);
+    if (status == 0 && report.error.empty()) return true;
+    QString text = reason.isEmpty() ? sentence(report.error) : reason;
+    const QStringList left = LeftBehind(plan, *folder, written, failed, pgKept, report);
+    if (!left.isEmpty()) text += QStringLiteral(" (") + left.join(QStringLiteral("; ")) + ')';
+    failure = {status == 0 ? 1 : status, text};
     return false;
   };
-  // Standard output that failed: how many sheets got there whole, none too.
+  // Standard output that failed: how many sheets it took whole, none too.
   auto outputFailed = [&] {
     written = out.Complete();
-    failure = {
-        1,
-        sentence() +
-            (written == 0 ? QStringLiteral(" (nessun personaggio è arrivato intero)")
-             : written == 1
-                 ? QStringLiteral(" (il primo personaggio è arrivato intero)")
-                 : QStringLiteral(" (i primi %1 personaggi sono arrivati interi)").arg(written))};
+    // What the reader of a pipe has read, the program cannot know.
+    failure = {1, sentence(error) +
+                      (written == 0 ? QStringLiteral(" (nessun personaggio è arrivato intero)")
+                       : written == 1
+                           ? QStringLiteral(" (il primo personaggio è andato intero sullo standard "
+                                            "output; se chi legge l'abbia letto, non si sa)")
+                           : QStringLiteral(" (i primi %1 personaggi sono andati interi sullo "
+                                            "standard output; quanti ne abbia letti chi legge, "
+                                            "non si sa)")
+                                 .arg(written))};
     return false;
   };
   for (int n = 1; n <= plan.count; ++n) {
     if (events.stop && events.stop()) {
-      if (plan.toStdout && !out.Flush(error)) return outputFailed();
-      finish();
-      if (plan.toStdout) written = out.Complete();
-      failure = {kInterruptedStatus,
-                 QStringLiteral("interrotto: %1 di %2 %3 %4")
-                     .arg(written == 1 ? QStringLiteral("1 personaggio")
-                                       : QStringLiteral("%1 personaggi").arg(written))
-                     .arg(plan.count)
-                     .arg(plan.toStdout ? (written == 1 ? QStringLiteral("arrivato intero")
-                                                        : QStringLiteral("arrivati interi"))
-                                        : (written == 1 ? QStringLiteral("scritto intero")
-                                                        : QStringLiteral("scritti interi")),
-                          plan.toStdout ? QStringLiteral("sullo standard output")
-                                        : QStringLiteral("in ") + BatchPlace(plan))};
+      if (plan.toStdout) {
+        if (!out.Flush(error)) return outputFailed();
+        written = out.Complete();
+        failure = {kInterruptedStatus,
+                   QStringLiteral("interrotto: %1 di %2 %3 sullo standard output")
+                       .arg(written == 1 ? QStringLiteral("1 personaggio")
+                                         : QStringLiteral("%1 personaggi").arg(written))
+                       .arg(plan.count)
+                       .arg(written == 1 ? QStringLiteral("scritto intero")
+                                         : QStringLiteral("scritti interi"))};
+        return false;
+      }
+      // Counted once the replacements are in place: a character whose files
+      // stay as they were is not written.
+      CFinishReport report;
+      folder->Finish(report);
+      const int whole = written - static_cast<int>(report.incomplete.size());
+      QString text =
+          QStringLiteral("interrotto: %1 di %2 %3 in %4")
+              .arg(whole == 1 ? QStringLiteral("1 personaggio")
+                              : QStringLiteral("%1 personaggi").arg(whole))
+              .arg(plan.count)
+              .arg(whole == 1 ? QStringLiteral("scritto intero") : QStringLiteral("scritti interi"),
+                   BatchPlace(plan));
+      const QStringList left = LeftBehind(plan, *folder, written, false, false, report, true);
+      if (!left.isEmpty()) text += QStringLiteral(" (") + left.join(QStringLiteral("; ")) + ')';
+      failure = {kInterruptedStatus, text};
       return false;
     }
     CCharacter character;
@@ -376,35 +457,35 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
       if (!out.Write(sheet, error)) return outputFailed();
     } else {
       const std::string& base = bases[static_cast<size_t>(n - 1)];
-      if (!folder->Write(base + ".pg", sheet, error)) return writeFailed();
+      if (!folder->Write(base + ".pg", sheet, error, n)) return finish(1, sentence(error), true);
       if (plan.pdf) {
         const QByteArray pdf = PrintableSheetPdf({character, rules, archetypeNames, plan.rulesPath},
-                                                 QString::fromLocal8Bit(base + ".pg"));
-        if (pdf.isEmpty()) {
-          error = "Impossibile disegnare la scheda stampabile \"" + folder->PathOf(base + ".pdf") +
-                  "\".";
-          return writeFailed();
-        }
-        if (!folder->Write(base + ".pdf", std::string_view(pdf.constData(), pdf.size()), error)) {
-          return writeFailed(true);
+                                                 QString::fromUtf8(base + ".pg"));
+        if (pdf.isEmpty())
+          error = "Impossibile disegnare la scheda stampabile \"" +
+                  PathForMessage(folder->PathOf(base + ".pdf")) + "\".";
+        if (pdf.isEmpty() ||
+            !folder->Write(base + ".pdf", std::string_view(pdf.constData(), pdf.size()), error,
+                           n)) {
+          // The new .pg does not stay beside the printable sheet of a
+          // character of before.
+          const bool oldPrintable = folder->Existed(base + ".pdf");
+          if (oldPrintable) folder->Withdraw(base + ".pg");
+          return finish(1, sentence(error), true, !oldPrintable);
         }
       }
     }
     ++written;
     if (events.written) events.written(written);
   }
-  if (plan.toStdout && !out.Flush(error)) return outputFailed();
-  if (folder && events.syncing) events.syncing();
-  if (folder && !folder->Finish(error)) {
-    failure = {1, sentence()};
-    return false;
-  }
-  return true;
+  if (plan.toStdout) return out.Flush(error) || outputFailed();
+  if (events.syncing) events.syncing();
+  return finish(0, {}, false);
 }
 
 QString BatchPlace(const CBatchPlan& plan) {
   if (plan.toStdout) return QStringLiteral("standard output");
-  QString folder = QFile::decodeName(QByteArray::fromStdString(plan.folder));
+  QString folder = ShownName(FileNameFromBytes(plan.folder));
   if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
   return folder;
 }

@@ -36,6 +36,9 @@ struct CBatchEvents {
   // Before the sheets written to a folder are synced to the disk, which on a
   // slow disk may take a while.
   std::function<void()> syncing;
+  // With --sovrascrivi, once the replacements have taken their names: how
+  // many files were replaced.
+  std::function<void(int files)> replaced;
 };
 
 // One purchase every character makes, in the order they are made.
@@ -55,14 +58,15 @@ struct CBatchPlan {
   int hand = 1;  // asked for: 1 right, 2 left, 3 both
   std::vector<CPurchaseOrder> purchases;
   // The name pattern cut at each {n}: as Windows-1252 for the sheet, and
-  // made safe for a file name in the locale's encoding.
+  // made safe for a file name, as the bytes of the name (UTF-8, and any byte
+  // of the command line that was no UTF-8 as it was).
   std::vector<std::string> namePieces;
   std::vector<std::string> filePieces;
   int count = 1;
   std::uint32_t seed = 0;
   bool sayseed = false;  // the seed came from the clock: say it
   bool toStdout = false;
-  std::string folder;  // in the locale's encoding
+  std::string folder;  // the bytes of the name given
   bool overwrite = false;
   bool pdf = false;
   QString nameNotice;  // said once before the batch, when not empty
@@ -77,7 +81,7 @@ bool PlanBatch(const CGeneraOptions& options, const CRules& rules, const std::st
 // The name of character `n` (from 1), as Windows-1252 bytes.
 std::string CharacterName(const CBatchPlan& plan, int n);
 // The file name of character `n` without its extension, safe for a file
-// system, in the locale's encoding.
+// system, as its bytes.
 std::string FileBaseName(const CBatchPlan& plan, int n);
 
 // Makes character `n` on a fresh `character`: race and archetypes (drawn
@@ -91,11 +95,16 @@ void MakeCharacter(const CBatchPlan& plan, int n, CCharacter& character,
 // Checks where the sheets go, seeds the random source and writes every
 // sheet. Nothing is written when a check fails; a write that fails removes
 // its own file and stops the batch, keeping the sheets written before it.
-// The sheets in a folder are synced once, at the end, however the batch ends.
-// Warnings go to `warn`; the line "seme: S" of a seed from the clock goes to
-// `tell`, once the checks have passed. A stop asked for through `events`
-// ends the batch between two characters with status kInterruptedStatus and a
-// line that says how many were written whole.
+// The sheets in a folder are synced once, at the end, however the batch ends;
+// then the replacements take their names. A character whose printable sheet
+// fails never leaves its new .pg beside the printable sheet of before. The
+// line of a failure says what is left: how many characters are written whole,
+// how many files were replaced, which stay as they were, a sheet and a
+// printable sheet that no longer belong together, and any temporary file the
+// folder did not let go. Warnings go to `warn`; the line "seme: S" of a seed
+// from the clock goes to `tell`, once the checks have passed. A stop asked
+// for through `events` ends the batch between two characters with status
+// kInterruptedStatus and a line that says how many were written whole.
 bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction& tell,
               CGeneraFailure& failure, const CBatchEvents& events = {});
 

@@ -66,7 +66,6 @@ const char* const kUsageEnd =
     "Stato d'uscita: 0 fatto; 1 regole non lette o scheda non scritta;\n"
     "2 riga di comando sbagliata; 130 interrotto con Ctrl+C.\n";
 
-
 // A decimal number of digits only (no sign, no blanks) up to `most`.
 std::optional<quint64> ParseDigits(const QString& text, quint64 most) {
   if (text.isEmpty() || text.size() > 20) return std::nullopt;
@@ -136,7 +135,7 @@ CGeneraCommandLine ParseGeneraCommandLine(const QStringList& arguments) {
 
   if (!parser.parse(arguments)) {
     const QString hint = QStringLiteral(" (tarvo-genera --help per l'uso)");
-    const QString unknown = UnknownOptionError(parser);
+    const QString unknown = UnknownOptionError(parser, arguments);
     if (!unknown.isEmpty()) return fail(unknown + hint);
     for (const QString& argument : arguments.mid(1)) {
       for (const QCommandLineOption& flag : {help, version, toStdout, overwrite, pdf, quiet}) {

@@ -65,17 +65,22 @@ int RunPlannedBatch(const CBatchPlan& plan, bool quiet) {
     // The last step, once: on a slow disk it may take as long as the rest.
     events.syncing = [&] { progress.Show(QStringLiteral("Scrittura sul disco (%1)").arg(place)); };
   }
+  int replaced = 0;
+  events.replaced = [&replaced](int files) { replaced = files; };
   CGeneraFailure failure;
   if (!RunBatch(plan, warn, tell, failure, events)) {
     progress.Say(Prefixed(failure.message));
     if (interrupt.Requested()) interrupt.EndBySignal();
     return failure.status;
   }
-  progress.Finish(QStringLiteral("%1 %2 %3 (%4)")
+  progress.Finish(QStringLiteral("%1 %2 %3 (%4)%5")
                       .arg(plan.count == 1 ? QStringLiteral("Scritta") : QStringLiteral("Scritte"),
                            SheetCount(plan.count, plan.pdf),
                            plan.toStdout ? QStringLiteral("sullo standard output")
                                          : QStringLiteral("in ") + place,
-                           progress.Elapsed()));
+                           progress.Elapsed(),
+                           replaced == 0   ? QString()
+                           : replaced == 1 ? QStringLiteral("; 1 file sostituito")
+                                           : QStringLiteral("; %1 file sostituiti").arg(replaced)));
   return 0;
 }

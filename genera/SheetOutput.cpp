@@ -4,22 +4,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
 
 #include "app/Console.h"
+#include "app/FileNames.h"
 #include "rules/AtomicFile.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-QString Local(const std::string& text) { return QString::fromLocal8Bit(text); }
-QString Quoted(const std::string& path) { return Quoted(Local(path)); }
-QString Reason(int err) { return Local(DescribeErrno(err != 0 ? err : EIO)); }
+QString Quoted(const std::string& path) { return Quoted(FileNameFromBytes(path)); }
+QString Reason(int err) { return QString::fromUtf8(DescribeErrno(err != 0 ? err : EIO)); }
 
 bool Fail(CGeneraFailure& failure, const QString& message) {
   failure = {1, message};
@@ -46,8 +45,15 @@ CSheetFolder::CSheetFolder(std::string folder, bool overwrite)
 
 CSheetFolder::~CSheetFolder() {
   if (m_fd < 0) return;
-  for (const Pending& pending : m_pending) ::unlinkat(m_fd, pending.temporary.c_str(), 0);
+  // Left by a batch that did not get to Finish (memory ran out, say).
+  std::vector<std::string> ignored;
+  for (const Pending& pending : m_pending) RemoveTemporary(pending.temporary, ignored);
   ::close(m_fd);
+}
+
+void CSheetFolder::RemoveTemporary(const std::string& name,
+                                   std::vector<std::string>& leftovers) const {
+  if (::unlinkat(m_fd, name.c_str(), 0) != 0 && errno != ENOENT) leftovers.push_back(name);
 }
 
 std::string CSheetFolder::PathOf(const std::string& name) const {
@@ -91,6 +97,10 @@ bool CSheetFolder::Check(const std::vector<std::string>& names, CGeneraFailure& 
         failure,
         QStringLiteral("la cartella %1 non si apre: %2").arg(Quoted(m_absolute), Reason(errno)));
 
+  // In a shared folder with the sticky bit (as /tmp), only the owner of a
+  // file, or of the folder, may put another file in its place.
+  const bool sticky =
+      (info.st_mode & S_ISVTX) != 0 && info.st_uid != ::geteuid() && ::geteuid() != 0;
   const std::string* first = nullptr;
   int existing = 0;
   for (const std::string& name : names) {
@@ -100,6 +110,11 @@ bool CSheetFolder::Check(const std::vector<std::string>& names, CGeneraFailure& 
       ++existing;
       continue;
     }
+    if (sticky && info.st_uid != ::geteuid())
+      return Fail(failure,
+                  QStringLiteral("%1 non si può sostituire: è di un altro utente, in una cartella "
+                                 "condivisa dove solo chi ha il file può sostituirlo")
+                      .arg(Quoted(PathOf(name))));
     // A link is replaced by a plain file; what it names is never touched.
     if (S_ISLNK(info.st_mode)) {
       m_replaced.insert(name);
@@ -155,16 +170,18 @@ bool CSheetFolder::Open(CGeneraFailure& failure) {
   return true;
 }
 
-bool CSheetFolder::Write(const std::string& name, std::string_view bytes, std::string& error) {
-  if (m_overwrite && m_replaced.count(name) != 0) return Replace(name, bytes, error);
+bool CSheetFolder::Write(const std::string& name, std::string_view bytes, std::string& error,
+                         int group) {
+  if (m_overwrite && m_replaced.count(name) != 0) return Replace(name, bytes, error, group);
 
   const int fd = ::openat(m_fd, name.c_str(),
                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) {
     const int err = errno;
     // A file, or a link, that has appeared since the check.
-    if (err == EEXIST && m_overwrite) return Replace(name, bytes, error);
-    error = err == EEXIST ? WriteErrorText(PathOf(name), "esiste già") : WriteError(PathOf(name), err);
+    if (err == EEXIST && m_overwrite) return Replace(name, bytes, error, group);
+    error =
+        err == EEXIST ? WriteErrorText(PathOf(name), "esiste già") : WriteError(PathOf(name), err);
     return false;
   }
   int err = 0;
@@ -172,11 +189,32 @@ bool CSheetFolder::Write(const std::string& name, std::string_view bytes, std::s
   if (!ok) {
     ::unlinkat(m_fd, name.c_str(), 0);
     error = WriteError(PathOf(name), err);
+    return false;
   }
-  return ok;
+  m_created.emplace(group, name);
+  return true;
 }
 
-bool CSheetFolder::Replace(const std::string& name, std::string_view bytes, std::string& error) {
+void CSheetFolder::Withdraw(const std::string& name) {
+  for (auto pending = m_pending.begin(); pending != m_pending.end(); ++pending) {
+    if (pending->name != name) continue;
+    std::vector<std::string> ignored;
+    RemoveTemporary(pending->temporary, ignored);
+    m_withdrawn.insert(pending->group);
+    m_pending.erase(pending);
+    return;
+  }
+  for (auto created = m_created.begin(); created != m_created.end(); ++created) {
+    if (created->second != name) continue;
+    ::unlinkat(m_fd, name.c_str(), 0);
+    m_withdrawn.insert(created->first);
+    m_created.erase(created);
+    return;
+  }
+}
+
+bool CSheetFolder::Replace(const std::string& name, std::string_view bytes, std::string& error,
+                           int group) {
   fs::path temporary;
   int err = 0;
   const int fd = CreateTemporaryAt(m_fd, name, temporary, err);
@@ -194,31 +232,49 @@ bool CSheetFolder::Replace(const std::string& name, std::string_view bytes, std:
     error = WriteError(PathOf(name), err);
     return false;
   }
-  m_pending.push_back({temporary.string(), name});
+  m_pending.push_back({temporary.string(), name, group});
   return true;
 }
 
-bool CSheetFolder::Finish(std::string& error) {
+bool CSheetFolder::Finish(CFinishReport& report) {
+  report = CFinishReport();
+  report.incomplete = m_withdrawn;
   if (m_fd < 0) return true;
+  const auto fail = [&report](std::string error) {
+    if (report.error.empty()) report.error = std::move(error);
+  };
   // One sync for the whole batch: every sheet's bytes reach the disk before
-  // any replacement takes the name of a sheet that was there.
-  if (::syncfs(m_fd) != 0) {
-    error = WriteError(m_absolute, errno);
-    return false;  // the temporaries go with the folder object
-  }
-  bool ok = true;
-  size_t done = 0;
-  for (; done < m_pending.size(); ++done) {
-    const Pending& pending = m_pending[done];
-    if (::renameat(m_fd, pending.temporary.c_str(), m_fd, pending.name.c_str()) != 0) {
-      error = WriteError(PathOf(pending.name), errno);
-      ok = false;
-      break;
+  // any replacement takes the name of a sheet that was there. Without it no
+  // replacement takes its name.
+  const bool synced = ::syncfs(m_fd) == 0;
+  if (!synced) fail(WriteError(m_absolute, errno));
+  size_t renamed = 0;
+  std::unordered_map<int, std::string> placed;  // a group -> a file of the batch's in place
+  for (const Pending& pending : m_pending) {
+    if (synced && report.incomplete.count(pending.group) == 0) {
+      if (::renameat(m_fd, pending.temporary.c_str(), m_fd, pending.name.c_str()) == 0) {
+        ++renamed;
+        ++report.replaced;
+        placed.emplace(pending.group, pending.name);
+        continue;
+      }
+      fail(WriteError(PathOf(pending.name), errno));
+    }
+    // This file stays as it was, and so does the rest of its group.
+    RemoveTemporary(pending.temporary, report.leftovers);
+    report.kept.push_back(pending.name);
+    report.incomplete.insert(pending.group);
+    const auto inPlace = placed.find(pending.group);
+    const auto created = m_created.find(pending.group);
+    if (inPlace != placed.end()) {
+      report.unpaired.emplace_back(inPlace->second, pending.name);
+    } else if (created != m_created.end()) {
+      report.unpaired.emplace_back(created->second, pending.name);
     }
   }
-  m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(done));
-  if (done > 0) ::fsync(m_fd);
-  return ok;
+  m_pending.clear();
+  if (renamed > 0) ::fsync(m_fd);
+  return report.error.empty();
 }
 
 bool CStandardOutput::Write(std::string_view sheet, std::string& error) {
@@ -228,9 +284,10 @@ bool CStandardOutput::Write(std::string_view sheet, std::string& error) {
 }
 
 bool CStandardOutput::Flush(std::string& error) {
-  int err = 0;
+  int err = EBADF;
   size_t done = 0;
-  const bool ok = WriteAll(STDOUT_FILENO, m_buffer, err, &done);
+  // A standard output the program was started without holds /dev/null.
+  const bool ok = !StandardOutputClosed() && WriteAll(STDOUT_FILENO, m_buffer, err, &done);
   for (const size_t end : m_ends) m_complete += end <= done ? 1 : 0;
   m_buffer.clear();
   m_ends.clear();

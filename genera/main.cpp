@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/Console.h"
+#include "app/FileNames.h"
 #include "genera/CommandLine.h"
 #include "genera/Genera.h"
 
@@ -17,19 +18,16 @@ void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& text) {
   if (type == QtCriticalMsg || type == QtFatalMsg) WriteText(stderr, text + QLatin1Char('\n'));
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
+int Main(int argc, char* argv[]) {
   // Qt's hashes seeded alike on every run: the fonts a PDF embeds are then
   // the same bytes from the same seed.
   QHashSeed::setDeterministicGlobalSeed();
   qInstallMessageHandler(QuietQt);
   IgnoreClosedPipes();
 
-  // The command line first: --help, --version and its errors need nothing else.
-  QStringList arguments;
-  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-  const CGeneraCommandLine line = ParseGeneraCommandLine(arguments);
+  // The command line first: --help, --version and its errors need nothing
+  // else. Every file name on it reaches the system as its bytes.
+  const CGeneraCommandLine line = ParseGeneraCommandLine(ArgumentsOf(argc, argv));
   switch (line.action) {
     case CGeneraCommandLine::Action::Help:
       return WriteOutput(QStringLiteral("tarvo-genera"), GeneraUsage()) ? 0 : 1;
@@ -49,10 +47,24 @@ int main(int argc, char* argv[]) {
   std::unique_ptr<QCoreApplication> application;
   if (line.options.pdf) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    const CNoRuntimeFolder noRuntimeFolder;
     application = std::make_unique<QGuiApplication>(qtArgc, argv);
   } else {
     application = std::make_unique<QCoreApplication>(qtArgc, argv);
   }
   QCoreApplication::setApplicationName(QStringLiteral("tarvo-genera"));
   return RunGenera(line.options);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  ClaimStandardStreams();
+  InstallLastWords("tarvo-genera");
+  try {
+    return Main(argc, argv);
+  } catch (...) {
+    // Unwound: no temporary file of the batch is left.
+    return SayLastWords("tarvo-genera", std::current_exception());
+  }
 }
