@@ -129,10 +129,9 @@ void WithoutRuntimeFolderNotes(QtMsgType type, const QMessageLogContext& context
 }  // namespace
 
 CNoRuntimeFolder::CNoRuntimeFolder() {
-  if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) return;
-  // Qt's fallback is a folder in the temporary folder; under /dev/null none
-  // can be made, and Qt goes on without one.
-  m_active = true;
+  // When XDG_RUNTIME_DIR names no folder of this user's, Qt's fallback is a
+  // folder in the temporary folder; under /dev/null none can be made, and Qt
+  // goes on without one.
   m_hadTemp = qEnvironmentVariableIsSet("TMPDIR");
   m_temp = qgetenv("TMPDIR");
   qputenv("TMPDIR", "/dev/null");
@@ -140,7 +139,6 @@ CNoRuntimeFolder::CNoRuntimeFolder() {
 }
 
 CNoRuntimeFolder::~CNoRuntimeFolder() {
-  if (!m_active) return;
   qInstallMessageHandler(g_beforeNoRuntimeFolder);
   if (m_hadTemp) {
     qputenv("TMPDIR", m_temp);

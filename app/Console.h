@@ -49,8 +49,8 @@ void InstallLastWords(const char* program);
 // returns the exit status 1.
 int SayLastWords(const char* program, const std::exception_ptr& why);
 
-// While alive, and when XDG_RUNTIME_DIR is not set, Qt finds nowhere to make
-// a runtime folder of its own (it would make /tmp/runtime-USER, which nobody
+// While alive, Qt finds nowhere to make a runtime folder of its own when
+// XDG_RUNTIME_DIR names none (it would make /tmp/runtime-USER, which nobody
 // asked for): a program without a window builds its QGuiApplication, which
 // looks for one, in its time. One at a time.
 class CNoRuntimeFolder {
@@ -62,7 +62,6 @@ class CNoRuntimeFolder {
   ~CNoRuntimeFolder();
 
  private:
-  bool m_active = false;
   bool m_hadTemp = false;
   QByteArray m_temp;
 };

@@ -251,9 +251,10 @@ QStringList LeftBehind(const CBatchPlan& plan, const CSheetFolder& folder, int w
                                     : QStringLiteral("%1 file sostituiti").arg(report.replaced));
   }
   if (!report.kept.empty()) {
-    said << QStringLiteral("%1 com'era: %2")
-                .arg(report.kept.size() == 1 ? QStringLiteral("resta") : QStringLiteral("restano"),
-                     FirstNames(report.kept, QStringLiteral("altri file")));
+    said << QStringLiteral("%1: %2").arg(report.kept.size() == 1
+                                             ? QStringLiteral("resta com'era")
+                                             : QStringLiteral("restano com'erano"),
+                                         FirstNames(report.kept, QStringLiteral("altri file")));
   }
   for (const auto& [ours, old] : report.unpaired) {
     said << QStringLiteral("%1 è nuovo ma %2 è ancora di prima: non sono dello stesso personaggio")

@@ -198,8 +198,7 @@ bool CSheetFolder::Write(const std::string& name, std::string_view bytes, std::s
 void CSheetFolder::Withdraw(const std::string& name) {
   for (auto pending = m_pending.begin(); pending != m_pending.end(); ++pending) {
     if (pending->name != name) continue;
-    std::vector<std::string> ignored;
-    RemoveTemporary(pending->temporary, ignored);
+    RemoveTemporary(pending->temporary, m_leftovers);
     m_withdrawn.insert(pending->group);
     m_pending.erase(pending);
     return;
@@ -239,6 +238,7 @@ bool CSheetFolder::Replace(const std::string& name, std::string_view bytes, std:
 bool CSheetFolder::Finish(CFinishReport& report) {
   report = CFinishReport();
   report.incomplete = m_withdrawn;
+  report.leftovers = m_leftovers;
   if (m_fd < 0) return true;
   const auto fail = [&report](std::string error) {
     if (report.error.empty()) report.error = std::move(error);

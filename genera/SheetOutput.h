@@ -93,6 +93,7 @@ class CSheetFolder {
   std::vector<Pending> m_pending;                  // replacements not yet in place
   std::unordered_map<int, std::string> m_created;  // a group -> a new file of it
   std::set<int> m_withdrawn;                       // groups with a file taken back
+  std::vector<std::string> m_leftovers;            // temporaries taken back that stay
 };
 
 // Standard output, written in large pieces.

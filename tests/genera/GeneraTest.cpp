@@ -6,12 +6,16 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -140,6 +144,61 @@ class GeneraTest : public ::testing::Test {
   }
 
   std::string Sheet(const std::string& name) const { return ReadBytes(m_work / name); }
+
+  // Where standard output goes in Spawn.
+  enum class Output {
+    Discarded,  // /dev/null
+    Closed,     // none at all, as after >&-
+    NoReader,   // a pipe that nobody will ever read
+    TenBytes,   // a pipe whose reader takes ten bytes and goes, as | head -c 10
+  };
+  // Runs tarvo-genera with the test's rules and `arguments`, as bytes, in the
+  // working folder, as a shell runs it (SIGPIPE as it leaves it); `inChild`
+  // runs in the new process before the program starts. Standard error is
+  // read back.
+  Outcome Spawn(std::vector<std::string> arguments, Output output,
+                const std::function<void()>& inChild = {}) const {
+    if (std::find(arguments.begin(), arguments.end(), "--regole") == arguments.end())
+      arguments.insert(arguments.begin(), {"--regole", kRules.toStdString()});
+    arguments.insert(arguments.begin(), TARVO_GENERA_PROGRAM);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    int pipeEnds[2] = {-1, -1};
+    if (output == Output::NoReader || output == Output::TenBytes) {
+      EXPECT_EQ(pipe(pipeEnds), 0);
+    }
+    if (output == Output::NoReader) close(pipeEnds[0]);  // nobody will ever read
+    const fs::path errFile = m_folder / "err";
+    const int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      signal(SIGPIPE, SIG_DFL);  // as a shell leaves it
+      if (output == Output::Discarded) dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
+      if (output == Output::Closed) close(STDOUT_FILENO);
+      if (pipeEnds[1] >= 0) dup2(pipeEnds[1], STDOUT_FILENO);
+      if (output == Output::TenBytes) close(pipeEnds[0]);  // the reader is the test's
+      dup2(err, STDERR_FILENO);
+      if (inChild) inChild();
+      if (chdir(m_work.c_str()) == 0) execv(argv[0], argv.data());
+      _exit(127);
+    }
+    if (pipeEnds[1] >= 0) close(pipeEnds[1]);
+    close(err);
+    if (output == Output::TenBytes) {
+      char ten[10];
+      for (ssize_t got = 0, n = 1; got < 10 && n > 0; got += n)
+        n = read(pipeEnds[0], ten, 10 - got);
+      close(pipeEnds[0]);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    Outcome run;
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.err = ReadBytes(errFile);
+    return run;
+  }
 
   QString m_stdoutFile;  // where standard output goes, when not read back
   CTempFolder m_folder;
@@ -447,32 +506,7 @@ TEST_F(GeneraTest, AFailedWriteKeepsTheSheetsBefore) {
 // other, said in a line, not an end without a word.
 TEST_F(GeneraTest, AClosedPipeIsAnOrdinaryWriteError) {
   const auto withClosedOutput = [this](std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), {TARVO_GENERA_PROGRAM, "--regole", kRules.toStdString()});
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    int pipeEnds[2];
-    EXPECT_EQ(pipe(pipeEnds), 0);
-    close(pipeEnds[0]);  // nobody will ever read
-    const fs::path errFile = m_folder / "err";
-    const int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const pid_t pid = fork();
-    if (pid == 0) {
-      signal(SIGPIPE, SIG_DFL);  // as a shell leaves it
-      dup2(pipeEnds[1], STDOUT_FILENO);
-      dup2(err, STDERR_FILENO);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    close(pipeEnds[1]);
-    close(err);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    Outcome run;
-    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = ReadBytes(errFile);
-    return run;
+    return Spawn(std::move(arguments), Output::NoReader);
   };
   const std::string closed =
       "tarvo-genera: impossibile scrivere sullo standard output: il canale è stato chiuso "
@@ -654,6 +688,161 @@ TEST_F(GeneraTest, PdfNeedsNoDisplay) {
                            "\" resta com'era: è la scheda stampabile di un personaggio di prima, "
                            "non di quello nuovo accanto (con --pdf si scrive di nuovo)\n");
   EXPECT_TRUE(fs::exists(m_work / "stampa/Àlda.pdf"));
+}
+
+// Standard output as a shell may hand it: closed (>&-), or read ten bytes of
+// (| head -c 10). The line says only what the program knows; a folder named
+// in bytes that are no UTF-8 gets the sheets, and no other folder appears.
+TEST_F(GeneraTest, StandardOutputAndFolderAsTheShellGivesThem) {
+  const std::string said = "tarvo-genera: impossibile scrivere sullo standard output: ";
+  const Outcome closed = Spawn({"--stdout", "--seme", "1"}, Output::Closed);
+  EXPECT_EQ(closed.status, 1);
+  EXPECT_EQ(closed.err, said + "il canale non è aperto (nessun personaggio è arrivato intero)\n");
+  const Outcome head = Spawn({"--stdout", "--seme", "1", "--numero", "2000"}, Output::TenBytes);
+  EXPECT_EQ(head.status, 1);
+  EXPECT_TRUE(std::regex_match(
+      head.err, std::regex(said + "il canale è stato chiuso dall'altra parte \\(i primi \\d+ "
+                                  "personaggi sono andati interi sullo standard output; quanti ne "
+                                  "abbia letti chi legge, non si sa\\)\n")))
+      << head.err;
+  EXPECT_TRUE(fs::is_empty(m_work));
+
+  EXPECT_EQ(Spawn({"--seme", "1", "--cartella", "d\xE9r"}, Output::Discarded).status, 0);
+  EXPECT_EQ(Snapshot(m_work).size(), 2u);
+  EXPECT_TRUE(fs::exists(m_work / "d\xE9r/Personaggio 1.pg"));
+}
+
+// Rules of a gigabyte are refused unread where memory is short; and when
+// memory does run out, the program says so in one Italian line and ends with
+// status 1, never aborts. An address space limit does not mix with the
+// address sanitizer, which reserves terabytes of it.
+TEST_F(GeneraTest, TooLargeRulesOrTooLittleMemoryEndInOneLine) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer needs more address space than any limit here";
+#endif
+  const auto within = [this](rlim_t kib, const std::string& rules) {
+    return Spawn({"--regole", rules, "--seme", "1", "--stdout"}, Output::Discarded, [kib] {
+      const rlimit limit{kib * 1024, kib * 1024};
+      setrlimit(RLIMIT_AS, &limit);
+    });
+  };
+  WriteBytes(m_work / "grande.rul", "");
+  fs::resize_file(m_work / "grande.rul", std::uintmax_t{1} << 30);
+  const Outcome large = within(1500000, "grande.rul");
+  EXPECT_EQ(large.status, 1);
+  EXPECT_EQ(large.err, "tarvo-genera: Il file delle regole \"grande.rul\" nella cartella \"" +
+                           m_work.string() +
+                           "\" è troppo grande: 1073741824 byte, e un file delle regole ne ha "
+                           "al massimo " +
+                           std::to_string(RULES_SIZE_LIMIT) + ".\n");
+
+  // The least memory a batch on the test's rules needs, to the MiB; rules as
+  // large as may be need some more.
+  rlim_t enough = 1 << 20, short_ = 16 << 10;
+  while (enough - short_ > 1024) {
+    const rlim_t middle = (enough + short_) / 2;
+    (within(middle, kRules.toStdString()).status == 0 ? enough : short_) = middle;
+  }
+  std::string largest = ReadBytes(kRules.toStdString());
+  largest.resize(RULES_SIZE_LIMIT, '\n');
+  WriteBytes(m_work / "massime.rul", largest);
+  const Outcome starved = within(enough + 1024, "massime.rul");
+  EXPECT_EQ(starved.status, 1);
+  EXPECT_EQ(starved.err, "tarvo-genera: memoria esaurita: il programma si ferma\n");
+}
+
+// Replacing in a folder that does not allow it all: the line says how many
+// files were replaced, names those left as they were and any temporary file
+// the folder kept, and a sheet never stays beside the printable sheet of
+// another character unsaid. Root may do anything, so the batch runs as nobody.
+TEST_F(GeneraTest, ReplacingWhereTheFolderRefusesSaysWhatIsLeft) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root, to run the batch as another user";
+  fs::permissions(m_folder.Path(), fs::perms::all);
+  fs::permissions(m_work, fs::perms::all);
+  const fs::path out = m_work / "out";
+  ASSERT_EQ(Genera({"--seme", "1", "--numero", "60", "--pdf", "--cartella", "out"}).status, 0);
+  const auto before = Snapshot(out);
+  const std::vector<std::string> asNobody = {
+      "/usr/bin/setpriv",   "--reuid=65534", "--regid=65534",     "--clear-groups",
+      TARVO_GENERA_PROGRAM, "--regole",      kRules.toStdString()};
+
+  // Shared, with the sticky bit: the file of another user is refused before
+  // anything is written.
+  for (const auto& entry : fs::directory_iterator(out)) chown(entry.path().c_str(), 65534, 65534);
+  ASSERT_EQ(chown((out / "Personaggio 2.pg").c_str(), 1, 1), 0);
+  ASSERT_EQ(chmod(out.c_str(), 01777), 0);
+  std::vector<std::string> batch = asNobody;
+  batch.insert(batch.end(),
+               {"--seme", "2", "--numero", "60", "--pdf", "--sovrascrivi", "--cartella", "out"});
+  const TerminalOutcome shared = RunOnTerminal(batch, {"LANG=C.UTF-8"}, m_work);
+  EXPECT_EQ(shared.status, 1);
+  EXPECT_NE(shared.screen.find("\"" + (out / "Personaggio 2.pg").string() +
+                               "\" non si può sostituire: è di un altro utente"),
+            std::string::npos)
+      << shared.screen;
+  EXPECT_EQ(Snapshot(out), before);
+
+  // The folder made read-only in the middle of the batch: nothing has taken
+  // its new name yet, and the temporaries cannot go.
+  chown((out / "Personaggio 2.pg").c_str(), 65534, 65534);
+  chown(out.c_str(), 65534, 65534);
+  const TerminalOutcome locked =
+      RunOnTerminal(batch, {"LANG=C.UTF-8"}, m_work, 200, [&](int, const std::string& screen) {
+        if (screen.find("Personaggio ") == std::string::npos) return true;
+        chmod(out.c_str(), 0555);
+        return false;
+      });
+  EXPECT_EQ(locked.status, 1);
+  std::smatch said;
+  ASSERT_TRUE(std::regex_search(
+      locked.screen, said,
+      std::regex("permesso negato \\(dei (\\d+) personaggi prima, nessuno è scritto intero; "
+                 "nessun file sostituito; restano com'erano: \"Personaggio 1.pg\", \"Personaggio "
+                 "1.pdf\", \"Personaggio 2.pg\" e \\d+ altri file; nella cartella \"[^\"]+\" "
+                 "restano (\\d+) file temporanei che non si possono togliere, da togliere a mano: "
+                 "\"\\.tarvo-")))
+      << locked.screen;
+  const auto after = Snapshot(out);
+  EXPECT_EQ(after.size(), before.size() + std::stoul(said[2]));
+  for (const auto& [name, bytes] : before) EXPECT_EQ(after.at(name), bytes) << name;
+}
+
+// A disk that fills while a batch replaces sheets and their printable
+// sheets: each character stays whole, old or new, and the line counts the
+// files replaced.
+TEST_F(GeneraTest, ADiskThatFillsLeavesEveryCharacterWholeOldOrNew) {
+  const fs::path disk = m_work / "disco";
+  fs::create_directory(disk);
+  if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=8m") != 0)
+    GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+  const QStringList batch = {"--numero", "40", "--pdf", "--cartella", "disco"};
+  ASSERT_EQ(Genera(QStringList{"--seme", "1"} + batch).status, 0);
+  const auto before = Snapshot(disk);
+  struct statvfs space {};
+  statvfs(disk.c_str(), &space);
+  const auto used = (space.f_blocks - space.f_bfree) * space.f_frsize;
+  const std::string size = "size=" + std::to_string(used + used / 2);
+  ASSERT_EQ(mount("tmpfs", disk.c_str(), "tmpfs", MS_REMOUNT, size.c_str()), 0);
+  const Outcome run = Genera(QStringList{"--seme", "2", "--sovrascrivi"} + batch);
+  const auto after = Snapshot(disk);
+  umount2(disk.c_str(), MNT_DETACH);
+
+  EXPECT_EQ(run.status, 1);
+  ASSERT_EQ(after.size(), before.size());  // no temporary file left
+  int replaced = 0;
+  for (int n = 1; n <= 40; ++n) {
+    const std::string base = "Personaggio " + std::to_string(n);
+    const bool newSheet = after.at(base + ".pg") != before.at(base + ".pg");
+    EXPECT_EQ(newSheet, after.at(base + ".pdf") != before.at(base + ".pdf")) << base;
+    replaced += newSheet ? 1 : 0;
+  }
+  EXPECT_GT(replaced, 0);
+  EXPECT_LT(replaced, 40);
+  EXPECT_NE(run.err.find("spazio su disco esaurito (i " + std::to_string(replaced) +
+                         " personaggi prima restano scritti; " + std::to_string(2 * replaced) +
+                         " file sostituiti)"),
+            std::string::npos)
+      << run.err;
 }
 
 TEST_F(GeneraTest, HelpAndVersion) {

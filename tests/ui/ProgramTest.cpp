@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "rules/Rules.h"
 #include "tests/FileBytes.h"
 #include "tests/PdfTools.h"
 #include "tests/TempFolder.h"
@@ -64,11 +65,18 @@ class ProgramTest : public ::testing::Test {
   // has shown, each time it shows more, until it returns false.
   TerminalOutcome OnTerminal(const QStringList& arguments,
                              const std::function<bool(int, const std::string&)>& onScreen) const {
-    std::vector<std::string> argv = {TARVO_PROGRAM};
+    std::vector<std::string> argv;
     for (const QString& argument : arguments) argv.push_back(argument.toStdString());
-    std::vector<std::string> env = {"PATH=/usr/bin:/bin", "HOME=" + m_home.string(),
-                                    "LANG=C.UTF-8"};
-    return RunOnTerminal(std::move(argv), std::move(env), m_folder.Path(), 80, onScreen);
+    return OnTerminal(std::move(argv), onScreen);
+  }
+  // The same with the arguments as bytes, which need not be UTF-8.
+  TerminalOutcome OnTerminal(std::vector<std::string> arguments,
+                             const std::function<bool(int, const std::string&)>& onScreen = {},
+                             const std::string& tmp = "/tmp") const {
+    arguments.insert(arguments.begin(), TARVO_PROGRAM);
+    std::vector<std::string> env = {"PATH=/usr/bin:/bin", "HOME=" + m_home.string(), "LANG=C.UTF-8",
+                                    "TMPDIR=" + tmp};
+    return RunOnTerminal(std::move(arguments), std::move(env), m_folder.Path(), 80, onScreen);
   }
 
   Outcome Tarvo(const QStringList& arguments, const QStringList& environment = {}) const {
@@ -156,6 +164,66 @@ TEST_F(ProgramTest, PdfWritesThePrintableSheetBesideEachSheetWithoutADisplay) {
   const Outcome noRules = Tarvo({"--pdf", "--regole", "manca.rul", "lf.pg"});
   EXPECT_EQ(noRules.status, 1);
   EXPECT_NE(noRules.err.find("manca.rul"), std::string::npos) << noRules.err;
+}
+
+// Names as a hostile share or a careless shell gives them: bytes that are no
+// UTF-8, a line break, a name that reads as an option; a sheet named twice
+// through a link, or that is a link to its own printable sheet's name; rules
+// far too large. Each is used as its bytes, or refused in one true line, and
+// no folder appears that nobody named.
+TEST_F(ProgramTest, AnyNameIsUsedAsItsBytesAndEveryRefusalIsOneTrueLine) {
+  const std::string rules = kRules.toStdString();
+  const std::string tmp = (m_folder / "tmp").string();
+  fs::create_directory(tmp);
+  fs::copy_file(rules, m_folder / "r\xE9gole.rul");
+  Write("\xE9roe.pg", ReadBytes(kSession));
+  const auto screen = [&](std::vector<std::string> arguments) {
+    const TerminalOutcome run = OnTerminal(std::move(arguments), {}, tmp);
+    // The first line as it stays on the screen, after any progress it
+    // rewrote.
+    const std::string line = run.screen.substr(0, run.screen.find("\r\n"));
+    return std::to_string(run.status) + " " + line.substr(line.rfind('\r') + 1);
+  };
+  EXPECT_EQ(screen({"--pdf", "--regole", "r\xE9gole.rul", "\xE9roe.pg"}).substr(0, 9), "0 Scritta");
+  EXPECT_EQ(Bytes("\xE9roe.pdf").substr(0, 5), "%PDF-");
+  EXPECT_EQ(screen({"--pdf", "--regole", "r\xE9gole.rul", "manca\xE9\n.pg"}),
+            "1 tarvo: Impossibile aprire la scheda \"manca\\xE9\\n.pg\" nella cartella \"" +
+                m_folder.Path().string() + "\": il file o la cartella non esiste.");
+  // A name that reads as options, and the two ways to name it.
+  Write("-v.pg", ReadBytes(kSession));
+  EXPECT_EQ(screen({"--pdf", "--regole", rules, "-v.pg"}),
+            "2 tarvo: opzione sconosciuta: -. (\"-v.pg\" è un file: per nominarlo scrivi -- -v.pg "
+            "oppure ./-v.pg)");
+  EXPECT_EQ(screen({"--pdf", "--regole", rules, "--", "-v.pg", "./-v.pg"}).substr(0, 9),
+            "0 Scritta");
+  // Rules of a gigabyte, read no further than their size.
+  fs::resize_file(m_folder / "r\xE9gole.rul", std::uintmax_t{1} << 30);
+  EXPECT_EQ(screen({"--pdf", "--regole", "r\xE9gole.rul", "\xE9roe.pg"}),
+            "1 tarvo: Il file delle regole \"r\\xE9gole.rul\" nella cartella \"" +
+                m_folder.Path().string() +
+                "\" è troppo grande: 1073741824 byte, e un file delle regole ne ha al massimo " +
+                std::to_string(RULES_SIZE_LIMIT) + ".");
+
+  // One sheet named again through a link to its folder is printed once.
+  fs::create_directory_symlink(".", m_folder / "qui");
+  Write("zoe.pg", ReadBytes(kSession));
+  EXPECT_EQ(screen({"--pdf", "--regole", rules, "zoe.pg", "qui/zoe.pg"}).substr(0, 9), "0 Scritta");
+  // A sheet that is a link to its own printable sheet's name stays.
+  Write("sola.pdf", ReadBytes(kSession));
+  fs::create_symlink("sola.pdf", m_folder / "sola.pg");
+  EXPECT_EQ(screen({"--pdf", "--sovrascrivi", "--regole", rules, "sola.pg"}),
+            "1 tarvo: la scheda \"sola.pg\" e la scheda stampabile \"sola.pdf\" sono lo stesso "
+            "file: la stampabile cancellerebbe la scheda, e non si scrive");
+  EXPECT_EQ(Bytes("sola.pdf"), ReadBytes(kSession));
+  // A write error names the printable sheet the same way, replacing or not.
+  const std::string longest(252, 'n');
+  Write(longest + ".pg", ReadBytes(kSession));
+  const std::string tooLong = "1 tarvo: Impossibile scrivere il file \"" + longest +
+                              ".pdf\": il nome del file è troppo lungo.";
+  EXPECT_EQ(screen({"--pdf", "--regole", rules, longest + ".pg"}), tooLong);
+  EXPECT_EQ(screen({"--pdf", "--sovrascrivi", "--regole", rules, longest + ".pg"}), tooLong);
+  // No XDG_RUNTIME_DIR here: Qt's fallback folder is not made.
+  EXPECT_TRUE(fs::is_empty(tmp));
 }
 
 // On a terminal a line says which sheet is being printed, and a last one sums
