@@ -19,6 +19,19 @@ namespace {
 
 bool g_stdoutClosed = false;        // standard output was closed at the start
 const char* g_lastWords = "tarvo";  // the program InstallLastWords names
+QtMessageHandler g_beforeNoRuntimeFolder = nullptr;
+
+[[noreturn]] void EndWithLastWords() {
+  SayLastWords(g_lastWords, std::current_exception());
+  std::_Exit(1);
+}
+
+// Qt's words about the runtime folder it could not make are no news.
+void WithoutRuntimeFolderNotes(QtMsgType type, const QMessageLogContext& context,
+                               const QString& text) {
+  if (text.startsWith(QStringLiteral("QStandardPaths:"))) return;
+  if (g_beforeNoRuntimeFolder != nullptr) g_beforeNoRuntimeFolder(type, context, text);
+}
 
 // Writes `bytes` to `stream` as they are, at once; false, with the errno
 // value in `err`, when they did not get there.
@@ -81,18 +94,20 @@ void ClaimStandardStreams() {
 
 bool StandardOutputClosed() { return g_stdoutClosed; }
 
-namespace {
-
-[[noreturn]] void EndWithLastWords() {
-  SayLastWords(g_lastWords, std::current_exception());
-  std::_Exit(1);
-}
-
-}  // namespace
-
 void InstallLastWords(const char* program) {
   g_lastWords = program;
   std::set_terminate(EndWithLastWords);
+}
+
+int RunMain(const char* program, int argc, char* argv[], int (*body)(int, char*[])) {
+  ClaimStandardStreams();
+  InstallLastWords(program);
+  try {
+    return body(argc, argv);
+  } catch (...) {
+    // Unwound: no temporary file of the work is left.
+    return SayLastWords(program, std::current_exception());
+  }
 }
 
 int SayLastWords(const char* program, const std::exception_ptr& why) {
@@ -103,6 +118,7 @@ int SayLastWords(const char* program, const std::exception_ptr& why) {
     } catch (const std::bad_alloc&) {
       what = "memoria esaurita";
     } catch (...) {
+      // Any other: an internal fault, said as such.
     }
   }
   // Made without allocating: there may be no memory left.
@@ -114,19 +130,6 @@ int SayLastWords(const char* program, const std::exception_ptr& why) {
   }
   return 1;
 }
-
-namespace {
-
-QtMessageHandler g_beforeNoRuntimeFolder = nullptr;
-
-// Qt's words about the runtime folder it could not make are no news.
-void WithoutRuntimeFolderNotes(QtMsgType type, const QMessageLogContext& context,
-                               const QString& text) {
-  if (text.startsWith(QStringLiteral("QStandardPaths:"))) return;
-  if (g_beforeNoRuntimeFolder != nullptr) g_beforeNoRuntimeFolder(type, context, text);
-}
-
-}  // namespace
 
 CNoRuntimeFolder::CNoRuntimeFolder() {
   // When XDG_RUNTIME_DIR names no folder of this user's, Qt's fallback is a

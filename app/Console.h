@@ -49,6 +49,11 @@ void InstallLastWords(const char* program);
 // returns the exit status 1.
 int SayLastWords(const char* program, const std::exception_ptr& why);
 
+// The whole of main for `program`: ClaimStandardStreams, InstallLastWords,
+// then `body`, whose exit status it returns; an exception out of `body`
+// unwinds it (every temporary file goes) and is said by SayLastWords.
+int RunMain(const char* program, int argc, char* argv[], int (*body)(int, char*[]));
+
 // While alive, Qt finds nowhere to make a runtime folder of its own when
 // XDG_RUNTIME_DIR names none (it would make /tmp/runtime-USER, which nobody
 // asked for): a program without a window builds its QGuiApplication, which

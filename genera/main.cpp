@@ -58,13 +58,4 @@ int Main(int argc, char* argv[]) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
-  ClaimStandardStreams();
-  InstallLastWords("tarvo-genera");
-  try {
-    return Main(argc, argv);
-  } catch (...) {
-    // Unwound: no temporary file of the batch is left.
-    return SayLastWords("tarvo-genera", std::current_exception());
-  }
-}
+int main(int argc, char* argv[]) { return RunMain("tarvo-genera", argc, argv, Main); }

@@ -79,13 +79,4 @@ int Main(int argc, char* argv[]) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
-  ClaimStandardStreams();
-  InstallLastWords("tarvo");
-  try {
-    return Main(argc, argv);
-  } catch (...) {
-    // Unwound: no temporary file of the work is left.
-    return SayLastWords("tarvo", std::current_exception());
-  }
-}
+int main(int argc, char* argv[]) { return RunMain("tarvo", argc, argv, Main); }
