@@ -26,7 +26,7 @@ std::filesystem::path NativePath(const QString& path) {
   return std::filesystem::path(FileNameBytes(path));
 }
 
-// The core's own words (UTF-8), the reason of an error say.
+// Words the core made (Italian, in UTF-8): the reason of an error, say.
 QString FromCore(const std::string& text) { return QString::fromUtf8(text); }
 
 std::filesystem::file_status StatusOf(const QString& path) {
