@@ -1,6 +1,5 @@
 #include "app/FileNames.h"
 
-#include "rules/FileAccess.h"
 #include "rules/Win1252.h"
 
 namespace {

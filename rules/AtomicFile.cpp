@@ -11,7 +11,7 @@
 #include <string>
 #include <system_error>
 
-#include "rules/FileAccess.h"
+#include "rules/Win1252.h"
 
 namespace fs = std::filesystem;
 

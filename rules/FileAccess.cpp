@@ -27,34 +27,6 @@ std::FILE* OpenPlainFile(const std::string& path, std::string& reason) {
   return file;
 }
 
-std::string PathForMessage(std::string_view path) {
-  std::string shown;
-  shown.reserve(path.size());
-  const auto escape = [&shown](unsigned char byte) {
-    constexpr char kDigits[] = "0123456789ABCDEF";
-    shown.append("\\x").append(1, kDigits[byte >> 4]).append(1, kDigits[byte & 15]);
-  };
-  for (size_t at = 0; at < path.size();) {
-    const size_t from = at;
-    const char32_t code = NextUtf8(path, at);
-    if (code == 0xFFFD && at == from + 1) {
-      escape(static_cast<unsigned char>(path[from]));  // no UTF-8 begins here
-    } else if (code == '\n') {
-      shown += "\\n";
-    } else if (code == '\r') {
-      shown += "\\r";
-    } else if (code == '\t') {
-      shown += "\\t";
-    } else if (code < 0x20 || (code >= 0x7F && code < 0xA0)) {
-      // C1 controls too: a terminal takes some of them for escapes.
-      for (size_t i = from; i < at; ++i) escape(static_cast<unsigned char>(path[i]));
-    } else {
-      shown.append(path.substr(from, at - from));
-    }
-  }
-  return shown;
-}
-
 std::string FolderOf(std::string_view path) {
   std::error_code ec;
   const fs::path absolute = fs::absolute(fs::path(path), ec);

@@ -12,17 +12,12 @@
 // `reason` to an Italian description.
 std::FILE* OpenPlainFile(const std::string& path, std::string& reason);
 
-// A file name as a message shows it, in UTF-8: the name's bytes as they are
-// where they are UTF-8, and otherwise escaped, so that the message stays one
-// line and nothing of it can steer a terminal: a byte that begins no UTF-8
-// character as \xE9, a control character as \n, \r, \t or \x1B.
-std::string PathForMessage(std::string_view path);
-
 // The absolute folder that `path` lies in, or "." when it cannot be told.
 std::string FolderOf(std::string_view path);
 
 // How a message names the file at `path` lying in `folder`:
-// "tarvo.rul" nella cartella "/home/aldo", each as PathForMessage shows it.
+// "tarvo.rul" nella cartella "/home/aldo", each as PathForMessage (rules/Win1252.h)
+// shows it.
 std::string FileInFolder(std::string_view path, std::string_view folder);
 
 // Fills in where and why reading a file failed, for an error of the rules or

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <memory>
 
-#include "rules/FileAccess.h"
 #include "rules/Rules.h"
 #include "rules/RulesReading.h"
 #include "rules/Win1252.h"

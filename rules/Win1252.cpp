@@ -108,6 +108,16 @@ std::string Utf16ToWin1252(std::u16string_view utf16) {
   return bytes;
 }
 
+namespace {
+
+// \xNN, with NN the byte in hexadecimal, upper case.
+void AppendHexEscape(std::string& text, unsigned char byte) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  text.append("\\x").append(1, kHex[byte >> 4]).append(1, kHex[byte & 0xF]);
+}
+
+}  // namespace
+
 std::string Win1252ForMessage(std::string_view bytes, std::size_t most) {
   const bool cut = bytes.size() > most;
   if (cut) bytes = bytes.substr(0, most);
@@ -122,11 +132,7 @@ std::string Win1252ForMessage(std::string_view bytes, std::size_t most) {
     } else if (code == '\\') {
       text += "\\\\";
     } else if (code < 0x20 || (code >= 0x7F && code < 0xA0)) {
-      static constexpr char kHex[] = "0123456789ABCDEF";
-      const auto byte = static_cast<unsigned char>(ch);
-      text += "\\x";
-      text += kHex[byte >> 4];
-      text += kHex[byte & 0xF];
+      AppendHexEscape(text, static_cast<unsigned char>(ch));
     } else {
       AppendUtf8(text, code);
     }
@@ -140,4 +146,29 @@ std::string QuotedForMessage(std::string_view bytes, std::size_t most) {
   text += Win1252ForMessage(bytes, most);
   text += '"';
   return text;
+}
+
+std::string PathForMessage(std::string_view path) {
+  std::string shown;
+  shown.reserve(path.size());
+  const auto escape = [&shown](unsigned char byte) { AppendHexEscape(shown, byte); };
+  for (size_t at = 0; at < path.size();) {
+    const size_t from = at;
+    const char32_t code = NextUtf8(path, at);
+    if (code == 0xFFFD && at == from + 1) {
+      escape(static_cast<unsigned char>(path[from]));  // no UTF-8 begins here
+    } else if (code == '\n') {
+      shown += "\\n";
+    } else if (code == '\r') {
+      shown += "\\r";
+    } else if (code == '\t') {
+      shown += "\\t";
+    } else if (code < 0x20 || (code >= 0x7F && code < 0xA0)) {
+      // C1 controls too: a terminal takes some of them for escapes.
+      for (size_t i = from; i < at; ++i) escape(static_cast<unsigned char>(path[i]));
+    } else {
+      shown.append(path.substr(from, at - from));
+    }
+  }
+  return shown;
 }

@@ -1,5 +1,6 @@
 // Windows-1252, the code page of every game text (the rules file, the sheet,
-// the form's texts), and Unicode.
+// the form's texts), and Unicode; and how a message shows a game text or a
+// file name.
 #pragma once
 
 #include <cstddef>
@@ -55,3 +56,9 @@ std::string Utf16ToWin1252(std::u16string_view utf16);
 std::string Win1252ForMessage(std::string_view bytes, std::size_t most = 60);
 // The same in double quotes.
 std::string QuotedForMessage(std::string_view bytes, std::size_t most = 60);
+
+// A file name as a message shows it, in UTF-8: the name's bytes as they are
+// where they are UTF-8, and otherwise escaped, so that the message stays one
+// line and nothing of it can steer a terminal: a byte that begins no UTF-8
+// character as \xE9, a control character as \n, \r, \t or \x1B.
+std::string PathForMessage(std::string_view path);

@@ -21,6 +21,7 @@
 #include "character/SheetReader.h"
 #include "print/PrintableSheet.h"
 #include "rules/AtomicFile.h"
+#include "rules/FileAccess.h"
 #include "rules/Rules.h"
 
 namespace {
@@ -67,10 +68,9 @@ FileKey FileIdentity(const std::string& path) {
 // Where a file to be made at `path` goes: its folder's identity and its own
 // name.
 FileKey PlaceIdentity(const std::string& path) {
-  const std::filesystem::path name(path);
-  const std::filesystem::path folder = name.has_parent_path() ? name.parent_path() : ".";
   struct stat info {};
-  if (::stat(folder.c_str(), &info) == 0) return KeyOf(info, name.filename().string());
+  if (::stat(FolderOf(path).c_str(), &info) == 0)
+    return KeyOf(info, std::filesystem::path(path).filename().string());
   return {{0, 0}, path};
 }
 
@@ -86,9 +86,7 @@ class CWrittenFolders {
   }
 
   void Add(const std::string& file) {
-    const std::filesystem::path name(file);
-    const std::filesystem::path folder = name.has_parent_path() ? name.parent_path() : ".";
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(FolderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     struct stat info {};
     if (fd < 0 || ::fstat(fd, &info) != 0 || !m_folders.emplace(info.st_dev, fd).second) {
       if (fd >= 0) ::close(fd);
