@@ -218,12 +218,13 @@ QString FirstNames(const std::vector<std::string>& names, const QString& others)
 }
 
 // What a batch that ended on a failure or a stop leaves in its folder, after
-// Finish made `report`, as the clauses of the line that says so. `written`:
+// Finish made `report`, for the end of the line that says so: " (...; ...)",
+// or nothing. `written`:
 // the characters written before; `failed`: the next one failed (with
 // `pgKept`, its new .pg stays, with no printable sheet beside it);
 // `counted`: the line counts the characters written whole itself.
-QStringList LeftBehind(const CBatchPlan& plan, const CSheetFolder& folder, int written, bool failed,
-                       bool pgKept, const CFinishReport& report, bool counted = false) {
+QString LeftBehind(const CBatchPlan& plan, const CSheetFolder& folder, int written, bool failed,
+                   bool pgKept, const CFinishReport& report, bool counted = false) {
   QStringList said;
   // The failing character is not among those written.
   int incomplete = static_cast<int>(report.incomplete.size());
@@ -271,7 +272,7 @@ QStringList LeftBehind(const CBatchPlan& plan, const CSheetFolder& folder, int w
                                .arg(report.leftovers.size()),
                      FirstNames(report.leftovers, QStringLiteral("altri")));
   }
-  return said;
+  return said.isEmpty() ? QString() : QStringLiteral(" (") + said.join(QStringLiteral("; ")) + ')';
 }
 
 }  // namespace
@@ -400,8 +401,7 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
     if (plan.overwrite && events.replaced) events.replaced(report.replaced);
     if (status == 0 && report.error.empty()) return true;
     QString text = reason.isEmpty() ? sentence(report.error) : reason;
-    const QStringList left = LeftBehind(plan, *folder, written, failed, pgKept, report);
-    if (!left.isEmpty()) text += QStringLiteral(" (") + left.join(QStringLiteral("; ")) + ')';
+    text += LeftBehind(plan, *folder, written, failed, pgKept, report);
     failure = {status == 0 ? 1 : status, text};
     return false;
   };
@@ -446,8 +446,7 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
               .arg(plan.count)
               .arg(whole == 1 ? QStringLiteral("scritto intero") : QStringLiteral("scritti interi"),
                    BatchPlace(plan));
-      const QStringList left = LeftBehind(plan, *folder, written, false, false, report, true);
-      if (!left.isEmpty()) text += QStringLiteral(" (") + left.join(QStringLiteral("; ")) + ')';
+      text += LeftBehind(plan, *folder, written, false, false, report, true);
       failure = {kInterruptedStatus, text};
       return false;
     }
