@@ -13,7 +13,7 @@
 #include <new>
 
 #include "app/FileNames.h"
-#include "rules/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "app/FileNames.h"
 
-#include "rules/Win1252.h"
+#include "base/Win1252.h"
 
 namespace {
 

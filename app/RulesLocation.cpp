@@ -13,7 +13,7 @@
 #include "app/Build.h"
 #include "app/Console.h"
 #include "app/FileNames.h"
-#include "rules/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "rules/Rules.h"
 #include "rules/RulesCheck.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "rules/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 int PocketsInUse(const CRules& rules) { return std::clamp(rules.m_nPockets, 0, MAX_POCKETS); }
 

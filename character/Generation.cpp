@@ -180,8 +180,8 @@ void ApplyEquipmentEffects(CCharacter& character, const CRules& rules) {
 }
 
 CItemEffect ItemEffect(const CRules& rules, std::string_view type) {
-  if (EqualFolded(type, "armor")) return {CItemEffect::Kind::Armour, -1};
-  if (EqualFolded(type, "shield")) return {CItemEffect::Kind::Shield, -1};
+  if (EqualAsciiFolded(type, "armor")) return {CItemEffect::Kind::Armour, -1};
+  if (EqualAsciiFolded(type, "shield")) return {CItemEffect::Kind::Shield, -1};
   const int skill = rules.FindSkill(type);
   if (skill >= 0 && skill < MAX_SKILLS) return {CItemEffect::Kind::Skill, skill};
   const int characteristic = rules.FindCharacteristic(type);

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "character/Generation.h"
-#include "rules/AtomicFile.h"
-#include "rules/FileAccess.h"
-#include "rules/Win1252.h"
+#include "base/AtomicFile.h"
+#include "base/FileAccess.h"
+#include "base/Win1252.h"
 
 namespace {
 

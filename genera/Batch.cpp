@@ -15,7 +15,7 @@
 #include "genera/SheetOutput.h"
 #include "print/PrintableSheet.h"
 #include "print/Win1252.h"
-#include "rules/Win1252.h"
+#include "base/Win1252.h"
 
 namespace {
 

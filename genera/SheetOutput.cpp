@@ -11,7 +11,7 @@
 
 #include "app/Console.h"
 #include "app/FileNames.h"
-#include "rules/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 namespace fs = std::filesystem;
 

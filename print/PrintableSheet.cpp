@@ -21,7 +21,7 @@
 #include "character/Dice.h"
 #include "character/Generation.h"
 #include "print/Win1252.h"
-#include "rules/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "print/Win1252.h"
 
-#include "rules/Win1252.h"
+#include "base/Win1252.h"
 
 QString FromWindows1252(std::string_view bytes) {
   // Sized once and filled in place: one character per byte.

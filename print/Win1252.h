@@ -1,4 +1,4 @@
-// The Windows-1252 bytes of game texts as Qt's strings (rules/Win1252.h has
+// The Windows-1252 bytes of game texts as Qt's strings (base/Win1252.h has
 // the conversion itself).
 #pragma once
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/CaseFold.h"
+#include "base/Decimal.h"
 #include "rules/Records.h"
 
 inline constexpr const char* RULES_FILE_NAME = "tarvo.rul";
@@ -121,22 +123,3 @@ class CRules {
   CRulesError m_loadError;
 };
 
-// Lower-cases A-Z and leaves every other byte as it is.
-std::string FoldCase(std::string_view text);
-// FoldCase(a) == FoldCase(b), without making either.
-bool EqualFolded(std::string_view a, std::string_view b);
-
-// Reads a number as the C runtime's atoi does (leading white space, optional
-// sign, digits up to the first other character, 0 without digits), except that
-// a value beyond the 32-bit range reads as the nearest 32-bit value.
-int ParseNumber(std::string_view text);
-
-// A number in decimal: optional minus sign, no leading zeros.
-std::string FormatNumber(int value);
-// Writes `value` in decimal at `at`, which has room for 20 bytes (11 for an
-// int); returns the end of what it wrote. Digit by digit in place:
-// std::to_chars is a chain of calls into the standard library in the
-// WebAssembly build.
-char* WriteDecimal(char* at, long long value);
-// Appends FormatNumber(value) to `text`.
-void AppendNumber(std::string& text, int value);

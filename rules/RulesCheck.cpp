@@ -6,7 +6,7 @@
 
 #include "rules/Rules.h"
 #include "rules/RulesReading.h"
-#include "rules/Win1252.h"
+#include "base/Win1252.h"
 
 using rules_reading::Field;
 using rules_reading::LineReader;
@@ -41,21 +41,6 @@ std::string ShownWord(std::string_view bytes) {
 // Names as a player tells them apart: without regard to case (Windows-1252
 // letters included) or to blanks at either end.
 
-unsigned char FoldLetter(unsigned char byte) {
-  if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7))
-    return static_cast<unsigned char>(byte + 0x20);
-  switch (byte) {
-    case 0x8A:
-    case 0x8C:
-    case 0x8E:
-      return static_cast<unsigned char>(byte + 0x10);
-    case 0x9F:
-      return 0xFF;
-    default:
-      return byte;
-  }
-}
-
 std::string_view Trimmed(std::string_view text) {
   auto blank = [](char ch) {
     return IsBlank(static_cast<unsigned char>(ch)) || static_cast<unsigned char>(ch) == 0xA0;
@@ -70,8 +55,8 @@ bool SameName(std::string_view a, std::string_view b) {
   b = Trimmed(b);
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldLetter(static_cast<unsigned char>(a[i])) !=
-        FoldLetter(static_cast<unsigned char>(b[i])))
+    if (FoldWin1252Case(static_cast<unsigned char>(a[i])) !=
+        FoldWin1252Case(static_cast<unsigned char>(b[i])))
       return false;
   }
   return true;
@@ -84,7 +69,7 @@ std::uint64_t NameSignature(std::string_view name) {
   name = Trimmed(name);
   if (name.empty()) return 0;
   auto at = [&](size_t i) -> std::uint64_t {
-    return FoldLetter(static_cast<unsigned char>(name[i]));
+    return FoldWin1252Case(static_cast<unsigned char>(name[i]));
   };
   const size_t n = name.size();
   return (std::uint64_t{n} << 40) ^ (at(0) << 32) ^ (at(n / 2) << 24) ^ (at(n - 1) << 16) ^
@@ -264,7 +249,7 @@ class CChecker {
   // CRules finds them; -1 when none is.
   static int FindKey(const std::string_view* keys, int count, std::string_view key) {
     for (int i = 0; i < count; ++i) {
-      if (EqualFolded(keys[i], key)) return i;
+      if (EqualAsciiFolded(keys[i], key)) return i;
     }
     return -1;
   }
@@ -511,16 +496,16 @@ class CChecker {
   }
 
   void CheckType(const Place& place, std::string_view type, int line) {
-    if (place.record == 0 && !EqualFolded(type, DEFAULT_ITEM_TYPE)) {
+    if (place.record == 0 && !EqualAsciiFolded(type, DEFAULT_ITEM_TYPE)) {
       Warn(line, Cat(Where(place),
                      ": il primo oggetto è l'oggetto vuoto, con cui cominciano mani, corpo e "
                      "tasche, e il suo tipo dovrebbe essere empty, non ",
                      ShownWord(type)));
     }
-    if (EqualFolded(type, "armor") || EqualFolded(type, DEFAULT_ITEM_TYPE)) return;
+    if (EqualAsciiFolded(type, "armor") || EqualAsciiFolded(type, DEFAULT_ITEM_TYPE)) return;
     const int skills = m_rules.SkillsInUse();
     const int characteristics = m_rules.CharacteristicsInUse();
-    if (EqualFolded(type, "shield")) {
+    if (EqualAsciiFolded(type, "shield")) {
       if (FindKey(m_skillKey, skills, "shield") < 0) {
         Warn(line, Cat(Where(place), ": ", ShownWord(type),
                        ", ma nessuna abilità ha la chiave shield: il MOD dello scudo non si "

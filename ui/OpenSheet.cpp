@@ -8,7 +8,7 @@
 #include "app/Console.h"
 #include "app/FileNames.h"
 #include "print/Win1252.h"
-#include "rules/Win1252.h"
+#include "base/Win1252.h"
 #include "ui/GeneratorDlg.h"
 #include "ui/Prompts.h"
 

@@ -20,8 +20,8 @@
 #include "app/RulesLocation.h"
 #include "character/SheetReader.h"
 #include "print/PrintableSheet.h"
-#include "rules/AtomicFile.h"
-#include "rules/FileAccess.h"
+#include "base/AtomicFile.h"
+#include "base/FileAccess.h"
 #include "rules/Rules.h"
 
 namespace {

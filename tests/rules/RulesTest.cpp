@@ -222,7 +222,7 @@ TEST(RulesBundled, FitsTheFormAndExercisesEveryRule) {
     EXPECT_EQ(rules.GetSkillLabel(s), skillLabels[s]);
     EXPECT_EQ(rules.m_aSkillBase[s], bases[s]);
     EXPECT_EQ(rules.GetSkillSheetName(s).find(' '), std::string::npos);
-    EXPECT_EQ(FoldCase(rules.GetSkillKey(s)), rules.GetSkillKey(s));
+    EXPECT_EQ(FoldAsciiCase(rules.GetSkillKey(s)), rules.GetSkillKey(s));
   }
   const std::pair<const char*, int> shieldKeys[] = {{"shield", 3},  {"light", 6},   {"craft", 9},
                                                     {"acrobat", 5}, {"sneack", 10}, {"music", 8},
@@ -245,7 +245,7 @@ TEST(RulesBundled, FitsTheFormAndExercisesEveryRule) {
   EXPECT_EQ(rules.m_aItems[0].m_nPrice, 0);
   int armours = 0, shields = 0, skillTyped = 0, charTyped = 0;
   for (int i = 0; i < rules.m_nItems; ++i) {
-    const std::string type = FoldCase(rules.m_aItems[i].m_strType);
+    const std::string type = FoldAsciiCase(rules.m_aItems[i].m_strType);
     armours += type == "armor";
     shields += type == "shield";
     skillTyped += type != "shield" && rules.FindSkill(type) >= 0;
@@ -448,4 +448,18 @@ TEST(RulesErrors, AFileLargerThanAnyRulesIsRefusedUnread) {
   EXPECT_FALSE(refused.Load(in, "flusso.rul"));
   EXPECT_NE(refused.GetLoadError().m_strMessage.find("più di " + std::to_string(RULES_SIZE_LIMIT)),
             std::string::npos);
+}
+
+TEST(RulesSave, ReportsFailureAndWritesNothing) {
+  CTempFolder folder;
+  const std::filesystem::path& dir = folder.Path();
+  CRules rules(nullptr);
+  std::string error;
+  EXPECT_FALSE(rules.Save((dir / "no" / "tarvo.rul").c_str(), &error));
+  EXPECT_FALSE(error.empty());
+  ASSERT_TRUE(rules.Save((dir / "tarvo.rul").c_str(), &error)) << error;
+  EXPECT_EQ(ReadBytes(dir / "tarvo.rul"), "0\r\n0\r\n0\r\n0\r\n0\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir),
+                          std::filesystem::directory_iterator()),
+            1);
 }

@@ -297,7 +297,7 @@ void RandomSession::CheckForm(int moneyBefore, bool purchase) {
   // given up.
   int armour = 0;
   for (const CItem* item : {&ch.m_itemRight, &ch.m_itemLeft, &ch.m_itemWorn}) {
-    if (FoldCase(item->GetType()) == "armor") armour = item->m_nPotenza;
+    if (FoldAsciiCase(item->GetType()) == "armor") armour = item->m_nPotenza;
   }
   EXPECT_EQ(Text(IDC_PROTECTION), QString::number(armour));
   // The typed name is never lost: the field shows it as typed or, after a

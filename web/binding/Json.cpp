@@ -1,7 +1,7 @@
 #include "web/binding/Json.h"
 
 #include "rules/Rules.h"
-#include "rules/Win1252.h"
+#include "base/Win1252.h"
 
 namespace {
 

@@ -2,7 +2,8 @@
 
 #include <vector>
 
-#include "rules/Win1252.h"
+#include "base/CaseFold.h"
+#include "base/Win1252.h"
 #include "web/binding/Text.h"
 
 namespace {
@@ -19,32 +20,6 @@ bool IsBlank(char32_t cp) {
 }
 
 }  // namespace
-
-char32_t FoldCase(char32_t cp) {
-  if ((cp >= 'A' && cp <= 'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7)) return cp + 0x20;
-  switch (cp) {
-    case 0x00B5:  // micro sign
-    case 0x039C:  // capital mu
-      return 0x03BC;
-    case 0x0152:  // OE
-    case 0x0160:  // S caron
-    case 0x017D:  // Z caron
-    case 0x0191:  // F hook
-      return cp + 1;
-    case 0x0178:  // Y diaeresis
-      return 0x00FF;
-    case 0x017F:  // long s
-      return 's';
-    case 0x1E9E:  // capital sharp s
-      return 0x00DF;
-    case 0x212A:  // Kelvin sign
-      return 'k';
-    case 0x212B:  // Angstrom sign
-      return 0x00E5;
-    default:
-      return cp;
-  }
-}
 
 namespace {
 
@@ -68,7 +43,7 @@ bool SameNameLoosely(std::string_view a, std::string_view b) {
   const std::vector<char32_t> right = Trimmed(CodePoints(b));
   if (left.size() != right.size()) return false;
   for (size_t i = 0; i < left.size(); ++i) {
-    if (FoldCase(left[i]) != FoldCase(right[i])) return false;
+    if (FoldUnicodeCase(left[i]) != FoldUnicodeCase(right[i])) return false;
   }
   return true;
 }

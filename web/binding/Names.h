@@ -13,11 +13,6 @@
 // (accented letters included) and to blanks at either end.
 int MatchName(std::string_view wanted, int count, const std::function<std::string(int)>& nameOf);
 
-// The simple case folding of Unicode for every character that folds to, or
-// is, one that Windows-1252 can hold (the only ones a name of the rules can
-// match); any other character is itself.
-char32_t FoldCase(char32_t cp);
-
 // Whether two UTF-8 texts are the same without regard to case and to blanks
 // at either end.
 bool SameNameLoosely(std::string_view a, std::string_view b);

@@ -6,7 +6,7 @@
 #include "character/Generation.h"
 #include "character/SheetReader.h"
 #include "rules/RulesCheck.h"
-#include "rules/Win1252.h"
+#include "base/Win1252.h"
 #include "web/binding/Json.h"
 #include "web/binding/Names.h"
 #include "web/binding/Text.h"

@@ -1,6 +1,6 @@
 // The UTF-8 texts of the page: its characters and a field's length. The
 // conversion to and from the game's Windows-1252 is the core's
-// (rules/Win1252.h).
+// (base/Win1252.h).
 #pragma once
 
 #include <string>

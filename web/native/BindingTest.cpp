@@ -12,7 +12,7 @@
 #include "genera/Batch.h"
 #include "genera/CommandLine.h"
 #include "print/Win1252.h"
-#include "rules/Win1252.h"
+#include "base/Win1252.h"
 #include "rules/Rules.h"
 #include "web/binding/Json.h"
 #include "web/binding/Names.h"
@@ -41,7 +41,7 @@ TEST(WebNames, CaseFoldsAsQtComparesWithoutCase) {
     const QChar typed(static_cast<char16_t>(cp));
     for (const char16_t name : names) {
       const bool qt = typed.toCaseFolded() == QChar(name).toCaseFolded();
-      if (qt != (FoldCase(cp) == FoldCase(name))) {
+      if (qt != (FoldUnicodeCase(cp) == FoldUnicodeCase(name))) {
         ADD_FAILURE() << std::hex << "U+" << static_cast<unsigned>(cp) << " e U+"
                       << static_cast<unsigned>(name) << ": Qt " << qt;
         return;

@@ -5,8 +5,7 @@
 #include <set>
 #include <string>
 
-#include "rules/AtomicFile.h"
-#include "rules/Rules.h"
+#include "base/AtomicFile.h"
 #include "tests/FileBytes.h"
 #include "tests/PermissionsBind.h"
 #include "tests/TempFolder.h"
@@ -91,16 +90,6 @@ TEST_F(AtomicFileTest, NamesAsLongAsTheSystemAllowsAreWritten) {
   ASSERT_TRUE(WriteFileAtomically(target.string(), "second", &error)) << error;
   EXPECT_EQ(ReadBytes(target), "second");
   ExpectOnly({target.filename().string()});
-}
-
-TEST_F(AtomicFileTest, RulesSaveReportsFailureAndWritesNothing) {
-  CRules rules(nullptr);
-  std::string error;
-  EXPECT_FALSE(rules.Save((m_dir / "no" / "tarvo.rul").c_str(), &error));
-  EXPECT_FALSE(error.empty());
-  ASSERT_TRUE(rules.Save((m_dir / "tarvo.rul").c_str(), &error)) << error;
-  EXPECT_EQ(ReadBytes(m_dir / "tarvo.rul"), "0\r\n0\r\n0\r\n0\r\n0\r\n");
-  ExpectOnly({"tarvo.rul"});
 }
 
 // A real full disk: a tiny tmpfs, mounted when the test may (as root in CI).

@@ -16,7 +16,7 @@ std::FILE* OpenPlainFile(const std::string& path, std::string& reason);
 std::string FolderOf(std::string_view path);
 
 // How a message names the file at `path` lying in `folder`:
-// "tarvo.rul" nella cartella "/home/aldo", each as PathForMessage (rules/Win1252.h)
+// "tarvo.rul" nella cartella "/home/aldo", each as PathForMessage (base/Win1252.h)
 // shows it.
 std::string FileInFolder(std::string_view path, std::string_view folder);
 

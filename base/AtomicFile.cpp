@@ -1,4 +1,4 @@
-#include "rules/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -11,7 +11,7 @@
 #include <string>
 #include <system_error>
 
-#include "rules/Win1252.h"
+#include "base/Win1252.h"
 
 namespace fs = std::filesystem;
 

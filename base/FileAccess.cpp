@@ -1,11 +1,11 @@
-#include "rules/FileAccess.h"
+#include "base/FileAccess.h"
 
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
 
-#include "rules/AtomicFile.h"
-#include "rules/Win1252.h"
+#include "base/AtomicFile.h"
+#include "base/Win1252.h"
 
 namespace fs = std::filesystem;
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "rules/Win1252.h"
+#include "base/Win1252.h"
 
 namespace {
 

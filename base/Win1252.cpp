@@ -1,4 +1,4 @@
-#include "rules/Win1252.h"
+#include "base/Win1252.h"
 
 char* WriteUtf8(char* at, char32_t code) {
   if (code < 0x80) {
