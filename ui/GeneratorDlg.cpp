@@ -14,6 +14,7 @@
 #include <QPrinter>
 #include <QRadioButton>
 #include <QShortcut>
+#include <utility>
 
 #include "app/Console.h"
 #include "app/FileNames.h"
@@ -24,7 +25,6 @@
 #include "res/GeneratorDialog.h"
 #include "res/resource.h"
 #include "ui/Accessible.h"
-#include "ui/OpenSheet.h"
 #include "ui/Prompts.h"
 
 // The icon is embedded in this library; Q_INIT_RESOURCE must be used outside
@@ -582,7 +582,56 @@ void CGeneratorDlg::OnPrint() {
   }
 }
 
-void CGeneratorDlg::OnOpen() { CSheetOpening(*this).AskAndOpen(); }
+void CGeneratorDlg::OnOpen() {
+  const QString path = m_prompts->AskOpenSheetPath(this, QDir::currentPath());
+  if (path.isEmpty()) return;
+  CSheet sheet;
+  QString error;
+  if (!ReadSheetFile(path, m_rules, sheet, &error)) {
+    m_prompts->ShowError(this, error);
+    return;
+  }
+  const COpenedSheet opened = FitSheetToForm(std::move(sheet), path);
+  ShowSheet(opened.sheet);
+  if (!opened.notice.isEmpty()) m_prompts->ShowWarning(this, opened.notice);
+}
+
+void CGeneratorDlg::ShowSheet(const CSheet& sheet) {
+  CCharacter read;
+  ApplySheet(sheet, m_rules, read);
+  m_model.Restore(read, sheet.m_nRace, sheet.m_aArchetypes, sheet.m_nArchetypes, sheet.m_bMale,
+                  sheet.m_nHand);
+  m_strName = read.m_strName;
+
+  // The choices, as the controls show them after the player made them.
+  m_cbRace.SetCurSel(FindItemData(m_cbRace, m_model.Race()));
+  CComboBox* const lists[] = {&m_cbArchetype1, &m_cbArchetype2, &m_cbArchetype3};
+  for (int k = 0; k < 3; ++k) lists[k]->SetCurSel(FindItemData(*lists[k], m_model.Archetype(k)));
+  m_btnUseArchetype2.SetCheck(m_model.UsesSecondArchetype());
+  ShowArchetypeBoxes();
+  ShowSex();
+  ShowHands();
+  m_cbPocket.SetCurSel(FindItemData(m_cbPocket, m_model.SelectedPocket()));
+
+  // The values, scores and equipment lists, and every text to the form.
+  RefreshDisplay();
+}
+
+CSheetAtStart::CSheetAtStart(CGeneratorDlg& dialog, CSheet sheet, QString path)
+    : m_dlg(dialog), m_sheet(std::move(sheet)), m_path(std::move(path)) {
+  dialog.installEventFilter(this);
+}
+
+bool CSheetAtStart::eventFilter(QObject* watched, QEvent* event) {
+  // The form sets itself up just before it shows, and is painted after.
+  if (watched == &m_dlg && event->type() == QEvent::Show && !m_shown) {
+    m_shown = true;
+    const COpenedSheet opened = FitSheetToForm(m_sheet, m_path);
+    m_dlg.ShowSheet(opened.sheet);
+    m_notice = opened.notice;
+  }
+  return false;
+}
 
 std::vector<std::string> CGeneratorDlg::TakeIdentityFromForm() {
   m_model.SetName(m_strName);

@@ -14,6 +14,7 @@
 #include "rules/Rules.h"
 #include "ui/Controls.h"
 #include "ui/DialogForm.h"
+#include "ui/OpenSheet.h"
 
 class CPrompts;
 
@@ -83,9 +84,14 @@ class CGeneratorDlg : public QDialog {
   void OnSaveRules();
   // Ctrl+P, a keyboard shortcut of the form: prints the printable sheet.
   void OnPrint();
-  // Ctrl+O, a keyboard shortcut of the form: opens a saved character sheet
-  // (ui/OpenSheet.h).
+  // Ctrl+O, a keyboard shortcut of the form: asks which saved character
+  // sheet to open and opens it (ui/OpenSheet.h); a refusal, or a name cut to
+  // fit the form, is told in a box.
   void OnOpen();
+  // Shows the accepted `sheet`, fitted to the form (FitSheetToForm), on the
+  // initialised form: its choices as the controls show them after the player
+  // made them, and the character with its values, scores and items.
+  void ShowSheet(const CSheet& sheet);
 
   // Runs the entry of the dispatch table for `id` and `code`; false when the
   // table has none.
@@ -104,9 +110,6 @@ class CGeneratorDlg : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  // Opening a sheet sets the form's choices and shows the character read.
-  friend class CSheetOpening;
-
   struct TextExchange {
     int id = 0;
     std::string* text = nullptr;
@@ -213,4 +216,43 @@ class CGeneratorDlg : public QDialog {
   CPrompts* m_prompts = nullptr;
   bool m_bInitialized = false;
   bool m_bBound = false;
+};
+
+// Reads a sheet against the rules of the form it is to be shown on
+// (ReadSheetFile).
+class CSheetOpening {
+ public:
+  explicit CSheetOpening(const CGeneratorDlg& dialog) : m_rules(dialog.GetRules()) {}
+
+  // False, with the reader's Italian message in `error` (if given), when the
+  // sheet at `path` is refused.
+  bool Read(const QString& path, CSheet& sheet, QString* error) const {
+    return ReadSheetFile(path, m_rules, sheet, error);
+  }
+
+ private:
+  const CRules& m_rules;
+};
+
+// Shows a sheet read before the form opened (one named on the command line)
+// as soon as the form is set up, before it is first painted, so that the
+// player never sees the character rolled at start. While alive it watches
+// `dialog`.
+class CSheetAtStart : public QObject {
+ public:
+  CSheetAtStart(CGeneratorDlg& dialog, CSheet sheet, QString path);
+
+  // Empty unless the name had to be cut to fit the form (FitSheetToForm).
+  const QString& Notice() const { return m_notice; }
+  bool Shown() const { return m_shown; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  CGeneratorDlg& m_dlg;
+  CSheet m_sheet;
+  QString m_path;
+  QString m_notice;
+  bool m_shown = false;
 };
