@@ -77,6 +77,21 @@ std::string Win1252ToUtf8(std::string_view bytes) {
   return text;
 }
 
+bool IsWin1252Control(unsigned char byte) {
+  const char16_t code = Win1252ToUnicode(byte);
+  return code < 0x20 || (code >= 0x7F && code < 0xA0);
+}
+
+std::string Win1252ToShownUtf8(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size());
+  for (const char ch : bytes) {
+    const auto byte = static_cast<unsigned char>(ch);
+    AppendUtf8(text, IsWin1252Control(byte) ? u' ' : Win1252ToUnicode(byte));
+  }
+  return text;
+}
+
 std::u16string Win1252ToUtf16(std::string_view bytes) {
   std::u16string text(bytes.size(), u'\0');
   for (size_t i = 0; i < bytes.size(); ++i)

@@ -40,6 +40,13 @@ char UnicodeToWin1252(char32_t code);
 // Each byte becomes its character.
 std::string Win1252ToUtf8(std::string_view bytes);
 std::u16string Win1252ToUtf16(std::string_view bytes);
+// A game text as the programs show it to a player, in UTF-8: control
+// characters (a stray carriage return at the end of a rules line, an escape)
+// become blanks, so that none breaks a line or steers a terminal.
+std::string Win1252ToShownUtf8(std::string_view bytes);
+// Whether the character of `byte` is a control character (C0, DEL, or one of
+// the five undefined bytes, which are C1 controls).
+bool IsWin1252Control(unsigned char byte);
 
 // Each character becomes its byte, or "?" when Windows-1252 has none. A byte
 // that begins no well-formed UTF-8 character (a stray continuation byte, a

@@ -7,6 +7,20 @@
 
 #include "base/AtomicFile.h"
 
+std::string_view HandSheetWord(int hand) {
+  if (hand == HAND_BOTH) return "Ambidestro";
+  if (hand == HAND_RIGHT) return "Mandestro";
+  return "Mancino";
+}
+
+std::string_view HandName(int hand) {
+  if (hand == HAND_BOTH) return "Ambidestro";
+  if (hand == HAND_RIGHT) return "Destro";
+  return "Mancino";
+}
+
+std::string_view SexName(bool male) { return male ? "Maschile" : "Femminile"; }
+
 int PocketsInUse(const CRules& rules) { return std::clamp(rules.m_nPockets, 0, MAX_POCKETS); }
 
 std::string JoinArchetypes(const std::vector<std::string>& names) {
@@ -141,12 +155,6 @@ class CSheetLines {
   Out m_out;
 };
 
-std::string_view HandWord(int hand) {
-  if (hand == 3) return "Ambidestro";
-  if (hand == 1) return "Mandestro";
-  return "Mancino";
-}
-
 template <typename Out>
 Out WriteSheetLines(Out out, const CCharacter& ch, const CRules& rules) {
   CSheetLines<Out> sheet(out);
@@ -175,7 +183,7 @@ Out WriteSheetLines(Out out, const CCharacter& ch, const CRules& rules) {
   sheet.Line("CdB", ch.m_nCdB);
   sheet.Line("Armatura", ch.m_nArmour);
   sheet.Line("Monete", ch.m_nMoney);
-  sheet.Line("Dominante", HandWord(ch.m_nHand));
+  sheet.Line("Dominante", HandSheetWord(ch.m_nHand));
   sheet.Line(".");
 
   // Skills are grouped in blocks of neighbours with the same base; a "." line

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "rules/Records.h"
@@ -12,6 +13,22 @@ inline constexpr int MAX_POCKETS = 15;
 // Both hands need at least this rolled value of characteristic index 2 (the
 // third).
 inline constexpr int AMBIDEXTERITY_MIN = 16;
+
+// The dominant hand, by the code the .pg sheet and the form keep for it.
+inline constexpr int HAND_RIGHT = 1;
+inline constexpr int HAND_LEFT = 2;
+inline constexpr int HAND_BOTH = 3;
+
+// The word of the .pg sheet's "Dominante" line for `hand`: "Mandestro",
+// "Mancino" or "Ambidestro" (any other code is the left hand's, as the sheet
+// has always written it).
+std::string_view HandSheetWord(int hand);
+// The hand as a player reads it on the printed sheet: "Destro", "Mancino" or
+// "Ambidestro".
+std::string_view HandName(int hand);
+// The sex as a player reads it on the printed sheet: "Maschile" or
+// "Femminile".
+std::string_view SexName(bool male);
 
 // The pockets a character uses: the rules' pocket count, kept within 0 and the
 // capacity of the pocket array.
@@ -49,7 +66,7 @@ class CCharacter {
   std::string m_strRace;
   std::string m_strArchetype;
   unsigned char m_bMale = 1;  // 1 male, 0 female; set before every save
-  int m_nHand = 1;            // 1 right, 2 left, 3 both; set before every save
+  int m_nHand = HAND_RIGHT;   // a HAND_ code; set before every save
   int m_nArmour = 0;
   int m_nHonour = 0;
   int m_nMoney = 0;

@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "character/Generation.h"
 #include "base/AtomicFile.h"
 #include "base/FileAccess.h"
 #include "base/Win1252.h"
+#include "character/Generation.h"
 
 namespace {
 
@@ -170,13 +170,11 @@ class CSheetParser {
     sheet.m_nArmour = Number("Armatura");
     sheet.m_nMoney = Number("Monete");
     Take();
-    if (m_line == "Dominante Ambidestro") {
-      sheet.m_nHand = 3;
-    } else if (m_line == "Dominante Mandestro") {
-      sheet.m_nHand = 1;
-    } else if (m_line == "Dominante Mancino") {
-      sheet.m_nHand = 2;
-    } else {
+    sheet.m_nHand = 0;
+    for (const int hand : {HAND_RIGHT, HAND_LEFT, HAND_BOTH}) {
+      if (m_line == "Dominante " + std::string(HandSheetWord(hand))) sheet.m_nHand = hand;
+    }
+    if (sheet.m_nHand == 0) {
       Refuse("atteso \"Dominante Ambidestro\", \"Dominante Mandestro\" o \"Dominante Mancino\"");
     }
     Literal(".");

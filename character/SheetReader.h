@@ -66,7 +66,7 @@ class CSheet {
   int m_aArchetypes[3] = {0, 0, 0};  // the first m_nArchetypes are in use, in order
   int m_nArchetypes = 1;             // 1 to 3
   bool m_bMale = true;
-  int m_nHand = 1;  // 1 right ("Mandestro"), 2 left ("Mancino"), 3 both ("Ambidestro")
+  int m_nHand = HAND_RIGHT;  // a HAND_ code, read from its HandSheetWord
   int m_aStatValues[MAX_CHARACTERISTICS] = {};
   int m_aSkillValues[MAX_SKILLS] = {};
   int m_nPFTot = 0;
@@ -89,8 +89,7 @@ class CSheet {
 // returns true; on failure `sheet` is untouched and `error` (if given)
 // says why. Only plain files are read, and none larger than
 // SheetSizeLimit(rules).
-bool ReadSheet(const char* path, const CRules& rules, CSheet& sheet,
-               CSheetError* error = nullptr);
+bool ReadSheet(const char* path, const CRules& rules, CSheet& sheet, CSheetError* error = nullptr);
 // The same from the sheet's bytes; `name` is the path used in messages.
 bool ReadSheetText(std::string_view bytes, std::string_view name, const CRules& rules,
                    CSheet& sheet, CSheetError* error = nullptr);

@@ -87,8 +87,8 @@ void CFormModel::SetChoices(int race, const int archetypes[3], int archetypeCoun
   m_bUse2 = count >= 2;
   m_bUse3 = count >= 3;
   m_bMale = male;
-  m_bRight = hand == 1 || hand == 3;
-  m_bLeft = hand != 1;
+  m_bRight = hand == HAND_RIGHT || hand == HAND_BOTH;
+  m_bLeft = hand != HAND_RIGHT;
   m_nPocket = Pockets() > 0 ? 0 : -1;
 }
 

@@ -52,7 +52,7 @@ struct CFormIdentity {
   std::vector<std::string> archetypes;  // the archetypes in use, in list order
   std::string archetype;                // those names joined by "/"
   unsigned char male = 1;               // 1 male, 0 female
-  int hand = 1;                         // 1 right, 2 left, 3 both
+  int hand = HAND_RIGHT;                // a HAND_ code
 };
 
 class CFormModel {
@@ -71,7 +71,7 @@ class CFormModel {
   // as after any roll: both hands below AMBIDEXTERITY_MIN leave the right),
   // then skills, money and honour. `archetypes` holds the archetypes of the
   // lists in use, the first `archetypeCount` (1 to 3); the lists after them
-  // follow the one before. `hand`: 1 right, 3 both, anything else left.
+  // follow the one before. `hand`: HAND_RIGHT, HAND_BOTH, anything else left.
   // Pocket 0 is selected; the character's name stays as it is.
   void Start(int race, const int archetypes[3], int archetypeCount, bool male, int hand);
 
@@ -158,7 +158,7 @@ class CFormModel {
   bool IsRightHanded() const { return m_bRight; }
   bool IsLeftHanded() const { return m_bLeft; }
   // 3 both hands, 1 the right alone, 2 the left alone.
-  int Hand() const { return m_bRight && m_bLeft ? 3 : (m_bRight ? 1 : 2); }
+  int Hand() const { return m_bRight && m_bLeft ? HAND_BOTH : (m_bRight ? HAND_RIGHT : HAND_LEFT); }
   bool IsMale() const { return m_bMale; }
   const std::string& Name() const { return m_character.m_strName; }
 

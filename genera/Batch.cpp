@@ -10,55 +10,15 @@
 
 #include "app/Console.h"
 #include "app/FileNames.h"
+#include "base/Win1252.h"
 #include "character/Dice.h"
+#include "character/Naming.h"
 #include "form/FormModel.h"
 #include "genera/SheetOutput.h"
 #include "print/PrintableSheet.h"
 #include "print/Win1252.h"
-#include "base/Win1252.h"
 
 namespace {
-
-// File names stay well below the 255 bytes a file system allows, with room
-// for the extension.
-constexpr size_t MAX_FILE_BASE = 200;
-
-const QString kNumberMark = QStringLiteral("{n}");
-
-// The index of the name `wanted` among `count` names of the rules, or -1. A
-// name written exactly as in the rules wins; otherwise the first in rules
-// order that is the same without regard to case and to blanks at either end.
-template <typename NameOf>
-int MatchName(const QString& wanted, int count, NameOf nameOf) {
-  for (int i = 0; i < count; ++i) {
-    if (FromWindows1252(nameOf(i)) == wanted) return i;
-  }
-  const QString trimmed = wanted.trimmed();
-  for (int i = 0; i < count; ++i) {
-    if (FromWindows1252(nameOf(i)).trimmed().compare(trimmed, Qt::CaseInsensitive) == 0) return i;
-  }
-  return -1;
-}
-
-template <typename NameOf>
-QString NameList(int count, NameOf nameOf) {
-  QStringList names;
-  for (int i = 0; i < count; ++i) names << ShownText(nameOf(i));
-  return names.join(QStringLiteral(", "));
-}
-
-// A piece of a name made safe for a file name: the folder separator, the
-// characters other systems forbid (so the sheets survive a copy to a USB
-// stick) and control characters become "_".
-QString SafePiece(QString piece) {
-  for (QChar& ch : piece) {
-    if (ch.category() == QChar::Other_Control || QStringLiteral("/\\:*?\"<>|").contains(ch))
-      ch = QLatin1Char('_');
-  }
-  return piece;
-}
-
-bool IsTrimmedAtEnd(char ch) { return ch == ' ' || ch == '.'; }
 
 // One character of the batch's range [0, count), drawn from the random source.
 int Draw(int count) { return std::clamp(RollDice(1, count, -1), 0, count - 1); }
@@ -97,42 +57,35 @@ bool PlanBatch(const CGeneraOptions& options, const CRules& rules, const std::st
     return fail(1, QStringLiteral("le regole %1 non hanno archetipi: nessun personaggio possibile")
                        .arg(rulesName));
 
-  auto raceName = [&rules](int r) { return rules.m_aRaces[r].GetName(); };
-  auto archetypeName = [&rules](int a) { return rules.m_aArchetypes[a].GetName(); };
-  auto itemName = [&rules](int i) { return rules.m_aItems[i].GetName(); };
-
-  if (options.race) {
-    plan.race = MatchName(*options.race, rules.RacesInUse(), raceName);
-    if (plan.race < 0)
-      return fail(2, QStringLiteral("razza sconosciuta: %1; le razze sono: %2")
-                         .arg(Quoted(*options.race), NameList(rules.RacesInUse(), raceName)));
-  }
+  // Names come from the command line as its bytes, UTF-8 as a rule.
+  auto find = [&](NameKind kind, const QString& wanted, std::string_view option, int& index) {
+    const std::string bytes = FileNameBytes(wanted);
+    index = FindName(rules, kind, bytes);
+    if (index < 0) return fail(2, QString::fromStdString(UnknownName(rules, kind, bytes, option)));
+    return true;
+  };
+  if (options.race && !find(NameKind::Race, *options.race, {}, plan.race)) return false;
   for (const QString& wanted : options.archetypes) {
-    const int archetype = MatchName(wanted, rules.ArchetypesInUse(), archetypeName);
-    if (archetype < 0)
-      return fail(2, QStringLiteral("archetipo sconosciuto: %1; gli archetipi sono: %2")
-                         .arg(Quoted(wanted), NameList(rules.ArchetypesInUse(), archetypeName)));
-    plan.archetypes[plan.archetypeCount++] = archetype;
+    if (!find(NameKind::Archetype, wanted, {}, plan.archetypes[plan.archetypeCount])) return false;
+    ++plan.archetypeCount;
   }
 
-  auto order = [&](const QString& wanted, const char* option, EquipmentPlace place, int pocket) {
-    const int item = MatchName(wanted, rules.ItemsInUse(), itemName);
-    if (item < 0)
-      return fail(2, QStringLiteral("oggetto sconosciuto per --%1: %2; gli oggetti sono: %3")
-                         .arg(QString::fromLatin1(option), Quoted(wanted),
-                              NameList(rules.ItemsInUse(), itemName)));
+  auto order = [&](const QString& wanted, std::string_view option, EquipmentPlace place,
+                   int pocket) {
+    int item = -1;
+    if (!find(NameKind::Item, wanted, option, item)) return false;
     plan.purchases.push_back({place, pocket, item});
     return true;
   };
-  if (options.right && !order(*options.right, "destra", EquipmentPlace::Right, 0)) return false;
-  if (options.left && !order(*options.left, "sinistra", EquipmentPlace::Left, 0)) return false;
-  if (options.worn && !order(*options.worn, "addosso", EquipmentPlace::Worn, 0)) return false;
+  if (options.right && !order(*options.right, "--destra", EquipmentPlace::Right, 0)) return false;
+  if (options.left && !order(*options.left, "--sinistra", EquipmentPlace::Left, 0)) return false;
+  if (options.worn && !order(*options.worn, "--addosso", EquipmentPlace::Worn, 0)) return false;
   if (options.pockets.size() > PocketsInUse(rules))
     return fail(2, QStringLiteral("le regole danno %1 tasche, non %2 (--tasca)")
                        .arg(PocketsInUse(rules))
                        .arg(options.pockets.size()));
   for (int p = 0; p < options.pockets.size(); ++p) {
-    if (!order(options.pockets[p], "tasca", EquipmentPlace::Pocket, p)) return false;
+    if (!order(options.pockets[p], "--tasca", EquipmentPlace::Pocket, p)) return false;
   }
 
   plan.male = options.male ? 1 : 0;
@@ -143,29 +96,12 @@ bool PlanBatch(const CGeneraOptions& options, const CRules& rules, const std::st
   plan.overwrite = options.overwrite;
   plan.pdf = options.pdf;
 
-  const QStringList pieces = options.namePattern.split(kNumberMark);
-  for (qsizetype i = 0; i < pieces.size(); ++i) {
-    const std::string bytes = ToWindows1252(pieces[i]);
-    if (FromWindows1252(bytes) != pieces[i] && plan.nameNotice.isEmpty()) {
-      plan.nameNotice = QStringLiteral(
-                            "il nome %1 ha caratteri che la scheda non può scrivere: vi "
-                            "diventano \"?\"")
-                            .arg(Quoted(options.namePattern));
-    }
-    plan.namePieces.push_back(bytes);
-
-    QString safe = SafePiece(pieces[i]);
-    if (i == 0) {
-      while (safe.startsWith(QLatin1Char(' '))) safe.remove(0, 1);
-      // No hidden file, and nothing a command would take for an option.
-      if (safe.startsWith(QLatin1Char('.')) || safe.startsWith(QLatin1Char('-')))
-        safe[0] = QLatin1Char('_');
-    }
-    std::string file = FileNameBytes(safe);
-    if (i == pieces.size() - 1) {
-      while (!file.empty() && IsTrimmedAtEnd(file.back())) file.pop_back();
-    }
-    plan.filePieces.push_back(std::move(file));
+  plan.names = CNamePattern(FileNameBytes(options.namePattern));
+  if (plan.names.LosesCharacters()) {
+    plan.nameNotice = QStringLiteral(
+                          "il nome %1 ha caratteri che la scheda non può scrivere: vi "
+                          "diventano \"?\"")
+                          .arg(Quoted(options.namePattern));
   }
 
   if (options.seed) {
@@ -178,14 +114,6 @@ bool PlanBatch(const CGeneraOptions& options, const CRules& rules, const std::st
 }
 
 namespace {
-
-// A pattern cut at its "{n}" into `pieces`, put together again with `n`.
-std::string WithNumber(const std::vector<std::string>& pieces, int n) {
-  const std::string number = std::to_string(n);
-  std::string text = pieces.front();
-  for (size_t i = 1; i < pieces.size(); ++i) text.append(number).append(pieces[i]);
-  return text;
-}
 
 // A printable sheet that a batch without --pdf leaves beside a sheet it
 // writes belongs to a character of before: said once, naming the first.
@@ -277,32 +205,10 @@ QString LeftBehind(const CBatchPlan& plan, const CSheetFolder& folder, int writt
 
 }  // namespace
 
-std::string CharacterName(const CBatchPlan& plan, int n) { return WithNumber(plan.namePieces, n); }
+std::string CharacterName(const CBatchPlan& plan, int n) { return plan.names.Name(n); }
 
 std::string FileBaseName(const CBatchPlan& plan, int n) {
-  // A name too long for a file loses text, never its numbers: each character
-  // keeps a file of its own. The text is kept from the start, each piece cut
-  // between two characters of UTF-8, never inside one, and at the same place
-  // for every character of the batch (room is left for the widest number),
-  // so that two numbers never make one name.
-  const std::string number = std::to_string(n);
-  const std::vector<std::string>& pieces = plan.filePieces;
-  const size_t numbers = std::to_string(std::max(plan.count, n)).size() * (pieces.size() - 1);
-  size_t room = MAX_FILE_BASE > numbers ? MAX_FILE_BASE - numbers : 0;
-  std::string name;
-  for (size_t i = 0; i < pieces.size(); ++i) {
-    if (i > 0) name += number;
-    size_t take = pieces[i].size();
-    if (take > room) {
-      take = room;
-      while (take > 0 && (static_cast<unsigned char>(pieces[i][take]) & 0xC0) == 0x80) --take;
-    }
-    name.append(pieces[i], 0, take);
-    room -= take;
-  }
-  while (!name.empty() && IsTrimmedAtEnd(name.back())) name.pop_back();
-  if (name.empty()) name = "Senza nome";
-  return name;
+  return plan.names.FileBase(n, plan.count);
 }
 
 void MakeCharacter(const CBatchPlan& plan, int n, CCharacter& character,
@@ -337,12 +243,8 @@ void MakeCharacter(const CBatchPlan& plan, int n, CCharacter& character,
 
   archetypeNames = form.TakeIdentity().archetypes;
   if (character.m_nHand != plan.hand) {
-    const QString label = rules.CharacteristicsInUse() > 2 ? ShownText(rules.GetCharLabel(2))
-                                                           : QStringLiteral("terza caratteristica");
-    say(QStringLiteral("%1: %2 %3, sotto %4: non può usare entrambe le mani, usa la destra")
-            .arg(ShownText(character.m_strName), label)
-            .arg(character.m_aStats[2].m_nValue)
-            .arg(AMBIDEXTERITY_MIN));
+    say(ShownText(character.m_strName) + QStringLiteral(": ") +
+        QString::fromStdString(BothHandsRefused(rules, character)));
   }
 }
 
@@ -358,12 +260,12 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
     for (int n = 1; n <= plan.count; ++n) {
       bases.push_back(FileBaseName(plan, n));
       if (!seen.insert(bases.back()).second) {
-        // With {n} in the name only the cut to MAX_FILE_BASE bytes can do it.
+        // With {n} in the name only the cut to FILE_BASE_MOST bytes can do it.
         const QString remedy =
-            plan.filePieces.size() == 1
+            !plan.names.HasNumber()
                 ? QStringLiteral("metti {n} nel nome (--nome)")
                 : QStringLiteral("il nome è troppo lungo: nel nome del file si accorcia a %1 byte")
-                      .arg(MAX_FILE_BASE);
+                      .arg(FILE_BASE_MOST);
         failure = {2, QStringLiteral("due personaggi avrebbero lo stesso file %1: %2")
                           .arg(Quoted(FileNameFromBytes(bases.back() + ".pg")), remedy)};
         return false;

@@ -11,6 +11,7 @@
 
 #include "character/Character.h"
 #include "character/Generation.h"
+#include "character/Naming.h"
 #include "genera/CommandLine.h"
 #include "rules/Rules.h"
 
@@ -55,13 +56,9 @@ struct CBatchPlan {
   int archetypes[3] = {};  // the archetypes in use, the first archetypeCount
   int archetypeCount = 0;  // 0: one random archetype for each character
   unsigned char male = 1;
-  int hand = 1;  // asked for: 1 right, 2 left, 3 both
+  int hand = HAND_RIGHT;  // asked for: a HAND_ code
   std::vector<CPurchaseOrder> purchases;
-  // The name pattern cut at each {n}: as Windows-1252 for the sheet, and
-  // made safe for a file name, as the bytes of the name (UTF-8, and any byte
-  // of the command line that was no UTF-8 as it was).
-  std::vector<std::string> namePieces;
-  std::vector<std::string> filePieces;
+  CNamePattern names;  // the name pattern, as the bytes of the command line
   int count = 1;
   std::uint32_t seed = 0;
   bool sayseed = false;  // the seed came from the clock: say it

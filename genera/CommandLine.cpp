@@ -205,11 +205,11 @@ CGeneraCommandLine ParseGeneraCommandLine(const QStringList& arguments) {
   if (parser.isSet(hand)) {
     const QString value = parser.value(hand).toLower();
     if (value == QStringLiteral("destra")) {
-      options.hand = 1;
+      options.hand = HAND_RIGHT;
     } else if (value == QStringLiteral("sinistra")) {
-      options.hand = 2;
+      options.hand = HAND_LEFT;
     } else if (value == QStringLiteral("entrambe")) {
-      options.hand = 3;
+      options.hand = HAND_BOTH;
     } else {
       return fail(QStringLiteral("--mano vuole destra, sinistra o entrambe, non %1")
                       .arg(Quoted(parser.value(hand))));

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "character/Character.h"
+
 // The most characters one run makes.
 inline constexpr int MAX_BATCH = 10000;
 // The name of a character when the command line gives none; {n} is its number.
@@ -19,7 +21,7 @@ struct CGeneraOptions {
   std::optional<QString> race;  // none: a random race for each character
   QStringList archetypes;       // 0 to 3; none: one random archetype each
   bool male = true;             // --sesso m|f
-  int hand = 1;                 // --mano: 1 right, 2 left, 3 both
+  int hand = HAND_RIGHT;        // --mano: a HAND_ code
   std::optional<QString> right, left, worn;
   QStringList pockets;  // filled in order from the first pocket
   QString namePattern = QString::fromLatin1(DEFAULT_NAME_PATTERN);

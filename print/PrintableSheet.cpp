@@ -18,10 +18,9 @@
 #include <cmath>
 #include <string_view>
 
-#include "character/Dice.h"
-#include "character/Generation.h"
-#include "print/Win1252.h"
 #include "base/AtomicFile.h"
+#include "character/SheetTexts.h"
+#include "print/Win1252.h"
 
 namespace {
 
@@ -45,7 +44,7 @@ struct LabelledText {
 };
 
 struct SheetTexts {
-  QString name, race, sex, hand, rulesFile;
+  QString name, race, sex, hand, rulesFile, program;
   QStringList archetypes;
   std::vector<StatRow> stats;
   std::array<LabelledText, 6> scores;
@@ -54,89 +53,45 @@ struct SheetTexts {
   std::vector<LabelledText> pockets;
 };
 
-QString Number(int value) { return QString::fromStdString(FormatNumber(value)); }
-
-QString DisplayName(const CCharacter& character) {
-  const QString name = ShownText(character.m_strName);
-  return name.trimmed().isEmpty() ? QStringLiteral("Senza nome") : name;
-}
-
-ItemRow HeldRow(const QString& place, const CItem& item, const CRules& rules) {
-  return {place,
-          ShownText(item.m_strName),
-          ShownText(ItemTypeName(rules, item.m_strType)),
-          Number(item.m_nPotenza),
-          Number(item.m_nBonus),
-          Number(item.m_nMod)};
-}
-
+// The core's texts as the page shows them.
 SheetTexts MakeTexts(const SheetContent& content) {
-  const CCharacter& ch = content.character;
-  const CRules& rules = content.rules;
+  const CSheetTexts core =
+      MakeSheetTexts(content.character, content.rules, content.archetypes, content.rulesPath);
   SheetTexts texts;
-  texts.name = DisplayName(ch);
-  texts.race = ShownText(ch.m_strRace);
-  for (const std::string& name : content.archetypes) {
-    if (!name.empty()) texts.archetypes << ShownText(name);
+  texts.name = ShownText(core.name);
+  texts.race = ShownText(core.race);
+  texts.sex = ShownText(core.sex);
+  texts.hand = ShownText(core.hand);
+  texts.rulesFile = QFile::decodeName(QByteArray::fromStdString(core.rulesFile));
+  texts.program = ShownText(core.program);
+  for (const std::string& name : core.archetypes) texts.archetypes << ShownText(name);
+  for (const CSheetTexts::Stat& stat : core.stats) {
+    texts.stats.push_back({ShownText(stat.label), ShownText(stat.value), ShownText(stat.modifier),
+                           ShownText(stat.total)});
   }
-  texts.sex = ch.m_bMale == 1 ? QStringLiteral("Maschile") : QStringLiteral("Femminile");
-  texts.hand = ch.m_nHand == 3   ? QStringLiteral("Ambidestro")
-               : ch.m_nHand == 1 ? QStringLiteral("Destro")
-                                 : QStringLiteral("Mancino");
-  texts.rulesFile =
-      QFileInfo(QFile::decodeName(QByteArray::fromStdString(content.rulesPath))).fileName();
-
-  const int characteristics = rules.CharacteristicsInUse();
-  for (int c = 0; c < characteristics; ++c) {
-    const CStatValue& stat = ch.m_aStats[c];
-    // The value as the form shows it, with its fifth in brackets.
-    texts.stats.push_back({ShownText(rules.GetCharLabel(c)),
-                           Number(stat.m_nValue) + QStringLiteral(" (") +
-                               Number(stat.m_nValue / 5) + QLatin1Char(')'),
-                           Number(stat.m_nModifier),
-                           Number(AddSaturating(stat.m_nValue, stat.m_nModifier))});
-  }
-
-  texts.scores = {{
-      {QStringLiteral("PF"), Number(ch.m_nPFAct) + QLatin1Char('/') + Number(ch.m_nPFTot)},
-      {QStringLiteral("PM"), Number(ch.m_nPMAct) + QLatin1Char('/') + Number(ch.m_nPMTot)},
-      {QStringLiteral("Onore"), Number(ch.m_nHonour)},
-      {QStringLiteral("C.d.B."), Number(ch.m_nCdB)},
-      {QStringLiteral("Protezione"), Number(ch.m_nArmour)},
-      {QStringLiteral("Monete"), Number(ch.m_nMoney)},
-  }};
-
-  // One group per characteristic, in rules order, of the skills resting on
-  // it, in rules order; last the skills whose base names no characteristic.
-  const int skills = rules.SkillsInUse();
-  for (int c = 0; c <= characteristics; ++c) {
-    SkillGroup group{
-        c < characteristics ? ShownText(rules.GetCharLabel(c)) : QStringLiteral("Senza caratteristica"),
-        {}};
-    for (int s = 0; s < skills; ++s) {
-      const int base = rules.m_aSkillBase[s];
-      const bool hasBase = base >= 0 && base < characteristics;
-      if (c < characteristics ? base != c : hasBase) continue;
-      const CSkillValue& skill = ch.m_aSkills[s];
-      const int total = AddSaturating(skill.m_nValue, skill.m_nModifier);
-      group.skills.push_back({ShownText(rules.GetSkillLabel(s)), Number(skill.m_nValue),
-                              Number(skill.m_nModifier), Number(total),
-                              Number(AddSaturating(total, SkillBaseValue(ch, rules, s)))});
+  for (size_t i = 0; i < core.scores.size(); ++i)
+    texts.scores[i] = {ShownText(core.scores[i].label), ShownText(core.scores[i].text)};
+  for (const CSheetTexts::Group& group : core.groups) {
+    SkillGroup shown{ShownText(group.heading), {}};
+    for (const CSheetTexts::Skill& skill : group.skills) {
+      shown.skills.push_back({ShownText(skill.label), ShownText(skill.value),
+                              ShownText(skill.modifier), ShownText(skill.total),
+                              ShownText(skill.withBase)});
     }
-    if (!group.skills.empty()) texts.groups.push_back(std::move(group));
+    texts.groups.push_back(std::move(shown));
   }
-
-  texts.held = {{
-      HeldRow(QStringLiteral("Mano destra"), ch.m_itemRight, rules),
-      HeldRow(QStringLiteral("Mano sinistra"), ch.m_itemLeft, rules),
-      HeldRow(QStringLiteral("Addosso"), ch.m_itemWorn, rules),
-  }};
-  for (int p = 0; p < PocketsInUse(rules); ++p) {
-    texts.pockets.push_back(
-        {QStringLiteral("Tasca ") + Number(p), ShownText(ch.m_aPockets[p].m_strName)});
+  for (size_t i = 0; i < core.held.size(); ++i) {
+    const CSheetTexts::Held& item = core.held[i];
+    texts.held[i] = {ShownText(item.place),   ShownText(item.name),  ShownText(item.type),
+                     ShownText(item.potenza), ShownText(item.bonus), ShownText(item.mod)};
   }
+  for (const CSheetTexts::Labelled& pocket : core.pockets)
+    texts.pockets.push_back({ShownText(pocket.label), ShownText(pocket.text)});
   return texts;
 }
+
+// A word of the sheet.
+QString Word(std::string_view word) { return ShownText(word); }
 
 // ---- How it is drawn ----
 // Every length below is in millimetres on an A4 page.
@@ -334,9 +289,10 @@ struct Columns {
 
 double DrawCharacteristics(const CCanvas& canvas, const SheetTexts& texts, double y) {
   const Columns columns{kMargin, kLeftColumnWidth, {14, 14, 14}};
-  y = canvas.Heading(kMargin, y, kLeftColumnWidth, QStringLiteral("Caratteristiche"));
+  y = canvas.Heading(kMargin, y, kLeftColumnWidth, Word(SHEET_WORDS.characteristics));
   columns.Row(canvas, y, kHeaderRowHeight, {}, 0, kCaption,
-              {QStringLiteral("Valore"), QStringLiteral("Mod."), QStringLiteral("Totale")},
+              {Word(SHEET_WORDS.statColumns[0]), Word(SHEET_WORDS.statColumns[1]),
+               Word(SHEET_WORDS.statColumns[2])},
               kColumnCaption);
   y += kHeaderRowHeight;
   constexpr double kRow = 6.5;
@@ -350,7 +306,7 @@ double DrawCharacteristics(const CCanvas& canvas, const SheetTexts& texts, doubl
 }
 
 double DrawScores(const CCanvas& canvas, const SheetTexts& texts, double y) {
-  y = canvas.Heading(kMargin, y, kLeftColumnWidth, QStringLiteral("Punteggi"));
+  y = canvas.Heading(kMargin, y, kLeftColumnWidth, Word(SHEET_WORDS.scores));
   constexpr double kBoxHeight = 13;
   const double boxWidth = kLeftColumnWidth / 3;
   for (size_t i = 0; i < texts.scores.size(); ++i) {
@@ -364,7 +320,7 @@ double DrawScores(const CCanvas& canvas, const SheetTexts& texts, double y) {
 }
 
 double DrawPockets(const CCanvas& canvas, const SheetTexts& texts, double y) {
-  y = canvas.Heading(kMargin, y, kLeftColumnWidth, QStringLiteral("Tasche"));
+  y = canvas.Heading(kMargin, y, kLeftColumnWidth, Word(SHEET_WORDS.pockets));
   constexpr double kRow = 6;
   constexpr double kLabelWidth = 17;
   for (const LabelledText& pocket : texts.pockets) {
@@ -378,10 +334,10 @@ double DrawPockets(const CCanvas& canvas, const SheetTexts& texts, double y) {
 
 double DrawSkills(const CCanvas& canvas, const SheetTexts& texts, double y) {
   const Columns columns{kRightColumnX, kRightColumnWidth, {12.5, 12.5, 12.5, 12.5}};
-  y = canvas.Heading(kRightColumnX, y, kRightColumnWidth, QStringLiteral("Abilità"));
+  y = canvas.Heading(kRightColumnX, y, kRightColumnWidth, Word(SHEET_WORDS.skills));
   columns.Row(canvas, y, kHeaderRowHeight, {}, 0, kCaption,
-              {QStringLiteral("Valore"), QStringLiteral("Mod."), QStringLiteral("Totale"),
-               QStringLiteral("+ Car.")},
+              {Word(SHEET_WORDS.skillColumns[0]), Word(SHEET_WORDS.skillColumns[1]),
+               Word(SHEET_WORDS.skillColumns[2]), Word(SHEET_WORDS.skillColumns[3])},
               kColumnCaption);
   y += kHeaderRowHeight;
   constexpr double kRow = 5.5;
@@ -400,7 +356,7 @@ double DrawSkills(const CCanvas& canvas, const SheetTexts& texts, double y) {
 }
 
 double DrawEquipment(const CCanvas& canvas, const SheetTexts& texts, double y) {
-  y = canvas.Heading(kMargin, y, kContentWidth, QStringLiteral("Equipaggiamento"));
+  y = canvas.Heading(kMargin, y, kContentWidth, Word(SHEET_WORDS.equipment));
   // Place, item and type, then the three numbers.
   constexpr double kPlace = 30, kName = 66, kType = 36, kNumberWidth = 18;
   const auto row = [&](double top, double h, const ItemRow& item, const TextStyle& text,
@@ -419,11 +375,11 @@ double DrawEquipment(const CCanvas& canvas, const SheetTexts& texts, double y) {
   };
   row(y, kHeaderRowHeight,
       {{},
-       QStringLiteral("Oggetto"),
-       QStringLiteral("Tipo"),
-       QStringLiteral("POTENZA"),
-       QStringLiteral("BONUS"),
-       QStringLiteral("MOD")},
+       Word(SHEET_WORDS.itemColumns[0]),
+       Word(SHEET_WORDS.itemColumns[1]),
+       Word(SHEET_WORDS.itemColumns[2]),
+       Word(SHEET_WORDS.itemColumns[3]),
+       Word(SHEET_WORDS.itemColumns[4])},
       kCaption, kColumnCaption);
   y += kHeaderRowHeight;
   constexpr double kRow = 6.5;
@@ -438,7 +394,7 @@ double DrawEquipment(const CCanvas& canvas, const SheetTexts& texts, double y) {
 }  // namespace
 
 QString PrintableSheetTitle(const CCharacter& character) {
-  return QStringLiteral("Scheda del personaggio: ") + DisplayName(character);
+  return ShownText(SheetTitle(character));
 }
 
 void DrawPrintableSheet(QPainter& painter, const QRectF& page, const SheetContent& content) {
@@ -449,7 +405,7 @@ void DrawPrintableSheet(QPainter& painter, const QRectF& page, const SheetConten
   const CCanvas canvas(painter, page);
 
   double y = kMargin;
-  canvas.Text(kMargin, y, kContentWidth, 5, QStringLiteral("Scheda del personaggio"), kCaption);
+  canvas.Text(kMargin, y, kContentWidth, 5, Word(SHEET_WORDS.title), kCaption);
   y += 5;
   canvas.Text(kMargin, y, kContentWidth, 11, texts.name, kTitle);
   y += 12;
@@ -469,10 +425,10 @@ void DrawPrintableSheet(QPainter& painter, const QRectF& page, const SheetConten
     const QString* value;  // none: the archetypes' lines
     double width;
   } identity[] = {
-      {QStringLiteral("Razza"), &texts.race, 50},
-      {QStringLiteral("Archetipi"), nullptr, kArchetypesWidth},
-      {QStringLiteral("Sesso"), &texts.sex, 26},
-      {QStringLiteral("Mano dominante"), &texts.hand, kContentWidth - 50 - kArchetypesWidth - 26},
+      {Word(SHEET_WORDS.race), &texts.race, 50},
+      {Word(SHEET_WORDS.archetypes), nullptr, kArchetypesWidth},
+      {Word(SHEET_WORDS.sex), &texts.sex, 26},
+      {Word(SHEET_WORDS.hand), &texts.hand, kContentWidth - 50 - kArchetypesWidth - 26},
   };
   double x = kMargin;
   for (const auto& field : identity) {
@@ -481,10 +437,12 @@ void DrawPrintableSheet(QPainter& painter, const QRectF& page, const SheetConten
     if (field.value != nullptr) {
       canvas.Text(x, y + 4.5, field.width, 7, *field.value, kValue);
     } else {
-      canvas.Lines(x, y + 4.5 + (valueHeight - static_cast<double>(archetypes.lines.size()) *
-                                                     archetypes.lineHeight) /
-                                        2,
-                   field.width, archetypes, kValue);
+      canvas.Lines(
+          x,
+          y + 4.5 +
+              (valueHeight - static_cast<double>(archetypes.lines.size()) * archetypes.lineHeight) /
+                  2,
+          field.width, archetypes, kValue);
     }
     x += field.width;
   }
@@ -498,7 +456,7 @@ void DrawPrintableSheet(QPainter& painter, const QRectF& page, const SheetConten
 
   // The notes take the rest of the page, ruled lightly for the pencil.
   constexpr double kFooterTop = kPageHeight - kMargin - 5;
-  y = canvas.Heading(kMargin, y + 5, kContentWidth, QStringLiteral("Note"));
+  y = canvas.Heading(kMargin, y + 5, kContentWidth, Word(SHEET_WORDS.notes));
   const double notesBottom = kFooterTop - 3;
   canvas.Frame(kMargin, y, kContentWidth, notesBottom - y);
   for (double line = y + 8; line < notesBottom - 2; line += 8) {
@@ -507,9 +465,8 @@ void DrawPrintableSheet(QPainter& painter, const QRectF& page, const SheetConten
 
   canvas.HLine(kMargin, kFooterTop, kContentWidth, 0.5, kGrey);
   canvas.Text(kMargin, kFooterTop + 0.5, kContentWidth - 40, 4.5,
-              QStringLiteral("Regole: ") + texts.rulesFile, kFooter);
-  canvas.Text(kPageWidth - kMargin - 40, kFooterTop + 0.5, 40, 4.5, QStringLiteral("TARVO 1.2"),
-              kFooterRight);
+              Word(SHEET_WORDS.rulesFile) + texts.rulesFile, kFooter);
+  canvas.Text(kPageWidth - kMargin - 40, kFooterTop + 0.5, 40, 4.5, texts.program, kFooterRight);
   painter.restore();
 }
 
@@ -534,7 +491,7 @@ QByteArray PrintableSheetPdf(const SheetContent& content, const QString& sheetFi
     QPdfWriter writer(&buffer);
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(),
                                      QPageLayout::Millimeter));
-    writer.setCreator(QStringLiteral("TARVO 1.2"));
+    writer.setCreator(Word(ProgramMark()));
     writer.setTitle(PrintableSheetTitle(content.character));
     const std::string sheet = content.character.SheetText(content.rules);
     writer.addFileAttachment(sheetFileName, QByteArray::fromStdString(sheet),

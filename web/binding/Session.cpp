@@ -2,13 +2,14 @@
 
 #include <algorithm>
 
+#include "base/Win1252.h"
 #include "character/Dice.h"
 #include "character/Generation.h"
+#include "character/Naming.h"
 #include "character/SheetReader.h"
+#include "character/SheetTexts.h"
 #include "rules/RulesCheck.h"
-#include "base/Win1252.h"
 #include "web/binding/Json.h"
-#include "web/binding/Names.h"
 #include "web/binding/Text.h"
 
 namespace {
@@ -19,39 +20,6 @@ std::string Quoted(std::string_view text) {
   std::string quoted(1, '"');
   quoted.append(text) += '"';
   return quoted;
-}
-
-// The names of `count` records, Windows-1252, as one UTF-8 list for a message.
-template <typename NameOf>
-std::string NameList(int count, NameOf nameOf) {
-  std::string list;
-  for (int i = 0; i < count; ++i) {
-    if (i > 0) list += ", ";
-    list += Win1252ToUtf8(nameOf(i));
-  }
-  return list;
-}
-
-std::string Lower(std::string text) {
-  for (char& ch : text) {
-    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-  }
-  return text;
-}
-
-std::string Number(int value) { return FormatNumber(value); }
-
-// A name pattern as tarvo-genera names its first character: every "{n}"
-// becomes 1, the character's number.
-std::string FirstCharacterName(std::string_view pattern) {
-  constexpr std::string_view mark = "{n}";
-  std::string name;
-  size_t at = 0;
-  for (size_t found; (found = pattern.find(mark, at)) != std::string_view::npos;
-       at = found + mark.size()) {
-    name.append(pattern.substr(at, found - at)) += '1';
-  }
-  return name.append(pattern.substr(at));
 }
 
 }  // namespace
@@ -160,73 +128,15 @@ void CWebSession::Start(std::uint32_t seed, int firstArchetype) {
 
 std::vector<std::string> CWebSession::StartFromLink(std::uint32_t seed, int firstArchetype,
                                                     const CLinkChoices& link) {
-  std::vector<std::string> said;
-  const CRules& rules = *m_rules;
-  int race = 0;
-  if (!link.race.empty()) {
-    const auto raceName = [&rules](int r) { return rules.m_aRaces[r].GetName(); };
-    const int found = MatchName(link.race, rules.RacesInUse(), raceName);
-    if (found >= 0) {
-      race = found;
-    } else {
-      said.push_back("razza sconosciuta: " + Quoted(link.race) +
-                     "; le razze sono: " + NameList(rules.RacesInUse(), raceName));
-    }
-  }
-  int archetypes[3] = {firstArchetype, firstArchetype, firstArchetype};
-  int count = 0;
-  const auto archetypeName = [&rules](int a) { return rules.m_aArchetypes[a].GetName(); };
-  for (const std::string& wanted : link.archetypes) {
-    if (count == 3) {
-      said.push_back("al massimo tre archetipi, non " + std::to_string(link.archetypes.size()));
-      break;
-    }
-    const int found = MatchName(wanted, rules.ArchetypesInUse(), archetypeName);
-    if (found >= 0) {
-      archetypes[count++] = found;
-    } else {
-      said.push_back("archetipo sconosciuto: " + Quoted(wanted) +
-                     "; gli archetipi sono: " + NameList(rules.ArchetypesInUse(), archetypeName));
-    }
-  }
-
-  bool male = true;
-  if (!link.sex.empty()) {
-    const std::string sex = Lower(link.sex);
-    if (sex == "m" || sex == "f") {
-      male = sex == "m";
-    } else {
-      said.push_back("il sesso è m o f, non " + Quoted(link.sex));
-    }
-  }
-  int hand = 1;
-  if (!link.hand.empty()) {
-    const std::string wanted = Lower(link.hand);
-    if (wanted == "destra") {
-      hand = 1;
-    } else if (wanted == "sinistra") {
-      hand = 2;
-    } else if (wanted == "entrambe") {
-      hand = 3;
-    } else {
-      said.push_back("la mano è destra, sinistra o entrambe, non " + Quoted(link.hand));
-    }
-  }
-
+  CLinkStart start = ResolveLink(*m_rules, link, firstArchetype);
   NewForm();
   SeedRandom(seed);
-  m_form->Start(race, archetypes, std::max(count, 1), male, hand);
-  // Both hands need the third characteristic at AMBIDEXTERITY_MIN or more;
-  // the form settled on the right hand alone.
-  if (hand == 3 && m_form->Hand() != 3 && rules.RacesInUse() > 0) {
-    const std::string label = rules.CharacteristicsInUse() > 2
-                                  ? Win1252ToUtf8(rules.GetCharLabel(2))
-                                  : std::string("terza caratteristica");
-    said.push_back(label + " " + Number(m_character->m_aStats[2].m_nValue) + ", sotto " +
-                   Number(AMBIDEXTERITY_MIN) + ": non può usare entrambe le mani, usa la destra");
-  }
-  if (link.hasName) TakeName(FirstCharacterName(link.name));
-  return said;
+  m_form->Start(start.race, start.archetypes, start.archetypeCount, start.male, start.hand);
+  // The form settled on the right hand alone.
+  if (start.hand == HAND_BOTH && m_form->Hand() != HAND_BOTH && m_rules->RacesInUse() > 0)
+    start.problems.push_back(BothHandsRefused(*m_rules, *m_character));
+  if (link.hasName) TakeName(NumberedName(link.name, 1));
+  return start.problems;
 }
 
 bool CWebSession::Act(int action, int value) {
@@ -394,112 +304,73 @@ std::string CWebSession::Sheet() {
 
 std::string_view CWebSession::PrintJson() {
   if (!m_form) return "null";
-  const std::vector<std::string> archetypes = m_form->TakeIdentity().archetypes;
-  const CFormModel& form = *m_form;
-  const CCharacter& ch = *m_character;
-  const CRules& rules = *m_rules;
+  const CSheetTexts texts =
+      MakeSheetTexts(*m_character, *m_rules, m_form->TakeIdentity().archetypes, m_rulesName);
   CJson& json = m_print;
   json.Clear();
-  json.Begin('{');
-  // A name of blanks alone (control characters show as blanks) is no name.
-  const bool named = std::any_of(ch.m_strName.begin(), ch.m_strName.end(), [](char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    const bool control = byte < 0x20 || byte == 0x7F || byte == 0x81 || byte == 0x8D ||
-                         byte == 0x8F || byte == 0x90 || byte == 0x9D;
-    return !control && byte != ' ' && byte != 0xA0;
-  });
-  json.Key("name");
-  if (named) {
-    json.GameText(ch.m_strName, true);
-  } else {
-    json.Text("Senza nome");
-  }
-  json.Key("race").GameText(ch.m_strRace, true);
-  // Each name apart: the page lays them out on as many lines as they need.
-  json.Key("archetypes").Begin('[');
-  for (const std::string& name : archetypes) {
-    if (!name.empty()) json.GameText(name, true);
-  }
-  json.End(']');
-  json.Key("sex").Text(ch.m_bMale == 1 ? "Maschile" : "Femminile");
-  json.Key("hand").Text(ch.m_nHand == 3 ? "Ambidestro" : (ch.m_nHand == 1 ? "Destro" : "Mancino"));
-  json.Key("rules").Text(m_rulesName);
-
-  // The value as the form shows it, with its fifth in brackets.
-  std::string text;
-  const int characteristics = rules.CharacteristicsInUse();
-  json.Key("stats").Begin('[');
-  for (int c = 0; c < characteristics; ++c) {
-    const CStatValue& stat = ch.m_aStats[c];
-    form.StatText(c, text);
-    json.Begin('[').GameText(rules.GetCharLabel(c), true).Text(text);
-    json.NumberText(stat.m_nModifier);
-    json.NumberText(AddSaturating(stat.m_nValue, stat.m_nModifier)).End(']');
-  }
-  json.End(']');
-
-  json.Key("scores").Begin('[');
-  const std::pair<const char*, FormScore> scores[] = {{"PF", FormScore::PF},
-                                                      {"PM", FormScore::PM},
-                                                      {"Onore", FormScore::Honour},
-                                                      {"C.d.B.", FormScore::CdB},
-                                                      {"Protezione", FormScore::Protection},
-                                                      {"Monete", FormScore::Money}};
-  for (const auto& [label, score] : scores) {
-    form.ScoreText(score, text);
-    json.Begin('[').Text(label).Text(text).End(']');
-  }
-  json.End(']');
-
-  // One group per characteristic, in rules order, of the skills resting on
-  // it; last the skills whose base names no characteristic.
-  json.Key("groups").Begin('[');
-  const int skills = rules.SkillsInUse();
-  for (int c = 0; c <= characteristics; ++c) {
-    bool opened = false;
-    for (int s = 0; s < skills; ++s) {
-      const int base = rules.m_aSkillBase[s];
-      const bool hasBase = base >= 0 && base < characteristics;
-      if (c < characteristics ? base != c : hasBase) continue;
-      if (!opened) {
-        json.Begin('{').Key("heading");
-        if (c < characteristics) {
-          json.GameText(rules.GetCharLabel(c), true);
-        } else {
-          json.Text("Senza caratteristica");
-        }
-        json.Key("skills").Begin('[');
-        opened = true;
-      }
-      const CSkillValue& skill = ch.m_aSkills[s];
-      const int total = AddSaturating(skill.m_nValue, skill.m_nModifier);
-      json.Begin('[').GameText(rules.GetSkillLabel(s), true);
-      json.NumberText(skill.m_nValue).NumberText(skill.m_nModifier).NumberText(total);
-      json.NumberText(AddSaturating(total, SkillBaseValue(ch, rules, s))).End(']');
-    }
-    if (opened) json.End(']').End('}');
-  }
-  json.End(']');
-
-  // The type as it counts for the player: "Armatura", "Scudo", the skill or
-  // the characteristic it changes, or nothing.
-  json.Key("held").Begin('[');
-  const std::pair<const char*, const CItem*> held[] = {{"Mano destra", &ch.m_itemRight},
-                                                       {"Mano sinistra", &ch.m_itemLeft},
-                                                       {"Addosso", &ch.m_itemWorn}};
-  for (const auto& [place, item] : held) {
-    json.Begin('[').Text(place).GameText(item->m_strName, true);
-    json.GameText(ItemTypeName(rules, item->m_strType), true);
-    json.NumberText(item->m_nPotenza).NumberText(item->m_nBonus).NumberText(item->m_nMod);
+  // Every text as the sheet shows it: control characters as blanks. The rules
+  // file is named as the page was given it.
+  const auto row = [&json](std::initializer_list<const std::string*> cells) {
+    json.Begin('[');
+    for (const std::string* cell : cells) json.GameText(*cell, true);
     json.End(']');
+  };
+  json.Begin('{');
+  json.Key("name").GameText(texts.name, true);
+  json.Key("race").GameText(texts.race, true);
+  json.Key("archetypes").Begin('[');
+  for (const std::string& name : texts.archetypes) json.GameText(name, true);
+  json.End(']');
+  json.Key("sex").GameText(texts.sex, true);
+  json.Key("hand").GameText(texts.hand, true);
+  json.Key("rules").Text(m_rulesName);
+  json.Key("program").GameText(texts.program, true);
+  json.Key("stats").Begin('[');
+  for (const CSheetTexts::Stat& s : texts.stats) row({&s.label, &s.value, &s.modifier, &s.total});
+  json.End(']');
+  json.Key("scores").Begin('[');
+  for (const CSheetTexts::Labelled& score : texts.scores) row({&score.label, &score.text});
+  json.End(']');
+  json.Key("groups").Begin('[');
+  for (const CSheetTexts::Group& group : texts.groups) {
+    json.Begin('{').Key("heading").GameText(group.heading, true).Key("skills").Begin('[');
+    for (const CSheetTexts::Skill& s : group.skills)
+      row({&s.label, &s.value, &s.modifier, &s.total, &s.withBase});
+    json.End(']').End('}');
   }
+  json.End(']');
+  json.Key("held").Begin('[');
+  for (const CSheetTexts::Held& i : texts.held)
+    row({&i.place, &i.name, &i.type, &i.potenza, &i.bonus, &i.mod});
   json.End(']');
   json.Key("pockets").Begin('[');
-  for (int p = 0; p < PocketsInUse(rules); ++p) {
-    json.Begin('[').Text(CFormModel::PocketText(p));
-    json.GameText(ch.m_aPockets[p].m_strName, true).End(']');
-  }
+  for (const CSheetTexts::Labelled& pocket : texts.pockets) row({&pocket.label, &pocket.text});
   json.End(']');
+  // The sheet's own words, its headings and captions.
+  const CSheetWords& words = SHEET_WORDS;
+  json.Key("words").Begin('{');
+  for (const auto& [key, word] : {std::pair{"title", words.title},
+                                  {"race", words.race},
+                                  {"archetypes", words.archetypes},
+                                  {"sex", words.sex},
+                                  {"hand", words.hand},
+                                  {"characteristics", words.characteristics},
+                                  {"scores", words.scores},
+                                  {"pockets", words.pockets},
+                                  {"skills", words.skills},
+                                  {"equipment", words.equipment},
+                                  {"notes", words.notes},
+                                  {"rulesFile", words.rulesFile}})
+    json.Key(key).GameText(word);
+  const auto columns = [&json](const char* key, const auto& names) {
+    json.Key(key).Begin('[');
+    for (const std::string_view name : names) json.GameText(name);
+    json.End(']');
+  };
+  columns("statColumns", words.statColumns);
+  columns("skillColumns", words.skillColumns);
+  columns("itemColumns", words.itemColumns);
+  json.End('}');
   json.End('}');
   return json.View();
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "character/Character.h"
+#include "character/Naming.h"
 #include "form/FormModel.h"
 #include "rules/Rules.h"
 #include "web/binding/Json.h"
@@ -34,16 +35,6 @@ enum class FormAction {
   SelectPocket,      // a pocket
   ChoosePocketItem,  // a catalogue index
   Count
-};
-
-// The choices a link makes, as typed in it (UTF-8); empty: not given.
-struct CLinkChoices {
-  std::string race;
-  std::vector<std::string> archetypes;  // at most 3 are used
-  std::string sex;                      // "m" or "f"
-  std::string hand;                     // "destra", "sinistra" or "entrambe"
-  std::string name;                     // a pattern, as tarvo-genera's: "{n}" is the number, 1
-  bool hasName = false;
 };
 
 class CWebSession {
