@@ -1,9 +1,12 @@
 // The page's one way into the core: plain functions of numbers, with bytes
 // passed through input slots the page fills and one output the page reads.
 // The binding keeps the one session; the page holds no object of it.
+#include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 
+#include "res/GeneratorDialog.h"
 #include "rules/Rules.h"
 #include "web/binding/BundledRules.h"
 #include "web/binding/Json.h"
@@ -32,6 +35,77 @@ CBinding& Binding() {
   return binding;
 }
 
+// The kinds of a link's choice tarvo_link_set takes.
+enum class LinkChoice { Race, Archetype, Sex, Hand, Name, Count };
+
+// The words the page knows each number by.
+template <class Enum>
+struct CNamed {
+  const char* name;
+  Enum value;
+};
+
+constexpr CNamed<FormAction> ACTION_NAMES[] = {
+    {"ChooseRace", FormAction::ChooseRace},
+    {"RerollRace", FormAction::RerollRace},
+    {"ChooseArchetype1", FormAction::ChooseArchetype1},
+    {"ChooseArchetype2", FormAction::ChooseArchetype2},
+    {"ChooseArchetype3", FormAction::ChooseArchetype3},
+    {"RerollSkills", FormAction::RerollSkills},
+    {"UseArchetype2", FormAction::UseArchetype2},
+    {"UseArchetype3", FormAction::UseArchetype3},
+    {"ChooseMale", FormAction::ChooseMale},
+    {"ChooseFemale", FormAction::ChooseFemale},
+    {"SetRightHanded", FormAction::SetRightHanded},
+    {"SetLeftHanded", FormAction::SetLeftHanded},
+    {"ChooseRightItem", FormAction::ChooseRightItem},
+    {"ChooseLeftItem", FormAction::ChooseLeftItem},
+    {"ChooseWornItem", FormAction::ChooseWornItem},
+    {"SelectPocket", FormAction::SelectPocket},
+    {"ChoosePocketItem", FormAction::ChoosePocketItem},
+};
+
+constexpr CNamed<LinkChoice> LINK_CHOICE_NAMES[] = {
+    {"race", LinkChoice::Race}, {"archetype", LinkChoice::Archetype}, {"sex", LinkChoice::Sex},
+    {"hand", LinkChoice::Hand}, {"name", LinkChoice::Name},
+};
+
+// Every value of the enum once, in its order.
+template <class Enum, size_t N>
+constexpr bool NamesEveryValue(const CNamed<Enum> (&names)[N]) {
+  if (N != static_cast<size_t>(Enum::Count)) return false;
+  for (size_t i = 0; i < N; ++i) {
+    if (names[i].value != static_cast<Enum>(i)) return false;
+  }
+  return true;
+}
+static_assert(NamesEveryValue(ACTION_NAMES), "a name for every FormAction, in its order");
+static_assert(NamesEveryValue(LINK_CHOICE_NAMES), "a name for every LinkChoice, in its order");
+
+// The value rows named `prefix` and a number from 1 ("IDC_SKILL"), in the
+// desktop dialog template's order, which is its tab order: the page lays its
+// rows out as the desktop does.
+void TemplateRows(CJson& json, std::string_view prefix) {
+  const DialogTemplate& dialog = GeneratorDialogTemplate();
+  json.Begin('[');
+  for (int i = 0; i < dialog.controlCount; ++i) {
+    const ControlTemplate& control = dialog.controls[i];
+    const std::string_view name = control.name;
+    if (control.cls != ControlClass::Edit || !name.starts_with(prefix)) continue;
+    const std::string_view number = name.substr(prefix.size());
+    if (!number.empty() && number.find_first_not_of("0123456789") == std::string_view::npos)
+      json.Number(ParseNumber(number));
+  }
+  json.End(']');
+}
+
+template <class Enum, size_t N>
+void NameTable(CJson& json, const CNamed<Enum> (&names)[N]) {
+  json.Begin('{');
+  for (const CNamed<Enum>& entry : names) json.Key(entry.name).Number(static_cast<int>(entry.value));
+  json.End('}');
+}
+
 const std::string& Input(int slot) { return Binding().input[slot]; }
 void Output(std::string text) { Binding().output = std::move(text); }
 // Copied into the output's own storage, which stays from call to call.
@@ -51,6 +125,27 @@ TARVO_EXPORT char* tarvo_input(int slot, int size) {
 // The bytes of the last call's output.
 TARVO_EXPORT const char* tarvo_output() { return Binding().output.data(); }
 TARVO_EXPORT int tarvo_output_size() { return static_cast<int>(Binding().output.size()); }
+
+// Output: the numbers the page works with, as JSON: {"nameLength": the
+// characters of the name field, "maxSeed": the largest seed tarvo_start
+// takes, "actions": {name: number} of tarvo_act, "linkChoices": {name:
+// number} of tarvo_link_set, "statSlots", "skillSlots": the form's rows in
+// tab order, numbered from 1}.
+TARVO_EXPORT void tarvo_constants() {
+  CJson json;
+  json.Begin('{');
+  json.Key("nameLength").Number(NAME_MAX_CHARS);
+  json.Key("maxSeed").Number(std::numeric_limits<std::uint32_t>::max());
+  json.Key("actions");
+  NameTable(json, ACTION_NAMES);
+  json.Key("linkChoices");
+  NameTable(json, LINK_CHOICE_NAMES);
+  json.Key("statSlots");
+  TemplateRows(json, "IDC_STAT");
+  json.Key("skillSlots");
+  TemplateRows(json, "IDC_SKILL");
+  Output(json.End('}').Result());
+}
 
 // The bundled rules; 1 when they load. Output as tarvo_load_rules.
 TARVO_EXPORT int tarvo_load_bundled_rules() {
@@ -95,29 +190,28 @@ TARVO_EXPORT void tarvo_start(std::uint32_t seed, int firstArchetype) {
 // Forgets the choices of a link.
 TARVO_EXPORT void tarvo_link_clear() { Binding().link = CLinkChoices(); }
 
-// Input 0 is a choice of a link: `kind` 0 race, 1 archetype (one per call),
-// 2 sex, 3 hand, 4 name.
+// Input 0 is a choice of a link of `kind` (LinkChoice): one archetype a call.
 TARVO_EXPORT void tarvo_link_set(int kind) {
   CLinkChoices& link = Binding().link;
   const std::string& value = Input(0);
-  switch (kind) {
-    case 0:
+  switch (static_cast<LinkChoice>(kind)) {
+    case LinkChoice::Race:
       link.race = value;
       break;
-    case 1:
+    case LinkChoice::Archetype:
       link.archetypes.push_back(value);
       break;
-    case 2:
+    case LinkChoice::Sex:
       link.sex = value;
       break;
-    case 3:
+    case LinkChoice::Hand:
       link.hand = value;
       break;
-    case 4:
+    case LinkChoice::Name:
       link.name = value;
       link.hasName = true;
       break;
-    default:
+    case LinkChoice::Count:
       break;
   }
 }

@@ -49,7 +49,7 @@ function findingText({ line, error, text }) {
 class Page {
   constructor(core) {
     this.core = core;
-    this.form = new Form($('form'), {
+    this.form = new Form($('form'), core.constants, {
       act: (action, value) => this.act(action, value),
       takeName: (text) => this.takeName(text),
     });
@@ -84,7 +84,7 @@ class Page {
   }
 
   start() {
-    const link = readLink(location.search);
+    const link = readLink(location.search, this.core.constants.maxSeed);
     const saved = loadSaved();
     const key = link ? linkKey(location.search) : '';
     if (saved && saved.linkKey === key) {

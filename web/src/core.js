@@ -2,29 +2,10 @@
 // core, called with numbers, bytes and texts. Every rule of the form is in
 // the module; this file only moves values across.
 
-// The user's actions, numbered as the binding numbers them.
-export const Action = Object.freeze({
-  ChooseRace: 0,
-  RerollRace: 1,
-  ChooseArchetype1: 2,
-  ChooseArchetype2: 3,
-  ChooseArchetype3: 4,
-  RerollSkills: 5,
-  UseArchetype2: 6, // with the box's new state, 1 or 0
-  UseArchetype3: 7, // the same
-  ChooseMale: 8,
-  ChooseFemale: 9,
-  SetRightHanded: 10, // with the box's new state, 1 or 0
-  SetLeftHanded: 11, // the same
-  ChooseRightItem: 12,
-  ChooseLeftItem: 13,
-  ChooseWornItem: 14,
-  SelectPocket: 15,
-  ChoosePocketItem: 16,
-});
-
-// The kinds of a link's choices, numbered as the binding numbers them.
-const LinkChoice = Object.freeze({ race: 0, archetype: 1, sex: 2, hand: 3, name: 4 });
+// The user's actions by name (Action.ChooseRace, ...), numbered as the
+// binding numbers them: filled when the first core opens, before the page
+// reads them.
+export const Action = {};
 
 const utf8 = new TextEncoder();
 const fromUtf8 = new TextDecoder('utf-8');
@@ -69,6 +50,13 @@ async function instantiate(wasm, imports) {
 export class Core {
   constructor(module) {
     this.m = module;
+    this.m._tarvo_constants();
+    const { actions, linkChoices, ...constants } = this.json();
+    // {nameLength, maxSeed, statSlots, skillSlots}: the name field's
+    // characters, the largest seed, the form's rows in tab order.
+    this.constants = Object.freeze(constants);
+    this.linkChoice = Object.freeze(linkChoices);
+    if (!Object.isFrozen(Action)) Object.freeze(Object.assign(Action, actions));
   }
 
   // Puts `bytes` (a Uint8Array, or a text sent as UTF-8) into input `slot`.
@@ -141,13 +129,13 @@ export class Core {
     this.m._tarvo_link_clear();
     const set = (kind, value) => {
       this.put(0, value);
-      this.m._tarvo_link_set(kind);
+      this.m._tarvo_link_set(this.linkChoice[kind]);
     };
-    if (link.race !== undefined) set(LinkChoice.race, link.race);
-    for (const archetype of link.archetypes ?? []) set(LinkChoice.archetype, archetype);
-    if (link.sex !== undefined) set(LinkChoice.sex, link.sex);
-    if (link.hand !== undefined) set(LinkChoice.hand, link.hand);
-    if (link.name !== undefined) set(LinkChoice.name, link.name);
+    if (link.race !== undefined) set('race', link.race);
+    for (const archetype of link.archetypes ?? []) set('archetype', archetype);
+    if (link.sex !== undefined) set('sex', link.sex);
+    if (link.hand !== undefined) set('hand', link.hand);
+    if (link.name !== undefined) set('name', link.name);
     this.m._tarvo_start_link(seed >>> 0, firstArchetype);
     return this.json();
   }

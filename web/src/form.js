@@ -7,18 +7,8 @@
 import { Action } from './core.js';
 import { listOrder } from './sort.js';
 
-// The skill slots in the form's tab order: the left column, then the right
-// one from top to bottom.
-const SKILL_SLOTS = [1, 2, 3, 4, 5, 6, 7, 8, 10, 9, 11, 12, 15, 13, 14];
-const CHARACTERISTIC_SLOTS = 4;
-
-// The equipment lists in the view's order, with the action each sends.
-const ITEM_LISTS = [
-  ['right-item', Action.ChooseRightItem],
-  ['left-item', Action.ChooseLeftItem],
-  ['worn-item', Action.ChooseWornItem],
-  ['pocket-item', Action.ChoosePocketItem],
-];
+// The equipment lists in the view's order.
+const ITEM_LISTS = ['right-item', 'left-item', 'worn-item', 'pocket-item'];
 
 function option(value, text) {
   const entry = document.createElement('option');
@@ -37,21 +27,25 @@ function select(list, value) {
 }
 
 export class Form {
-  // `act(action, value)` and `takeName(text)` pass the user's actions on.
-  constructor(root, { act, takeName }) {
+  // `constants` are the core's (the name field's length, the rows of
+  // characteristics and skills in tab order); `act(action, value)` and
+  // `takeName(text)` pass the user's actions on.
+  constructor(root, { nameLength, statSlots, skillSlots }, { act, takeName }) {
     this.root = root;
     this.get = (id) => root.querySelector(`#${id}`);
+    this.statSlots = statSlots;
+    this.skillSlots = skillSlots;
     this.shownOffers = new Map();
+    this.get('name').maxLength = nameLength;
     this.buildRows();
     this.wire(act, takeName);
   }
 
   buildRows() {
     const stats = this.get('stats');
-    for (let slot = 1; slot <= CHARACTERISTIC_SLOTS; ++slot)
-      stats.append(this.valueRow(`stat${slot}`, `stat-label${slot}`));
+    for (const slot of this.statSlots) stats.append(this.valueRow(`stat${slot}`, `stat-label${slot}`));
     const skills = this.get('skills');
-    for (const slot of SKILL_SLOTS) skills.append(this.valueRow(`skill${slot}`, `skill-label${slot}`));
+    for (const slot of this.skillSlots) skills.append(this.valueRow(`skill${slot}`, `skill-label${slot}`));
   }
 
   valueRow(id, labelId) {
@@ -71,11 +65,17 @@ export class Form {
 
   wire(act, takeName) {
     const on = (id, type, handler) => this.get(id).addEventListener(type, handler);
-    const chosen = (id, action) => on(id, 'change', (event) => act(action, Number(event.target.value)));
-    const clicked = (id, action) => on(id, 'click', () => act(action, 0));
-    const changed = (id, action) => on(id, 'change', () => act(action, 0));
+    // An action the core does not name would reach it as 0, a race chosen:
+    // the form stops here instead.
+    const sends = (id, type, action, value) => {
+      if (!Number.isInteger(action)) throw new Error(`un'azione che il modulo non conosce: ${action}`);
+      on(id, type, (event) => act(action, value(event)));
+    };
+    const chosen = (id, action) => sends(id, 'change', action, (event) => Number(event.target.value));
+    const clicked = (id, action) => sends(id, 'click', action, () => 0);
+    const changed = (id, action) => sends(id, 'change', action, () => 0);
     // A check box sends the state the click gave it.
-    const ticked = (id, action) => on(id, 'change', (event) => act(action, event.target.checked ? 1 : 0));
+    const ticked = (id, action) => sends(id, 'change', action, (event) => (event.target.checked ? 1 : 0));
 
     on('name', 'blur', (event) => takeName(event.target.value));
     chosen('race', Action.ChooseRace);
@@ -90,17 +90,19 @@ export class Form {
     chosen('archetype2', Action.ChooseArchetype2);
     ticked('use-archetype3', Action.UseArchetype3);
     chosen('archetype3', Action.ChooseArchetype3);
-    for (const [id, action] of ITEM_LISTS) chosen(id, action);
+    chosen('right-item', Action.ChooseRightItem);
+    chosen('left-item', Action.ChooseLeftItem);
+    chosen('worn-item', Action.ChooseWornItem);
     chosen('pocket', Action.SelectPocket);
+    chosen('pocket-item', Action.ChoosePocketItem);
   }
 
   // The labels and lists of new rules; returns the archetype the lists
   // start on (the first in list order), or -1 when there is none.
   setRules(rules) {
     this.rules = rules;
-    for (let slot = 1; slot <= CHARACTERISTIC_SLOTS; ++slot)
-      this.setLabel(`stat${slot}`, `stat-label${slot}`, rules.statLabels[slot - 1]);
-    for (const slot of SKILL_SLOTS)
+    for (const slot of this.statSlots) this.setLabel(`stat${slot}`, `stat-label${slot}`, rules.statLabels[slot - 1]);
+    for (const slot of this.skillSlots)
       this.setLabel(`skill${slot}`, `skill-label${slot}`, rules.skillLabels[slot - 1]);
     this.get('status').value = rules.status;
 
@@ -149,7 +151,7 @@ export class Form {
     for (const key of ['pf', 'pm', 'honour', 'cdb', 'protection', 'money']) this.get(key).value = view[key];
 
     select(this.get('pocket'), view.pocket);
-    ITEM_LISTS.forEach(([id], k) => this.showList(this.get(id), view.lists[k]));
+    ITEM_LISTS.forEach((id, k) => this.showList(this.get(id), view.lists[k]));
   }
 
   // An equipment list: the entries it offers (`offer` has a "1" for each

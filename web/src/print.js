@@ -103,9 +103,9 @@ function section(title, ...content) {
   return node;
 }
 
-function archetypesBox(names) {
+function archetypesBox(caption, names) {
   const node = el('div', 'box archetypes');
-  node.append(el('div', 'caption', 'Archetipi'));
+  node.append(el('div', 'caption', caption));
   const { lines, points } = nameLines(names, ARCHETYPES_WIDTH, VALUE_POINTS, measure);
   const text = el('div', 'lines');
   for (const line of lines) {
@@ -120,26 +120,28 @@ function archetypesBox(names) {
   return node;
 }
 
-// Fills `target` with the sheet of `sheet` (the core's printable texts).
+// Fills `target` with the sheet of `sheet` (the core's printable texts, its
+// headings and captions in `sheet.words`).
 export function drawSheet(target, sheet) {
+  const words = sheet.words;
   measure = measurer(target);
   target.replaceChildren();
-  target.append(el('div', 'caption', 'Scheda del personaggio'), el('div', 'title', sheet.name));
+  target.append(el('div', 'caption', words.title), el('div', 'title', sheet.name));
 
   const identity = el('div', 'identity');
   identity.append(
-    box('Razza', sheet.race),
-    archetypesBox(sheet.archetypes),
-    box('Sesso', sheet.sex),
-    box('Mano dominante', sheet.hand),
+    box(words.race, sheet.race),
+    archetypesBox(words.archetypes, sheet.archetypes),
+    box(words.sex, sheet.sex),
+    box(words.hand, sheet.hand),
   );
   target.append(identity);
 
   const left = el('div', 'left');
   left.append(
     section(
-      'Caratteristiche',
-      table('stat-table', ['', '14mm', '14mm', '14mm'], ['', 'Valore', 'Mod.', 'Totale'],
+      words.characteristics,
+      table('stat-table', ['', '14mm', '14mm', '14mm'], ['', ...words.statColumns],
         sheet.stats.map((cells) => row(cells, 1))),
     ),
   );
@@ -149,9 +151,9 @@ export function drawSheet(target, sheet) {
     fit(shown.lastChild, text, 84 / 3 - CELL_PADDING, 13, true);
     scores.append(shown);
   }
-  left.append(section('Punteggi', scores));
+  left.append(section(words.scores, scores));
   left.append(
-    section('Tasche', table('pocket-table', ['17mm', ''], ['', ''],
+    section(words.pockets, table('pocket-table', ['17mm', ''], ['', ''],
       sheet.pockets.map((cells) => row(cells, 2, ['place', ''])))),
   );
   left.querySelector('.pocket-table thead').remove();
@@ -168,9 +170,9 @@ export function drawSheet(target, sheet) {
   const right = el('div', 'right');
   right.append(
     section(
-      'Abilità',
+      words.skills,
       table('skill-table', ['', '12.5mm', '12.5mm', '12.5mm', '12.5mm'],
-        ['', 'Valore', 'Mod.', 'Totale', '+ Car.'], skillRows),
+        ['', ...words.skillColumns], skillRows),
     ),
   );
   const columns = el('div', 'columns');
@@ -178,19 +180,19 @@ export function drawSheet(target, sheet) {
   target.append(columns);
 
   const equipment = section(
-    'Equipaggiamento',
+    words.equipment,
     table('held-table', ['30mm', '66mm', '36mm', '18mm', '18mm', '18mm'],
-      ['', 'Oggetto', 'Tipo', 'POTENZA', 'BONUS', 'MOD'],
+      ['', ...words.itemColumns],
       sheet.held.map((cells) => row(cells, 3, ['place']))),
   );
   equipment.classList.add('equipment');
   target.append(equipment);
 
   const notes = el('section', 'notes');
-  notes.append(el('div', 'heading', 'Note'), el('div', 'lines'));
+  notes.append(el('div', 'heading', words.notes), el('div', 'lines'));
   target.append(notes);
 
   const footer = el('div', 'footer');
-  footer.append(el('span', '', `Regole: ${sheet.rules}`), el('span', '', 'TARVO 1.2'));
+  footer.append(el('span', '', `${words.rulesFile}${sheet.rules}`), el('span', '', sheet.program));
   target.append(footer);
 }
