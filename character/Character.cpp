@@ -165,8 +165,7 @@ Out WriteSheetLines(Out out, const CCharacter& ch, const CRules& rules) {
   sheet.Line(".");
   sheet.Line("ARCHETIPO", ch.m_strArchetype);
   sheet.Line("RAZZA", ch.m_strRace);
-  sheet.Line("SESSO",
-             ch.m_bMale == 1 ? std::string_view("Maschile") : std::string_view("Femminile"));
+  sheet.Line("SESSO", SexName(ch.m_bMale == 1));
   sheet.Line(".");
 
   sheet.Line("- Caratteristiche -");

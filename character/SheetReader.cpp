@@ -146,12 +146,12 @@ class CSheetParser {
     Archetypes(sheet);
     Race(sheet);
     Take();
-    if (m_line == "SESSO Maschile") {
-      sheet.m_bMale = true;
-    } else if (m_line == "SESSO Femminile") {
-      sheet.m_bMale = false;
+    const std::string male = "SESSO " + std::string(SexName(true));
+    const std::string female = "SESSO " + std::string(SexName(false));
+    if (m_line == male || m_line == female) {
+      sheet.m_bMale = m_line == male;
     } else {
-      Refuse("atteso \"SESSO Maschile\" o \"SESSO Femminile\"");
+      Refuse("atteso \"" + male + "\" o \"" + female + "\"");
     }
     Literal(".");
 
@@ -170,12 +170,14 @@ class CSheetParser {
     sheet.m_nArmour = Number("Armatura");
     sheet.m_nMoney = Number("Monete");
     Take();
+    const auto line = [](int hand) { return "Dominante " + std::string(HandSheetWord(hand)); };
     sheet.m_nHand = 0;
     for (const int hand : {HAND_RIGHT, HAND_LEFT, HAND_BOTH}) {
-      if (m_line == "Dominante " + std::string(HandSheetWord(hand))) sheet.m_nHand = hand;
+      if (m_line == line(hand)) sheet.m_nHand = hand;
     }
     if (sheet.m_nHand == 0) {
-      Refuse("atteso \"Dominante Ambidestro\", \"Dominante Mandestro\" o \"Dominante Mancino\"");
+      Refuse("atteso \"" + line(HAND_BOTH) + "\", \"" + line(HAND_RIGHT) + "\" o \"" +
+             line(HAND_LEFT) + '"');
     }
     Literal(".");
 

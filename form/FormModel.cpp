@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <iterator>
 
+#include "base/Win1252.h"
 #include "character/Dice.h"
+#include "character/Naming.h"
 
 namespace {
 
@@ -315,4 +318,22 @@ CFormIdentity CFormModel::TakeIdentity() {
   m_character.m_bMale = identity.male;
   m_character.m_nHand = identity.hand;
   return identity;
+}
+
+std::string FitSheetName(std::string& name, std::string_view fileName) {
+  // How much of a long name a message shows.
+  constexpr size_t kShownName = 120;
+  const std::string whole = name;
+  const size_t lineBreak = whole.find('\r');
+  if (lineBreak != std::string::npos) name.resize(lineBreak);
+  if (name.size() > static_cast<size_t>(NAME_MAX_CHARS)) name.resize(NAME_MAX_CHARS);
+  if (name == whole) return {};
+  std::string why = "va a capo, e il campo del nome tiene una riga sola";
+  if (lineBreak == std::string::npos) {
+    why = "ha " + FormatNumber(static_cast<int>(std::min<size_t>(whole.size(), INT_MAX))) +
+          " caratteri, ma il modulo ne tiene " + FormatNumber(NAME_MAX_CHARS);
+  }
+  return "Il nome del personaggio nella scheda " + QuotedTyped(fileName) + " " + why +
+         ": il personaggio ora si chiama " + QuotedForMessage(name) + ". Il nome nella scheda " +
+         "\xC3\xA8 " + QuotedForMessage(whole, kShownName) + ".";
 }

@@ -55,6 +55,15 @@ struct CFormIdentity {
   int hand = HAND_RIGHT;                // a HAND_ code
 };
 
+// A character's name read from a sheet, fitted to the form's name field,
+// which holds one line of NAME_MAX_CHARS characters (one byte each in the
+// sheet's code page): cut at a line break, then to that many characters.
+// tarvo-genera writes longer names, and a sheet may hold a carriage return
+// inside its name line. When the name had to be cut, returns what the form
+// tells the player (UTF-8), naming the sheet by `fileName` (its bytes);
+// otherwise nothing.
+std::string FitSheetName(std::string& name, std::string_view fileName);
+
 class CFormModel {
  public:
   // Works on `rules` and `character`, which outlive the model; the rules stay

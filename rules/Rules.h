@@ -10,6 +10,7 @@
 
 #include "base/CaseFold.h"
 #include "base/Decimal.h"
+#include "base/Sha256.h"
 #include "rules/Records.h"
 
 inline constexpr const char* RULES_FILE_NAME = "tarvo.rul";
@@ -123,3 +124,7 @@ class CRules {
   CRulesError m_loadError;
 };
 
+// The name of a rules file's content wherever a character carries the rules
+// it was made with (an export, a share link): the SHA-256 of the file's bytes,
+// as 64 lowercase hexadecimal digits. The same bytes, the same rules.
+inline std::string RulesHash(std::string_view bytes) { return Sha256Hex(bytes); }

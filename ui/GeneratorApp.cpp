@@ -354,7 +354,7 @@ int CGeneratorApp::InitInstance(const char* rulesPath, const QString& sheetPath)
   QString refusal;
   if (!sheetPath.isEmpty()) {
     CSheet sheet;
-    if (CSheetOpening(dialog).Read(sheetPath, sheet, &refusal)) {
+    if (ReadSheetFile(sheetPath, dialog.GetRules(), sheet, &refusal)) {
       sheetAtStart.emplace(dialog, std::move(sheet), sheetPath);
     } else {
       WriteText(stderr, QStringLiteral("tarvo: %1\n").arg(refusal));

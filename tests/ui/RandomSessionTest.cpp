@@ -279,8 +279,12 @@ void RandomSession::CheckForm(int moneyBefore, bool purchase) {
     const std::int64_t v = ch.m_aSkills[s].m_nValue;
     const std::int64_t total =
         std::clamp<std::int64_t>(v + ch.m_aSkills[s].m_nModifier, INT_MIN, INT_MAX);
-    const std::int64_t withBase =
-        std::clamp<std::int64_t>(total + SkillBaseValue(ch, rules, s), INT_MIN, INT_MAX);
+    // The last number adds the rolled value of the characteristic the skill
+    // rests on, when its base names one in use.
+    const int base = rules.m_aSkillBase[s];
+    const std::int64_t rested =
+        base >= 0 && base < rules.CharacteristicsInUse() ? ch.m_aStats[base].m_nValue : 0;
+    const std::int64_t withBase = std::clamp<std::int64_t>(total + rested, INT_MIN, INT_MAX);
     EXPECT_EQ(shown(skillIds[s]),
               std::to_string(v) + " + " + std::to_string(ch.m_aSkills[s].m_nModifier) + " = " +
                   std::to_string(total) + " (" + std::to_string(withBase) + ")");

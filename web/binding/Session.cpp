@@ -12,18 +12,6 @@
 #include "web/binding/Json.h"
 #include "web/binding/Text.h"
 
-namespace {
-
-std::string Quoted(std::string_view text) {
-  // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) of
-  // const char* + std::string&&.
-  std::string quoted(1, '"');
-  quoted.append(text) += '"';
-  return quoted;
-}
-
-}  // namespace
-
 CWebSession::CWebSession() : m_rules(std::make_unique<CRules>(nullptr)) {}
 
 bool CWebSession::LoadRules(std::string_view bytes, std::string_view name, std::string& result) {
@@ -33,7 +21,7 @@ bool CWebSession::LoadRules(std::string_view bytes, std::string_view name, std::
   if (!loaded) {
     const CRulesError& error = rules->GetLoadError();
     // The reader's own reason and line; the page has no folder to name.
-    message = "Il file delle regole " + Quoted(name);
+    message = "Il file delle regole " + QuotedTyped(name);
     if (error.m_kind == CRulesError::Kind::TooLarge) {
       message += " è troppo grande";
     } else {
@@ -84,9 +72,9 @@ bool CWebSession::OpenSheet(std::string_view bytes, std::string_view name, std::
     if (!m_form) {
       message = "Il modulo non è pronto.";
     } else if (error.m_kind == CSheetError::Kind::TooLarge) {
-      message = "La scheda " + Quoted(name) + " è troppo grande: " + error.m_strReason + ".";
+      message = "La scheda " + QuotedTyped(name) + " è troppo grande: " + error.m_strReason + ".";
     } else {
-      message = "La scheda " + Quoted(name) + " non è valida";
+      message = "La scheda " + QuotedTyped(name) + " non è valida";
       if (error.m_nLine > 0) message += ": riga " + std::to_string(error.m_nLine);
       message += ": " + error.m_strReason + ".";
     }
@@ -94,19 +82,14 @@ bool CWebSession::OpenSheet(std::string_view bytes, std::string_view name, std::
     result = json.End('}').Result();
     return false;
   }
+  const std::string notice = FitSheetName(sheet.m_strName, name);
   CCharacter read;
   ApplySheet(sheet, *m_rules, read);
   NewForm();
   m_form->Restore(read, sheet.m_nRace, sheet.m_aArchetypes, sheet.m_nArchetypes, sheet.m_bMale,
                   sheet.m_nHand);
   json.Key("ok").Bool(true).Key("message").Text("").Key("notes").Begin('[');
-  // tarvo-genera writes longer names than the form's field holds.
-  if (sheet.m_strName.size() > static_cast<size_t>(NAME_MAX_CHARS)) {
-    m_form->SetName(sheet.m_strName.substr(0, NAME_MAX_CHARS));
-    json.Text("Il nome della scheda ha " + std::to_string(sheet.m_strName.size()) +
-              " caratteri, più dei " + std::to_string(NAME_MAX_CHARS) + " del modulo: resta \"" +
-              Win1252ToUtf8(m_form->Name()) + "\".");
-  }
+  if (!notice.empty()) json.Text(notice);
   json.End(']');
   result = json.End('}').Result();
   return true;

@@ -71,16 +71,25 @@ test('a sheet that is not one is refused at its line and the character stays', (
   }
 });
 
-test('a name longer than the form holds opens cut, and the page is told', () => {
+test('a name the form cannot hold opens cut, and the page is told as the desktop tells it', () => {
   assert.ok(core.loadBundledRules().ok);
   core.start(3, 0);
   const long = 'Un nome scritto da tarvo-genera che non entra nel modulo';
-  const opened = core.openSheet(genera(['--regole', BUNDLED_RULES, '--seme', '8', '--nome', long]), 'lungo.pg');
+  const sheet = genera(['--regole', BUNDLED_RULES, '--seme', '8', '--nome', long]);
+  let opened = core.openSheet(sheet, 'lungo.pg');
   assert.ok(opened.ok);
   assert.equal(core.view().name, long.slice(0, 25));
   assert.deepEqual(opened.notes, [
-    `Il nome della scheda ha ${long.length} caratteri, più dei 25 del modulo: resta "${long.slice(0, 25)}".`,
+    `Il nome del personaggio nella scheda "lungo.pg" ha ${long.length} caratteri, ma il modulo ne tiene 25: ` +
+      `il personaggio ora si chiama "${long.slice(0, 25)}". Il nome nella scheda è "${long}".`,
   ]);
+  // A carriage return inside the name line: the field holds one line.
+  const twoLines = Buffer.from(Buffer.from(sheet).toString('latin1').replace(`NOME ${long}`, 'NOME Aldo\rBis'), 'latin1');
+  opened = core.openSheet(twoLines, 'riga.pg');
+  assert.ok(opened.ok);
+  assert.equal(core.view().name, 'Aldo');
+  assert.match(Buffer.from(core.sheet()).toString('latin1'), /^NOME Aldo\r$/m);
+  assert.match(opened.notes[0], /^Il nome del personaggio nella scheda "riga\.pg" va a capo, /);
 });
 
 test('both builds open, refuse and go on alike', () => {
