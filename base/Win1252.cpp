@@ -77,6 +77,24 @@ std::string Win1252ToUtf8(std::string_view bytes) {
   return text;
 }
 
+std::string CutToUtf16Units(std::string_view text, int units) {
+  std::string cut;
+  int used = 0;
+  for (size_t at = 0; at < text.size();) {
+    const char32_t code = NextUtf8(text, at);
+    const int width = code >= 0x10000 ? 2 : 1;
+    if (used + width > units) {
+      // Half of a pair fits: the field keeps a lone surrogate, which no
+      // encoding can write.
+      if (used < units) AppendUtf8(cut, 0xFFFD);
+      break;
+    }
+    AppendUtf8(cut, code);
+    used += width;
+  }
+  return cut;
+}
+
 bool IsWin1252Control(unsigned char byte) {
   const char16_t code = Win1252ToUnicode(byte);
   return code < 0x20 || (code >= 0x7F && code < 0xA0);

@@ -40,6 +40,11 @@ char UnicodeToWin1252(char32_t code);
 // Each byte becomes its character.
 std::string Win1252ToUtf8(std::string_view bytes);
 std::u16string Win1252ToUtf16(std::string_view bytes);
+// UTF-8 text cut to `units` UTF-16 code units, as a text field of that many
+// characters holds it: a character outside the basic plane counts two, and
+// one cut in half becomes U+FFFD, which Windows-1252 writes as "?". A byte
+// that begins no UTF-8 character is U+FFFD too.
+std::string CutToUtf16Units(std::string_view text, int units);
 // A game text as the programs show it to a player, in UTF-8: control
 // characters (a stray carriage return at the end of a rules line, an escape)
 // become blanks, so that none breaks a line or steers a terminal.

@@ -199,6 +199,29 @@ std::string BothHandsRefused(const CRules& rules, const CCharacter& character) {
   return text + ": non pu\xC3\xB2 usare entrambe le mani, usa la destra";
 }
 
+void SetLinkChoice(CLinkChoices& link, int kind, std::string_view value) {
+  switch (static_cast<LinkChoice>(kind)) {
+    case LinkChoice::Race:
+      link.race = value;
+      break;
+    case LinkChoice::Archetype:
+      link.archetypes.emplace_back(value);
+      break;
+    case LinkChoice::Sex:
+      link.sex = value;
+      break;
+    case LinkChoice::Hand:
+      link.hand = value;
+      break;
+    case LinkChoice::Name:
+      link.name = value;
+      link.hasName = true;
+      break;
+    case LinkChoice::Count:
+      break;
+  }
+}
+
 CLinkStart ResolveLink(const CRules& rules, const CLinkChoices& link, int firstArchetype) {
   CLinkStart start;
   std::fill(std::begin(start.archetypes), std::end(start.archetypes), firstArchetype);

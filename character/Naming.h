@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,6 +59,14 @@ struct CLinkChoices {
   std::string name;                     // a pattern: "{n}" is the number, 1
   bool hasName = false;
 };
+// The kinds of a link's choice, and the names the web page knows them by.
+enum class LinkChoice { Race, Archetype, Sex, Hand, Name, Count };
+inline constexpr const char* LINK_CHOICE_NAMES[] = {"race", "archetype", "sex", "hand", "name"};
+static_assert(std::size(LINK_CHOICE_NAMES) == static_cast<size_t>(LinkChoice::Count));
+// Sets the choice of kind `kind` (a LinkChoice) to `value`: one archetype a
+// call. Another kind changes nothing.
+void SetLinkChoice(CLinkChoices& link, int kind, std::string_view value);
+
 // What a link starts the form with, and what it named wrong (UTF-8 lines);
 // a wrong choice leaves the form's own.
 struct CLinkStart {

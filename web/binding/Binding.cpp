@@ -6,10 +6,10 @@
 #include <limits>
 #include <string>
 
+#include "base/Json.h"
 #include "res/GeneratorDialog.h"
 #include "rules/Rules.h"
 #include "web/binding/BundledRules.h"
-#include "web/binding/Json.h"
 #include "web/binding/Session.h"
 
 #ifdef __EMSCRIPTEN__
@@ -35,52 +35,13 @@ CBinding& Binding() {
   return binding;
 }
 
-// The kinds of a link's choice tarvo_link_set takes.
-enum class LinkChoice { Race, Archetype, Sex, Hand, Name, Count };
-
-// The words the page knows each number by.
-template <class Enum>
-struct CNamed {
-  const char* name;
-  Enum value;
-};
-
-constexpr CNamed<FormAction> ACTION_NAMES[] = {
-    {"ChooseRace", FormAction::ChooseRace},
-    {"RerollRace", FormAction::RerollRace},
-    {"ChooseArchetype1", FormAction::ChooseArchetype1},
-    {"ChooseArchetype2", FormAction::ChooseArchetype2},
-    {"ChooseArchetype3", FormAction::ChooseArchetype3},
-    {"RerollSkills", FormAction::RerollSkills},
-    {"UseArchetype2", FormAction::UseArchetype2},
-    {"UseArchetype3", FormAction::UseArchetype3},
-    {"ChooseMale", FormAction::ChooseMale},
-    {"ChooseFemale", FormAction::ChooseFemale},
-    {"SetRightHanded", FormAction::SetRightHanded},
-    {"SetLeftHanded", FormAction::SetLeftHanded},
-    {"ChooseRightItem", FormAction::ChooseRightItem},
-    {"ChooseLeftItem", FormAction::ChooseLeftItem},
-    {"ChooseWornItem", FormAction::ChooseWornItem},
-    {"SelectPocket", FormAction::SelectPocket},
-    {"ChoosePocketItem", FormAction::ChoosePocketItem},
-};
-
-constexpr CNamed<LinkChoice> LINK_CHOICE_NAMES[] = {
-    {"race", LinkChoice::Race}, {"archetype", LinkChoice::Archetype}, {"sex", LinkChoice::Sex},
-    {"hand", LinkChoice::Hand}, {"name", LinkChoice::Name},
-};
-
-// Every value of the enum once, in its order.
-template <class Enum, size_t N>
-constexpr bool NamesEveryValue(const CNamed<Enum> (&names)[N]) {
-  if (N != static_cast<size_t>(Enum::Count)) return false;
-  for (size_t i = 0; i < N; ++i) {
-    if (names[i].value != static_cast<Enum>(i)) return false;
-  }
-  return true;
+// The names of the numbers of an enum, in its order, as a JSON object.
+template <size_t N>
+void NameTable(CJson& json, const char* const (&names)[N]) {
+  json.Begin('{');
+  for (size_t i = 0; i < N; ++i) json.Key(names[i]).Number(static_cast<long long>(i));
+  json.End('}');
 }
-static_assert(NamesEveryValue(ACTION_NAMES), "a name for every FormAction, in its order");
-static_assert(NamesEveryValue(LINK_CHOICE_NAMES), "a name for every LinkChoice, in its order");
 
 // The value rows named `prefix` and a number from 1 ("IDC_SKILL"), in the
 // desktop dialog template's order, which is its tab order: the page lays its
@@ -97,13 +58,6 @@ void TemplateRows(CJson& json, std::string_view prefix) {
       json.Number(ParseNumber(number));
   }
   json.End(']');
-}
-
-template <class Enum, size_t N>
-void NameTable(CJson& json, const CNamed<Enum> (&names)[N]) {
-  json.Begin('{');
-  for (const CNamed<Enum>& entry : names) json.Key(entry.name).Number(static_cast<int>(entry.value));
-  json.End('}');
 }
 
 const std::string& Input(int slot) { return Binding().input[slot]; }
@@ -137,7 +91,7 @@ TARVO_EXPORT void tarvo_constants() {
   json.Key("nameLength").Number(NAME_MAX_CHARS);
   json.Key("maxSeed").Number(std::numeric_limits<std::uint32_t>::max());
   json.Key("actions");
-  NameTable(json, ACTION_NAMES);
+  NameTable(json, FORM_ACTION_NAMES);
   json.Key("linkChoices");
   NameTable(json, LINK_CHOICE_NAMES);
   json.Key("statSlots");
@@ -191,30 +145,7 @@ TARVO_EXPORT void tarvo_start(std::uint32_t seed, int firstArchetype) {
 TARVO_EXPORT void tarvo_link_clear() { Binding().link = CLinkChoices(); }
 
 // Input 0 is a choice of a link of `kind` (LinkChoice): one archetype a call.
-TARVO_EXPORT void tarvo_link_set(int kind) {
-  CLinkChoices& link = Binding().link;
-  const std::string& value = Input(0);
-  switch (static_cast<LinkChoice>(kind)) {
-    case LinkChoice::Race:
-      link.race = value;
-      break;
-    case LinkChoice::Archetype:
-      link.archetypes.push_back(value);
-      break;
-    case LinkChoice::Sex:
-      link.sex = value;
-      break;
-    case LinkChoice::Hand:
-      link.hand = value;
-      break;
-    case LinkChoice::Name:
-      link.name = value;
-      link.hasName = true;
-      break;
-    case LinkChoice::Count:
-      break;
-  }
-}
+TARVO_EXPORT void tarvo_link_set(int kind) { SetLinkChoice(Binding().link, kind, Input(0)); }
 
 // Opens the form anew with the link's choices; output: what the link named
 // wrong, as a JSON list of Italian lines.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Json.h"
 #include "base/Win1252.h"
 #include "character/Dice.h"
 #include "character/Generation.h"
@@ -9,8 +10,6 @@
 #include "character/SheetReader.h"
 #include "character/SheetTexts.h"
 #include "rules/RulesCheck.h"
-#include "web/binding/Json.h"
-#include "web/binding/Text.h"
 
 CWebSession::CWebSession() : m_rules(std::make_unique<CRules>(nullptr)) {}
 
@@ -123,51 +122,7 @@ std::vector<std::string> CWebSession::StartFromLink(std::uint32_t seed, int firs
 }
 
 bool CWebSession::Act(int action, int value) {
-  if (!m_form || action < 0 || action >= static_cast<int>(FormAction::Count)) return false;
-  CFormModel& form = *m_form;
-  switch (static_cast<FormAction>(action)) {
-    case FormAction::ChooseRace:
-      return form.ChooseRace(value);
-    case FormAction::RerollRace:
-      return form.RerollRace();
-    case FormAction::ChooseArchetype1:
-      return form.ChooseArchetype(0, value);
-    case FormAction::ChooseArchetype2:
-      return form.UsesSecondArchetype() && form.ChooseArchetype(1, value);
-    case FormAction::ChooseArchetype3:
-      return form.UsesThirdArchetype() && form.ChooseArchetype(2, value);
-    case FormAction::RerollSkills:
-      return form.RerollSkills();
-    case FormAction::UseArchetype2:
-      return form.UseSecondArchetype(value != 0);
-    case FormAction::UseArchetype3:
-      return form.UseThirdArchetype(value != 0);
-    case FormAction::ChooseMale:
-      form.SetMale(true);
-      return true;
-    case FormAction::ChooseFemale:
-      form.SetMale(false);
-      return true;
-    case FormAction::SetRightHanded:
-      form.SetRightHanded(value != 0);
-      return true;
-    case FormAction::SetLeftHanded:
-      form.SetLeftHanded(value != 0);
-      return true;
-    case FormAction::ChooseRightItem:
-      return form.ChooseItem(EquipmentPlace::Right, value);
-    case FormAction::ChooseLeftItem:
-      return form.ChooseItem(EquipmentPlace::Left, value);
-    case FormAction::ChooseWornItem:
-      return form.ChooseItem(EquipmentPlace::Worn, value);
-    case FormAction::SelectPocket:
-      return form.SelectPocket(value);
-    case FormAction::ChoosePocketItem:
-      return form.ChooseItem(EquipmentPlace::Pocket, value);
-    case FormAction::Count:
-      break;
-  }
-  return false;
+  return m_form && ApplyFormAction(*m_form, action, value);
 }
 
 void CWebSession::TakeName(std::string_view typed) {

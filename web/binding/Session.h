@@ -9,33 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Json.h"
 #include "character/Character.h"
 #include "character/Naming.h"
+#include "form/FormActions.h"
 #include "form/FormModel.h"
 #include "rules/Rules.h"
-#include "web/binding/Json.h"
-
-// The user's actions, as the page sends them: one number and its value.
-enum class FormAction {
-  ChooseRace,        // a race index
-  RerollRace,        //
-  ChooseArchetype1,  // an archetype index
-  ChooseArchetype2,  // an archetype index
-  ChooseArchetype3,  // an archetype index
-  RerollSkills,      //
-  UseArchetype2,     // the box's check state after the click: 1 checked, 0 not
-  UseArchetype3,     // the same
-  ChooseMale,        //
-  ChooseFemale,      //
-  SetRightHanded,    // the box's check state after the click
-  SetLeftHanded,     // the same
-  ChooseRightItem,   // a catalogue index
-  ChooseLeftItem,    // a catalogue index
-  ChooseWornItem,    // a catalogue index
-  SelectPocket,      // a pocket
-  ChoosePocketItem,  // a catalogue index
-  Count
-};
 
 class CWebSession {
  public:

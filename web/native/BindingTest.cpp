@@ -5,7 +5,6 @@
 
 #include <QChar>
 #include <QString>
-#include <climits>
 #include <string>
 #include <vector>
 
@@ -13,8 +12,6 @@
 #include "base/Win1252.h"
 #include "print/Win1252.h"
 #include "rules/Rules.h"
-#include "web/binding/Json.h"
-#include "web/binding/Text.h"
 
 namespace {
 
@@ -47,19 +44,6 @@ TEST(CaseFold, UnicodeFoldsAsQtComparesWithoutCase) {
       }
     }
   }
-}
-
-TEST(WebJson, NumbersAreWrittenInFullAtEveryEdge) {
-  const long long edges[] = {0, 9, 10, -1, -10, 99, 100, INT_MAX, INT_MIN, LLONG_MAX, LLONG_MIN};
-  CJson json;
-  std::string expected = "[";
-  json.Begin('[');
-  for (const long long value : edges) {
-    json.Number(value).NumberText(value);
-    expected += std::to_string(value) + ",\"" + std::to_string(value) + "\",";
-  }
-  expected.back() = ']';
-  EXPECT_EQ(json.End(']').Result(), expected);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
-// A small writer of JSON text, for the views the page reads after every
-// action. It writes into one buffer of its own with inline code: the
-// standard library's string appends are calls into a prebuilt library in
-// the WebAssembly build, and a view is built from hundreds of small pieces.
+// A small writer of JSON text: the views the web page reads after every
+// action, and the files written for other programs. It writes into one
+// buffer of its own with inline code: the standard library's string appends
+// are calls into a prebuilt library in the WebAssembly build, and a view is
+// built from hundreds of small pieces.
 #pragma once
 
 #include <cstring>
@@ -15,7 +16,7 @@ class CJson {
 
   CJson& Begin(char bracket);  // '{' or '['
   CJson& End(char bracket);    // '}' or ']'
-  // A key, one of the binding's own words: nothing to escape. Inline, so
+  // A key, one of the program's own words: nothing to escape. Inline, so
   // that the copy of a key written in the code is one of known length.
   CJson& Key(std::string_view key) {
     Separate();

@@ -1,6 +1,6 @@
-#include "web/binding/Json.h"
+#include "base/Json.h"
 
-#include "rules/Rules.h"
+#include "base/Decimal.h"
 #include "base/Win1252.h"
 
 namespace {
