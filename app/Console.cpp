@@ -174,3 +174,7 @@ QString UnknownOptionError(const QCommandLineParser& parser, const QStringList& 
 QString Quoted(const QString& text) {
   return QLatin1Char('"') + ShownName(text) + QLatin1Char('"');
 }
+
+void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) WriteText(stderr, text + QLatin1Char('\n'));
+}

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 #include <cstdio>
 #include <exception>
 #include <string_view>
@@ -75,3 +76,9 @@ class CNoRuntimeFolder {
 // not know; empty when it knew them all. When one of `arguments` that begins
 // with "-" is the name of a file, it says how to name that file instead.
 QString UnknownOptionError(const QCommandLineParser& parser, const QStringList& arguments = {});
+
+// Qt's message handler for a program run from a script: Qt's own notes and
+// warnings (an unset XDG_RUNTIME_DIR, say) stay off standard error, which
+// carries the program's Italian lines. Critical and fatal messages still go
+// out.
+void QuietQt(QtMsgType type, const QMessageLogContext& context, const QString& text);

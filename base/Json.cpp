@@ -8,8 +8,6 @@ namespace {
 constexpr char kHex[] = "0123456789abcdef";
 constexpr size_t kPiece = 1024;
 
-bool IsControl(char32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F); }
-
 // One character of a JSON string (below U+10000, which is all a
 // Windows-1252 text holds) at `at`, which has room for 6 bytes: quotes and
 // backslashes escaped, control characters below U+0020 as \u00XX, the rest
@@ -85,7 +83,7 @@ CJson& CJson::GameText(std::string_view bytes, bool blankControls) {
       return at + 1;
     }
     char32_t cp = Win1252ToUnicode(byte);
-    if (blankControls && IsControl(cp)) cp = ' ';
+    if (blankControls && IsControlCode(cp)) cp = ' ';
     return Escaped(at, cp);
   });
 }

@@ -95,11 +95,6 @@ std::string CutToUtf16Units(std::string_view text, int units) {
   return cut;
 }
 
-bool IsWin1252Control(unsigned char byte) {
-  const char16_t code = Win1252ToUnicode(byte);
-  return code < 0x20 || (code >= 0x7F && code < 0xA0);
-}
-
 std::string Win1252ToShownUtf8(std::string_view bytes) {
   std::string text;
   text.reserve(bytes.size());
@@ -164,7 +159,7 @@ std::string Win1252ForMessage(std::string_view bytes, std::size_t most) {
       text += "\\r";
     } else if (code == '\\') {
       text += "\\\\";
-    } else if (code < 0x20 || (code >= 0x7F && code < 0xA0)) {
+    } else if (IsControlCode(code)) {
       AppendHexEscape(text, static_cast<unsigned char>(ch));
     } else {
       AppendUtf8(text, code);
@@ -196,7 +191,7 @@ std::string PathForMessage(std::string_view path) {
       shown += "\\r";
     } else if (code == '\t') {
       shown += "\\t";
-    } else if (code < 0x20 || (code >= 0x7F && code < 0xA0)) {
+    } else if (IsControlCode(code)) {
       // C1 controls too: a terminal takes some of them for escapes.
       for (size_t i = from; i < at; ++i) escape(static_cast<unsigned char>(path[i]));
     } else {

@@ -49,9 +49,15 @@ std::string CutToUtf16Units(std::string_view text, int units);
 // characters (a stray carriage return at the end of a rules line, an escape)
 // become blanks, so that none breaks a line or steers a terminal.
 std::string Win1252ToShownUtf8(std::string_view bytes);
+// Whether `code` is a control character: C0, DEL or C1.
+inline constexpr bool IsControlCode(char32_t code) {
+  return code < 0x20 || (code >= 0x7F && code < 0xA0);
+}
 // Whether the character of `byte` is a control character (C0, DEL, or one of
 // the five undefined bytes, which are C1 controls).
-bool IsWin1252Control(unsigned char byte);
+inline constexpr bool IsWin1252Control(unsigned char byte) {
+  return IsControlCode(Win1252ToUnicode(byte));
+}
 
 // Each character becomes its byte, or "?" when Windows-1252 has none. A byte
 // that begins no well-formed UTF-8 character (a stray continuation byte, a

@@ -11,13 +11,11 @@ namespace {
 constexpr std::string_view kNumberMark = "{n}";
 
 // White space as Unicode counts it: the blanks trimmed from a name's ends.
-bool IsBlank(char32_t cp) {
+bool IsUnicodeBlank(char32_t cp) {
   return cp == 0x20 || (cp >= 0x09 && cp <= 0x0D) || cp == 0x85 || cp == 0xA0 || cp == 0x1680 ||
          (cp >= 0x2000 && cp <= 0x200A) || cp == 0x2028 || cp == 0x2029 || cp == 0x202F ||
          cp == 0x205F || cp == 0x3000;
 }
-
-bool IsControl(char32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F); }
 
 // The characters of a UTF-8 text without the blanks at either end; a byte
 // that begins no UTF-8 character is U+FFFD.
@@ -25,8 +23,8 @@ std::vector<char32_t> TrimmedCodePoints(std::string_view text) {
   std::vector<char32_t> codes;
   codes.reserve(text.size());
   for (size_t at = 0; at < text.size();) codes.push_back(NextUtf8(text, at));
-  const auto begin = std::find_if_not(codes.begin(), codes.end(), IsBlank);
-  const auto end = std::find_if_not(codes.rbegin(), codes.rend(), IsBlank).base();
+  const auto begin = std::find_if_not(codes.begin(), codes.end(), IsUnicodeBlank);
+  const auto end = std::find_if_not(codes.rbegin(), codes.rend(), IsUnicodeBlank).base();
   return begin < end ? std::vector<char32_t>(begin, end) : std::vector<char32_t>();
 }
 
@@ -87,7 +85,7 @@ std::vector<std::string> FilePieces(const std::vector<std::string_view>& pieces)
       const size_t from = at;
       const char32_t cp = NextUtf8(piece, at);
       const bool raw = cp == 0xFFFD && at == from + 1;
-      if (!raw && (IsControl(cp) ||
+      if (!raw && (IsControlCode(cp) ||
                    std::u32string_view(U"/\\:*?\"<>|").find(cp) != std::u32string_view::npos)) {
         safe += '_';
       } else {

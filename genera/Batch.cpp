@@ -21,7 +21,7 @@
 namespace {
 
 // One character of the batch's range [0, count), drawn from the random source.
-int Draw(int count) { return std::clamp(RollDice(1, count, -1), 0, count - 1); }
+int DrawIndex(int count) { return std::clamp(RollDice(1, count, -1), 0, count - 1); }
 
 QString PlaceText(const CPurchaseOrder& order) {
   switch (order.place) {
@@ -215,11 +215,11 @@ void MakeCharacter(const CBatchPlan& plan, int n, CCharacter& character,
                    std::vector<std::string>& archetypeNames, const SayFunction& say) {
   const CRules& rules = *plan.rules;
   // The draws come in a fixed order: the race, the archetype, then the rolls.
-  const int race = plan.race >= 0 ? plan.race : Draw(rules.RacesInUse());
+  const int race = plan.race >= 0 ? plan.race : DrawIndex(rules.RacesInUse());
   int archetypes[3] = {plan.archetypes[0], plan.archetypes[1], plan.archetypes[2]};
   int inUse = plan.archetypeCount;
   if (inUse == 0) {
-    archetypes[0] = Draw(rules.ArchetypesInUse());
+    archetypes[0] = DrawIndex(rules.ArchetypesInUse());
     inUse = 1;
   }
   // The form, set up as asked, rolls and buys as it does for a player; both

@@ -11,13 +11,6 @@
 
 namespace {
 
-// Qt's own notes and warnings (an unset XDG_RUNTIME_DIR, say) are not for
-// whoever runs a batch: standard error carries only the program's Italian
-// lines. Critical and fatal messages still go out.
-void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& text) {
-  if (type == QtCriticalMsg || type == QtFatalMsg) WriteText(stderr, text + QLatin1Char('\n'));
-}
-
 int Main(int argc, char* argv[]) {
   // Qt's hashes seeded alike on every run: the fonts a PDF embeds are then
   // the same bytes from the same seed.

@@ -11,13 +11,6 @@
 
 namespace {
 
-// Qt's own notes and warnings (an unset XDG_RUNTIME_DIR, say) are not for
-// whoever prints sheets from a script. Critical and fatal messages still go
-// out.
-void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& text) {
-  if (type == QtCriticalMsg || type == QtFatalMsg) WriteText(stderr, text + QLatin1Char('\n'));
-}
-
 int Main(int argc, char* argv[]) {
   IgnoreClosedPipes();
   // The command line first: --help and --version need no display. Every

@@ -61,9 +61,9 @@ void TemplateRows(CJson& json, std::string_view prefix) {
 }
 
 const std::string& Input(int slot) { return Binding().input[slot]; }
-void Output(std::string text) { Binding().output = std::move(text); }
+void SetOutput(std::string text) { Binding().output = std::move(text); }
 // Copied into the output's own storage, which stays from call to call.
-void OutputCopy(std::string_view text) { Binding().output.assign(text); }
+void SetOutputCopy(std::string_view text) { Binding().output.assign(text); }
 
 }  // namespace
 
@@ -98,14 +98,14 @@ TARVO_EXPORT void tarvo_constants() {
   TemplateRows(json, "IDC_STAT");
   json.Key("skillSlots");
   TemplateRows(json, "IDC_SKILL");
-  Output(json.End('}').Result());
+  SetOutput(json.End('}').Result());
 }
 
 // The bundled rules; 1 when they load. Output as tarvo_load_rules.
 TARVO_EXPORT int tarvo_load_bundled_rules() {
   std::string result;
   const bool loaded = Binding().session.LoadRules(BundledRules(), RULES_FILE_NAME, result);
-  Output(std::move(result));
+  SetOutput(std::move(result));
   return loaded ? 1 : 0;
 }
 
@@ -115,7 +115,7 @@ TARVO_EXPORT int tarvo_load_bundled_rules() {
 TARVO_EXPORT int tarvo_load_rules() {
   std::string result;
   const bool loaded = Binding().session.LoadRules(Input(0), Input(1), result);
-  Output(std::move(result));
+  SetOutput(std::move(result));
   return loaded ? 1 : 0;
 }
 
@@ -129,12 +129,12 @@ TARVO_EXPORT int tarvo_rules_size_limit() { return static_cast<int>(RULES_SIZE_L
 TARVO_EXPORT int tarvo_open_sheet() {
   std::string result;
   const bool opened = Binding().session.OpenSheet(Input(0), Input(1), result);
-  Output(std::move(result));
+  SetOutput(std::move(result));
   return opened ? 1 : 0;
 }
 
 // Output: the rules as JSON (labels, races, archetypes, items, pockets).
-TARVO_EXPORT void tarvo_rules_json() { Output(Binding().session.RulesJson()); }
+TARVO_EXPORT void tarvo_rules_json() { SetOutput(Binding().session.RulesJson()); }
 
 // Opens the form anew, seeded with `seed`, on archetype `firstArchetype`.
 TARVO_EXPORT void tarvo_start(std::uint32_t seed, int firstArchetype) {
@@ -155,7 +155,7 @@ TARVO_EXPORT void tarvo_start_link(std::uint32_t seed, int firstArchetype) {
   json.Begin('[');
   for (const std::string& line : binding.session.StartFromLink(seed, firstArchetype, binding.link))
     json.Text(line);
-  Output(json.End(']').Result());
+  SetOutput(json.End(']').Result());
 }
 
 // One user action (see FormAction); 1 when it is one.
@@ -167,13 +167,13 @@ TARVO_EXPORT int tarvo_act(int action, int value) {
 TARVO_EXPORT void tarvo_take_name() { Binding().session.TakeName(Input(0)); }
 
 // Output: what every control shows, as JSON.
-TARVO_EXPORT void tarvo_view_json() { OutputCopy(Binding().session.ViewJson()); }
+TARVO_EXPORT void tarvo_view_json() { SetOutputCopy(Binding().session.ViewJson()); }
 
 // Output: the .pg sheet's bytes.
-TARVO_EXPORT void tarvo_sheet() { Output(Binding().session.Sheet()); }
+TARVO_EXPORT void tarvo_sheet() { SetOutput(Binding().session.Sheet()); }
 
 // Output: the printable sheet's texts, as JSON.
-TARVO_EXPORT void tarvo_print_json() { OutputCopy(Binding().session.PrintJson()); }
+TARVO_EXPORT void tarvo_print_json() { SetOutputCopy(Binding().session.PrintJson()); }
 
 // Output: the sheet's file name for the name of input 0 (UTF-8).
-TARVO_EXPORT void tarvo_file_name() { Output(CWebSession::FileName(Input(0))); }
+TARVO_EXPORT void tarvo_file_name() { SetOutput(CWebSession::FileName(Input(0))); }
