@@ -1,25 +1,9 @@
 #include "base/CaseFold.h"
 
-namespace {
-
-char FoldAsciiByte(char ch) {
-  return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
-}
-
-}  // namespace
-
 std::string FoldAsciiCase(std::string_view text) {
   std::string folded(text);
   for (char& ch : folded) ch = FoldAsciiByte(ch);
   return folded;
-}
-
-bool EqualAsciiFolded(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldAsciiByte(a[i]) != FoldAsciiByte(b[i])) return false;
-  }
-  return true;
 }
 
 unsigned char FoldWin1252Case(unsigned char byte) {

@@ -22,29 +22,3 @@ int ParseNumber(std::string_view text) {
   const std::int64_t value = negative ? -magnitude : magnitude;
   return static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
 }
-
-std::string FormatNumber(int value) {
-  std::string text;
-  AppendNumber(text, value);
-  return text;
-}
-
-void AppendNumber(std::string& text, int value) {
-  char digits[20];
-  text.append(digits, static_cast<size_t>(WriteDecimal(digits, value) - digits));
-}
-
-char* WriteDecimal(char* at, long long value) {
-  auto rest = static_cast<unsigned long long>(value);
-  if (value < 0) {
-    *at++ = '-';
-    rest = 0 - rest;
-  }
-  char* end = at + 1;
-  for (unsigned long long more = rest / 10; more != 0; more /= 10) ++end;
-  for (char* digit = end; digit != at;) {
-    *--digit = static_cast<char>('0' + rest % 10);
-    rest /= 10;
-  }
-  return end;
-}
