@@ -28,13 +28,9 @@ std::string NameOnSheet(const CCharacter& character) {
   return ShowsOnlyBlanks(character.m_strName) ? std::string(NO_NAME) : character.m_strName;
 }
 
-CSheetTexts::Held HeldRow(std::string_view place, const CItem& item, const CRules& rules) {
-  return {std::string(place),
-          item.m_strName,
-          ItemTypeName(rules, item.m_strType),
-          FormatNumber(item.m_nPotenza),
-          FormatNumber(item.m_nBonus),
-          FormatNumber(item.m_nMod)};
+void SetNumber(std::string& text, int value) {
+  text.clear();
+  AppendNumber(text, value);
 }
 
 }  // namespace
@@ -45,11 +41,20 @@ std::string SheetTitle(const CCharacter& character) {
   return std::string(SHEET_WORDS.title) + ": " + NameOnSheet(character);
 }
 
-CSheetTexts MakeSheetTexts(const CCharacter& ch, const CRules& rules,
+CSheetTexts MakeSheetTexts(const CCharacter& character, const CRules& rules,
                            const std::vector<std::string>& archetypes, std::string_view rulesPath) {
   CSheetTexts texts;
-  texts.name = NameOnSheet(ch);
+  MakeSheetTexts(character, rules, archetypes, rulesPath, texts);
+  return texts;
+}
+
+void MakeSheetTexts(const CCharacter& ch, const CRules& rules,
+                    const std::vector<std::string>& archetypes, std::string_view rulesPath,
+                    CSheetTexts& texts) {
+  // Every text is assigned into the one before it, which keeps its storage.
+  texts.name = ShowsOnlyBlanks(ch.m_strName) ? NO_NAME : std::string_view(ch.m_strName);
   texts.race = ch.m_strRace;
+  texts.archetypes.clear();
   for (const std::string& name : archetypes) {
     if (!name.empty()) texts.archetypes.push_back(name);
   }
@@ -59,50 +64,82 @@ CSheetTexts MakeSheetTexts(const CCharacter& ch, const CRules& rules,
   texts.program = ProgramMark();
 
   const int characteristics = rules.CharacteristicsInUse();
+  texts.stats.resize(static_cast<size_t>(characteristics));
   for (int c = 0; c < characteristics; ++c) {
     const CStatValue& stat = ch.m_aStats[c];
+    CSheetTexts::Stat& row = texts.stats[static_cast<size_t>(c)];
+    row.label = rules.m_aCharLabel[c];
     // The value as the form shows it, with its fifth in brackets.
-    texts.stats.push_back(
-        {rules.GetCharLabel(c),
-         FormatNumber(stat.m_nValue) + " (" + FormatNumber(stat.m_nValue / 5) + ")",
-         FormatNumber(stat.m_nModifier),
-         FormatNumber(AddSaturating(stat.m_nValue, stat.m_nModifier))});
+    SetNumber(row.value, stat.m_nValue);
+    row.value += " (";
+    AppendNumber(row.value, stat.m_nValue / 5);
+    row.value += ')';
+    SetNumber(row.modifier, stat.m_nModifier);
+    SetNumber(row.total, AddSaturating(stat.m_nValue, stat.m_nModifier));
   }
 
-  texts.scores = {{
-      {"PF", FormatNumber(ch.m_nPFAct) + "/" + FormatNumber(ch.m_nPFTot)},
-      {"PM", FormatNumber(ch.m_nPMAct) + "/" + FormatNumber(ch.m_nPMTot)},
-      {"Onore", FormatNumber(ch.m_nHonour)},
-      {"C.d.B.", FormatNumber(ch.m_nCdB)},
-      {"Protezione", FormatNumber(ch.m_nArmour)},
-      {"Monete", FormatNumber(ch.m_nMoney)},
-  }};
+  const auto score = [&texts](size_t i, std::string_view label, int value) {
+    texts.scores[i].label = label;
+    SetNumber(texts.scores[i].text, value);
+  };
+  score(0, "PF", ch.m_nPFAct);
+  texts.scores[0].text += '/';
+  AppendNumber(texts.scores[0].text, ch.m_nPFTot);
+  score(1, "PM", ch.m_nPMAct);
+  texts.scores[1].text += '/';
+  AppendNumber(texts.scores[1].text, ch.m_nPMTot);
+  score(2, "Onore", ch.m_nHonour);
+  score(3, "C.d.B.", ch.m_nCdB);
+  score(4, "Protezione", ch.m_nArmour);
+  score(5, "Monete", ch.m_nMoney);
 
   // One group per characteristic, in rules order, of the skills resting on
   // it, in rules order; last the skills whose base names no characteristic.
   const int skills = rules.SkillsInUse();
+  size_t groups = 0;
   for (int c = 0; c <= characteristics; ++c) {
-    CSheetTexts::Group group{
-        c < characteristics ? rules.GetCharLabel(c) : std::string("Senza caratteristica"), {}};
+    if (groups == texts.groups.size()) texts.groups.emplace_back();
+    CSheetTexts::Group& group = texts.groups[groups];
+    size_t rows = 0;
     for (int s = 0; s < skills; ++s) {
       const int base = rules.m_aSkillBase[s];
       const bool hasBase = base >= 0 && base < characteristics;
       if (c < characteristics ? base != c : hasBase) continue;
+      if (rows == group.skills.size()) group.skills.emplace_back();
+      CSheetTexts::Skill& row = group.skills[rows++];
       const CSkillValue& skill = ch.m_aSkills[s];
       const int total = AddSaturating(skill.m_nValue, skill.m_nModifier);
-      group.skills.push_back({rules.GetSkillLabel(s), FormatNumber(skill.m_nValue),
-                              FormatNumber(skill.m_nModifier), FormatNumber(total),
-                              FormatNumber(AddSaturating(total, SkillBaseValue(ch, rules, s)))});
+      row.label = rules.m_aSkillLabel[s];
+      SetNumber(row.value, skill.m_nValue);
+      SetNumber(row.modifier, skill.m_nModifier);
+      SetNumber(row.total, total);
+      SetNumber(row.withBase, AddSaturating(total, SkillBaseValue(ch, rules, s)));
     }
-    if (!group.skills.empty()) texts.groups.push_back(std::move(group));
+    group.skills.resize(rows);
+    if (rows == 0) continue;
+    group.heading = c < characteristics ? std::string_view(rules.m_aCharLabel[c])
+                                        : std::string_view("Senza caratteristica");
+    ++groups;
   }
+  texts.groups.resize(groups);
 
-  texts.held = {{
-      HeldRow("Mano destra", ch.m_itemRight, rules),
-      HeldRow("Mano sinistra", ch.m_itemLeft, rules),
-      HeldRow("Addosso", ch.m_itemWorn, rules),
-  }};
-  for (int p = 0; p < PocketsInUse(rules); ++p)
-    texts.pockets.push_back({"Tasca " + FormatNumber(p), ch.m_aPockets[p].m_strName});
-  return texts;
+  const std::pair<std::string_view, const CItem*> held[] = {{"Mano destra", &ch.m_itemRight},
+                                                            {"Mano sinistra", &ch.m_itemLeft},
+                                                            {"Addosso", &ch.m_itemWorn}};
+  for (size_t i = 0; i < texts.held.size(); ++i) {
+    CSheetTexts::Held& row = texts.held[i];
+    const CItem& item = *held[i].second;
+    row.place = held[i].first;
+    row.name = item.m_strName;
+    row.type = ItemTypeName(rules, item.m_strType);
+    SetNumber(row.potenza, item.m_nPotenza);
+    SetNumber(row.bonus, item.m_nBonus);
+    SetNumber(row.mod, item.m_nMod);
+  }
+  texts.pockets.resize(static_cast<size_t>(PocketsInUse(rules)));
+  for (size_t p = 0; p < texts.pockets.size(); ++p) {
+    texts.pockets[p].label = "Tasca ";
+    AppendNumber(texts.pockets[p].label, static_cast<int>(p));
+    texts.pockets[p].text = ch.m_aPockets[p].m_strName;
+  }
 }

@@ -73,6 +73,11 @@ struct CSheetTexts {
 // that a save sets (name, race, sex, hand).
 CSheetTexts MakeSheetTexts(const CCharacter& character, const CRules& rules,
                            const std::vector<std::string>& archetypes, std::string_view rulesPath);
+// The same into `texts`, whose storage is used again: for a front end that
+// lays the sheet out after every change.
+void MakeSheetTexts(const CCharacter& character, const CRules& rules,
+                    const std::vector<std::string>& archetypes, std::string_view rulesPath,
+                    CSheetTexts& texts);
 
 // The sheet's title for a document's properties and a print queue:
 // "Scheda del personaggio: " and the name the sheet shows.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/Json.h"
+#include "character/SheetTexts.h"
 #include "res/GeneratorDialog.h"
 #include "rules/Rules.h"
 #include "web/binding/BundledRules.h"
@@ -84,7 +85,8 @@ TARVO_EXPORT int tarvo_output_size() { return static_cast<int>(Binding().output.
 // characters of the name field, "maxSeed": the largest seed tarvo_start
 // takes, "actions": {name: number} of tarvo_act, "linkChoices": {name:
 // number} of tarvo_link_set, "statSlots", "skillSlots": the form's rows in
-// tab order, numbered from 1}.
+// tab order, numbered from 1, "sheetWords": the printed sheet's headings and
+// captions}.
 TARVO_EXPORT void tarvo_constants() {
   CJson json;
   json.Begin('{');
@@ -98,6 +100,31 @@ TARVO_EXPORT void tarvo_constants() {
   TemplateRows(json, "IDC_STAT");
   json.Key("skillSlots");
   TemplateRows(json, "IDC_SKILL");
+  // The printed sheet's own words, its headings and captions.
+  const CSheetWords& words = SHEET_WORDS;
+  json.Key("sheetWords").Begin('{');
+  for (const auto& [key, word] : {std::pair{"title", words.title},
+                                  {"race", words.race},
+                                  {"archetypes", words.archetypes},
+                                  {"sex", words.sex},
+                                  {"hand", words.hand},
+                                  {"characteristics", words.characteristics},
+                                  {"scores", words.scores},
+                                  {"pockets", words.pockets},
+                                  {"skills", words.skills},
+                                  {"equipment", words.equipment},
+                                  {"notes", words.notes},
+                                  {"rulesFile", words.rulesFile}})
+    json.Key(key).GameText(word);
+  const auto columns = [&json](const char* key, const auto& names) {
+    json.Key(key).Begin('[');
+    for (const std::string_view name : names) json.GameText(name);
+    json.End(']');
+  };
+  columns("statColumns", words.statColumns);
+  columns("skillColumns", words.skillColumns);
+  columns("itemColumns", words.itemColumns);
+  json.End('}');
   SetOutput(json.End('}').Result());
 }
 

@@ -242,8 +242,8 @@ std::string CWebSession::Sheet() {
 
 std::string_view CWebSession::PrintJson() {
   if (!m_form) return "null";
-  const CSheetTexts texts =
-      MakeSheetTexts(*m_character, *m_rules, m_form->TakeIdentity().archetypes, m_rulesName);
+  CSheetTexts& texts = m_printTexts;
+  MakeSheetTexts(*m_character, *m_rules, m_form->TakeIdentity().archetypes, m_rulesName, texts);
   CJson& json = m_print;
   json.Clear();
   // Every text as the sheet shows it: control characters as blanks. The rules
@@ -284,31 +284,6 @@ std::string_view CWebSession::PrintJson() {
   json.Key("pockets").Begin('[');
   for (const CSheetTexts::Labelled& pocket : texts.pockets) row({&pocket.label, &pocket.text});
   json.End(']');
-  // The sheet's own words, its headings and captions.
-  const CSheetWords& words = SHEET_WORDS;
-  json.Key("words").Begin('{');
-  for (const auto& [key, word] : {std::pair{"title", words.title},
-                                  {"race", words.race},
-                                  {"archetypes", words.archetypes},
-                                  {"sex", words.sex},
-                                  {"hand", words.hand},
-                                  {"characteristics", words.characteristics},
-                                  {"scores", words.scores},
-                                  {"pockets", words.pockets},
-                                  {"skills", words.skills},
-                                  {"equipment", words.equipment},
-                                  {"notes", words.notes},
-                                  {"rulesFile", words.rulesFile}})
-    json.Key(key).GameText(word);
-  const auto columns = [&json](const char* key, const auto& names) {
-    json.Key(key).Begin('[');
-    for (const std::string_view name : names) json.GameText(name);
-    json.End(']');
-  };
-  columns("statColumns", words.statColumns);
-  columns("skillColumns", words.skillColumns);
-  columns("itemColumns", words.itemColumns);
-  json.End('}');
   json.End('}');
   return json.View();
 }

@@ -12,6 +12,7 @@
 #include "base/Json.h"
 #include "character/Character.h"
 #include "character/Naming.h"
+#include "character/SheetTexts.h"
 #include "form/FormActions.h"
 #include "form/FormModel.h"
 #include "rules/Rules.h"
@@ -72,6 +73,7 @@ class CWebSession {
   // The view's text, built again in the same buffer after every action.
   CJson m_view;
   CJson m_print;
+  CSheetTexts m_printTexts;  // the printable sheet's, kept for their storage
   // What decided each equipment list's offer in the last view: a list whose
   // signature is the same offers the same items, and the view leaves it out.
   COfferSignature m_shownOffers[4];

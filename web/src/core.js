@@ -52,8 +52,9 @@ export class Core {
     this.m = module;
     this.m._tarvo_constants();
     const { actions, linkChoices, ...constants } = this.json();
-    // {nameLength, maxSeed, statSlots, skillSlots}: the name field's
-    // characters, the largest seed, the form's rows in tab order.
+    // {nameLength, maxSeed, statSlots, skillSlots, sheetWords}: the name
+    // field's characters, the largest seed, the form's rows in tab order, the
+    // printed sheet's headings and captions.
     this.constants = Object.freeze(constants);
     this.linkChoice = Object.freeze(linkChoices);
     if (!Object.isFrozen(Action)) Object.freeze(Object.assign(Action, actions));
@@ -162,9 +163,10 @@ export class Core {
     return this.bytes();
   }
 
+  // The printable sheet's texts, with the sheet's own words.
   printable() {
     this.m._tarvo_print_json();
-    return this.json();
+    return { ...this.json(), words: this.constants.sheetWords };
   }
 
   fileName(name) {
