@@ -8,7 +8,7 @@ import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 
-import { openCore } from '../../src/core.js';
+import { Action, openCore } from '../../src/core.js';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 export const ROOT = path.resolve(here, '../../..');
@@ -151,13 +151,15 @@ const NAME_PIECES = ['Aldo', 'Ænea', 'Ünïcödé', 'Zoë', 'O\'Brien', '"Tre"'
 
 // A random session of `actions` user actions on the rules loaded by `rulesLine`.
 export function randomSession(seed, rulesLine, actions) {
+  if (Object.keys(Action).length === 0) throw new Error('randomSession: open a core first, which names the actions');
   const rng = random(seed);
   const lines = [rulesLine, 'rulesjson', `start ${rng.int(0, 4294967295)} ${rng.int(-1, 8)}`, 'view'];
   for (let i = 0; i < actions; ++i) {
     if (rng.next() < 0.08) {
       lines.push(`name ${rng.pick(NAME_PIECES)}${rng.pick(NAME_PIECES)}`);
     } else {
-      const action = rng.int(0, 16);
+      // Every action the core has (a core is open by now: it names them).
+      const action = rng.int(0, Object.keys(Action).length - 1);
       // Mostly valid indices, now and then one that is not.
       const value = rng.next() < 0.1 ? rng.pick([-1, 40, 99, -2147483648, 2147483647]) : rng.int(0, 12);
       lines.push(`act ${action} ${value}`);
