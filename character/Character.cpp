@@ -21,6 +21,8 @@ std::string_view HandName(int hand) {
 
 std::string_view SexName(bool male) { return male ? "Maschile" : "Femminile"; }
 
+std::string PocketName(int pocket) { return "Tasca " + FormatNumber(pocket); }
+
 int PocketsInUse(const CRules& rules) { return std::clamp(rules.m_nPockets, 0, MAX_POCKETS); }
 
 std::string JoinArchetypes(const std::vector<std::string>& names) {

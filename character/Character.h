@@ -30,6 +30,9 @@ std::string_view HandName(int hand);
 // "Femminile".
 std::string_view SexName(bool male);
 
+// A pocket as a player reads it, numbered from 0: "Tasca 3".
+std::string PocketName(int pocket);
+
 // The pockets a character uses: the rules' pocket count, kept within 0 and the
 // capacity of the pocket array.
 int PocketsInUse(const CRules& rules);

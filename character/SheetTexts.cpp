@@ -138,8 +138,7 @@ void MakeSheetTexts(const CCharacter& ch, const CRules& rules,
   }
   texts.pockets.resize(static_cast<size_t>(PocketsInUse(rules)));
   for (size_t p = 0; p < texts.pockets.size(); ++p) {
-    texts.pockets[p].label = "Tasca ";
-    AppendNumber(texts.pockets[p].label, static_cast<int>(p));
+    texts.pockets[p].label = PocketName(static_cast<int>(p));
     texts.pockets[p].text = ch.m_aPockets[p].m_strName;
   }
 }

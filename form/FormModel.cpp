@@ -204,7 +204,7 @@ int CFormModel::Archetype(int list) const {
   return list >= 0 && list < LISTS ? m_aArchetypes[list] : -1;
 }
 
-std::string CFormModel::PocketText(int pocket) { return "Tasca " + FormatNumber(pocket); }
+std::string CFormModel::PocketText(int pocket) { return PocketName(pocket); }
 
 void CFormModel::StatText(int c, std::string& text) const {
   if (c < 0 || c >= m_nCharacteristics) {
