@@ -93,8 +93,7 @@ std::vector<std::string> FilePieces(const std::vector<std::string_view>& pieces)
       }
     }
     if (files.empty()) {
-      safe.erase(0, safe.find_first_not_of(' ') == std::string::npos ? safe.size()
-                                                                     : safe.find_first_not_of(' '));
+      safe.erase(0, std::min(safe.find_first_not_of(' '), safe.size()));
       if (!safe.empty() && (safe[0] == '.' || safe[0] == '-')) safe[0] = '_';
     }
     files.push_back(std::move(safe));
