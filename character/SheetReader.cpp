@@ -425,7 +425,7 @@ class CSheetParser {
   const CItem m_defaultItem;
 };
 
-std::string TooLargeReason(size_t limit) {
+std::string SheetTooLargeReason(size_t limit) {
   return "una scheda di queste regole non supera " + std::to_string(limit) + " byte";
 }
 
@@ -465,7 +465,7 @@ bool ReadSheetText(std::string_view bytes, std::string_view name, const CRules& 
                    CSheet& sheet, CSheetError* error) {
   const size_t limit = SheetSizeLimit(rules);
   if (bytes.size() > limit)
-    return Fail(error, MakeError(CSheetError::Kind::TooLarge, name, 0, TooLargeReason(limit)));
+    return Fail(error, MakeError(CSheetError::Kind::TooLarge, name, 0, SheetTooLargeReason(limit)));
   CSheet read;
   try {
     CSheetParser(bytes, rules).Parse(read);
