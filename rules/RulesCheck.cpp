@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/Win1252.h"
 #include "rules/Rules.h"
 #include "rules/RulesReading.h"
-#include "base/Win1252.h"
 
 using rules_reading::Field;
 using rules_reading::LineReader;

@@ -18,10 +18,10 @@
 #include "app/Interrupt.h"
 #include "app/Progress.h"
 #include "app/RulesLocation.h"
-#include "character/SheetReader.h"
-#include "print/PrintableSheet.h"
 #include "base/AtomicFile.h"
 #include "base/FileAccess.h"
+#include "character/SheetReader.h"
+#include "print/PrintableSheet.h"
 #include "rules/Rules.h"
 
 namespace {

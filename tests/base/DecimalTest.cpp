@@ -21,5 +21,4 @@ TEST(Decimal, ReadsAsTheRuntimeReadsAndWritesInFull) {
   EXPECT_EQ(ParseNumber(std::string(10000, '9')), INT_MAX);
   EXPECT_EQ(FormatNumber(INT_MIN), "-2147483648");
   EXPECT_EQ(FormatNumber(-7), "-7");
-
 }
