@@ -112,10 +112,15 @@ std::string FoundryKey(std::string_view text, std::vector<std::string>& taken) {
                       lower == '_' || lower == '-';
     key += kept ? lower : '_';
   }
-  if (key.empty()) key = "_";
+  if (key.empty()) key.push_back('_');
   std::string unique = key;
-  for (int n = 2; std::find(taken.begin(), taken.end(), unique) != taken.end(); ++n)
-    unique = key + "_" + FormatNumber(n);
+  for (int n = 2; std::find(taken.begin(), taken.end(), unique) != taken.end(); ++n) {
+    // Built piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) of a
+    // string made with operator+ or assigned a literal here.
+    unique = key;
+    unique += '_';
+    AppendNumber(unique, n);
+  }
   taken.push_back(unique);
   return unique;
 }
