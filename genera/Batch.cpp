@@ -12,6 +12,7 @@
 #include "app/FileNames.h"
 #include "base/Win1252.h"
 #include "character/Dice.h"
+#include "character/Foundry.h"
 #include "character/Naming.h"
 #include "form/FormModel.h"
 #include "genera/SheetOutput.h"
@@ -95,6 +96,7 @@ bool PlanBatch(const CGeneraOptions& options, const CRules& rules, const std::st
   plan.folder = FileNameBytes(options.folder);
   plan.overwrite = options.overwrite;
   plan.pdf = options.pdf;
+  plan.foundry = options.foundry;
 
   plan.names = CNamePattern(FileNameBytes(options.namePattern));
   if (plan.names.LosesCharacters()) {
@@ -148,11 +150,12 @@ QString FirstNames(const std::vector<std::string>& names, const QString& others)
 // What a batch that ended on a failure or a stop leaves in its folder, after
 // Finish made `report`, for the end of the line that says so: " (...; ...)",
 // or nothing. `written`:
-// the characters written before; `failed`: the next one failed (with
-// `pgKept`, its new .pg stays, with no printable sheet beside it);
+// the characters written before; `failed`: the next one failed (`kept`: the
+// extensions of its new files that stay, the .pg first, with none of its
+// other files beside them);
 // `counted`: the line counts the characters written whole itself.
 QString LeftBehind(const CBatchPlan& plan, const CSheetFolder& folder, int written, bool failed,
-                   bool pgKept, const CFinishReport& report, bool counted = false) {
+                   const QStringList& kept, const CFinishReport& report, bool counted = false) {
   QStringList said;
   // The failing character is not among those written.
   int incomplete = static_cast<int>(report.incomplete.size());
@@ -189,8 +192,12 @@ QString LeftBehind(const CBatchPlan& plan, const CSheetFolder& folder, int writt
     said << QStringLiteral("%1 è nuovo ma %2 è ancora di prima: non sono dello stesso personaggio")
                 .arg(Quoted(FileNameFromBytes(ours)), Quoted(FileNameFromBytes(old)));
   }
-  if (pgKept && report.incomplete.count(written + 1) == 0)
-    said << QStringLiteral("di questo resta il file .pg");
+  if (!kept.isEmpty() && report.incomplete.count(written + 1) == 0) {
+    said << (kept.size() == 1
+                 ? QStringLiteral("di questo resta il file %1").arg(kept.front())
+                 : QStringLiteral("di questo restano i file %1 e %2")
+                       .arg(kept.mid(0, kept.size() - 1).join(QStringLiteral(", ")), kept.back()));
+  }
   if (!report.leftovers.empty()) {
     said << QStringLiteral("nella cartella %1 %2, da togliere a mano: %3")
                 .arg(Quoted(FileNameFromBytes(folder.PathOf({}))),
@@ -272,6 +279,7 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
       }
       targets.push_back(bases.back() + ".pg");
       if (plan.pdf) targets.push_back(bases.back() + ".pdf");
+      if (plan.foundry) targets.push_back(bases.back() + FOUNDRY_EXTENSION);
     }
     folder = std::make_unique<CSheetFolder>(plan.folder, plan.overwrite);
     if (!folder->Check(targets, failure)) return false;
@@ -281,6 +289,8 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
   if (!plan.nameNotice.isEmpty()) warn(plan.nameNotice);
   if (plan.sayseed) tell(QStringLiteral("seme: %1").arg(plan.seed));
   if (folder && !folder->Open(failure)) return false;
+  // The same rules for the whole batch: their hash is read once.
+  const std::string rulesHash = plan.foundry ? RulesFileHash(plan.rulesPath) : std::string();
 
   SeedRandom(plan.seed);
   CStandardOutput out;
@@ -297,13 +307,13 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
   // synced, once; then `failure` says what stopped it, `reason`, and what the
   // batch leaves behind. `failed`: a character whose write failed, written
   // in part or not at all, after those before.
-  auto finish = [&](int status, const QString& reason, bool failed, bool pgKept = false) {
+  auto finish = [&](int status, const QString& reason, bool failed, const QStringList& kept = {}) {
     CFinishReport report;
     if (folder) folder->Finish(report);
     if (plan.overwrite && events.replaced) events.replaced(report.replaced);
     if (status == 0 && report.error.empty()) return true;
     QString text = reason.isEmpty() ? sentence(report.error) : reason;
-    text += LeftBehind(plan, *folder, written, failed, pgKept, report);
+    text += LeftBehind(plan, *folder, written, failed, kept, report);
     failure = {status == 0 ? 1 : status, text};
     return false;
   };
@@ -348,7 +358,7 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
               .arg(plan.count)
               .arg(whole == 1 ? QStringLiteral("scritto intero") : QStringLiteral("scritti interi"),
                    BatchPlace(plan));
-      text += LeftBehind(plan, *folder, written, false, false, report, true);
+      text += LeftBehind(plan, *folder, written, false, {}, report, true);
       failure = {kInterruptedStatus, text};
       return false;
     }
@@ -359,7 +369,30 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
       if (!out.Write(sheet, error)) return outputFailed();
     } else {
       const std::string& base = bases[static_cast<size_t>(n - 1)];
-      if (!folder->Write(base + ".pg", sheet, error, n)) return finish(1, sentence(error), true);
+      // The files of this character, in the order they are written.
+      const char* files[3] = {".pg"};
+      size_t fileCount = 1;
+      if (plan.pdf) files[fileCount++] = ".pdf";
+      if (plan.foundry) files[fileCount++] = FOUNDRY_EXTENSION;
+      // File `failed` did not get written. Those of this character written
+      // before it stay only when no file of the character of before is left
+      // beside them: neither the one that failed nor one still to write.
+      auto fileFailed = [&](size_t failed) {
+        bool old = false;
+        for (size_t f = failed; f < fileCount; ++f) old = old || folder->Existed(base + files[f]);
+        QStringList kept;
+        for (size_t f = 0; f < failed; ++f) {
+          if (old) {
+            folder->Withdraw(base + files[f]);
+          } else {
+            kept << QString::fromLatin1(files[f]);
+          }
+        }
+        return finish(1, sentence(error), true, kept);
+      };
+      size_t next = 0;
+      if (!folder->Write(base + files[next], sheet, error, n)) return fileFailed(next);
+      ++next;
       if (plan.pdf) {
         const QByteArray pdf = PrintableSheetPdf({character, rules, archetypeNames, plan.rulesPath},
                                                  QString::fromUtf8(base + ".pg"));
@@ -367,14 +400,16 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
           error = "Impossibile disegnare la scheda stampabile \"" +
                   PathForMessage(folder->PathOf(base + ".pdf")) + "\".";
         if (pdf.isEmpty() ||
-            !folder->Write(base + ".pdf", std::string_view(pdf.constData(), pdf.size()), error,
-                           n)) {
-          // The new .pg does not stay beside the printable sheet of a
-          // character of before.
-          const bool oldPrintable = folder->Existed(base + ".pdf");
-          if (oldPrintable) folder->Withdraw(base + ".pg");
-          return finish(1, sentence(error), true, !oldPrintable);
-        }
+            !folder->Write(base + files[next], std::string_view(pdf.constData(), pdf.size()), error,
+                           n))
+          return fileFailed(next);
+        ++next;
+      }
+      if (plan.foundry) {
+        // No seed: the same actor as one exported later from the sheet alone.
+        const std::string actor = FoundryActorJson(
+            {character, rules, archetypeNames, plan.rulesPath, rulesHash, std::nullopt});
+        if (!folder->Write(base + files[next], actor, error, n)) return fileFailed(next);
       }
     }
     ++written;

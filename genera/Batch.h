@@ -66,7 +66,8 @@ struct CBatchPlan {
   std::string folder;  // the bytes of the name given
   bool overwrite = false;
   bool pdf = false;
-  QString nameNotice;  // said once before the batch, when not empty
+  bool foundry = false;  // NOME.json beside each sheet, for Foundry VTT
+  QString nameNotice;    // said once before the batch, when not empty
 };
 
 // Resolves `options` against `rules` (loaded from `rulesPath`). On failure
@@ -94,11 +95,12 @@ void MakeCharacter(const CBatchPlan& plan, int n, CCharacter& character,
 // its own file and stops the batch, keeping the sheets written before it.
 // The sheets in a folder are synced once, at the end, however the batch ends;
 // then the replacements take their names. A character whose printable sheet
-// fails never leaves its new .pg beside the printable sheet of before. The
-// line of a failure says what is left: how many characters are written whole,
-// how many files were replaced, which stay as they were, a sheet and a
-// printable sheet that no longer belong together, and any temporary file the
-// folder did not let go. Warnings go to `warn`; the line "seme: S" of a seed
+// or Foundry actor fails never leaves its new files beside a file of the
+// character of before. The line of a failure says what is left: how many
+// characters are written whole, how many files were replaced, which stay as
+// they were, files of one character that no longer belong together, the
+// files kept of the character that failed, and any temporary file the folder
+// did not let go. Warnings go to `warn`; the line "seme: S" of a seed
 // from the clock goes to `tell`, once the checks have passed. A stop asked
 // for through `events` ends the batch between two characters with status
 // kInterruptedStatus and a line that says how many were written whole.

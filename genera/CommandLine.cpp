@@ -44,6 +44,7 @@ const char* const kUsage =
     "  --stdout              scrive le schede una dopo l'altra sullo standard output\n"
     "  --sovrascrivi         sostituisce le schede che esistono già\n"
     "  --pdf                 scrive anche la scheda stampabile, NOME.pdf\n"
+    "  --foundry             scrive anche il personaggio per Foundry VTT, NOME.json\n"
     "  -q, --silenzioso      su un terminale, non mostra a che punto è il lotto\n"
     "                        né il riepilogo finale\n"
     "  -h, --help            mostra questo aiuto ed esce\n"
@@ -119,11 +120,13 @@ CGeneraCommandLine ParseGeneraCommandLine(const QStringList& arguments) {
   const QCommandLineOption toStdout(QStringLiteral("stdout"));
   const QCommandLineOption overwrite(QStringLiteral("sovrascrivi"));
   const QCommandLineOption pdf(QStringLiteral("pdf"));
+  const QCommandLineOption foundry(QStringLiteral("foundry"));
   const QCommandLineOption quiet(QStringList{QStringLiteral("q"), QStringLiteral("silenzioso")});
   const QList<QCommandLineOption> withValue = {rules, race,   archetype, sex,   hand,   right, left,
                                                worn,  pocket, name,      count, folder, seed};
   const QList<QCommandLineOption> allOptions =
-      withValue + QList<QCommandLineOption>{help, version, toStdout, overwrite, pdf, quiet};
+      withValue +
+      QList<QCommandLineOption>{help, version, toStdout, overwrite, pdf, foundry, quiet};
   parser.addOptions(allOptions);
 
   CGeneraCommandLine line;
@@ -138,7 +141,8 @@ CGeneraCommandLine ParseGeneraCommandLine(const QStringList& arguments) {
     const QString unknown = UnknownOptionError(parser, arguments);
     if (!unknown.isEmpty()) return fail(unknown + hint);
     for (const QString& argument : arguments.mid(1)) {
-      for (const QCommandLineOption& flag : {help, version, toStdout, overwrite, pdf, quiet}) {
+      for (const QCommandLineOption& flag :
+           {help, version, toStdout, overwrite, pdf, foundry, quiet}) {
         if (argument.startsWith(QStringLiteral("--") + flag.names().back() + QLatin1Char('=')))
           return fail(QStringLiteral("--%1 non vuole un valore%2").arg(flag.names().back(), hint));
       }
@@ -260,10 +264,16 @@ CGeneraCommandLine ParseGeneraCommandLine(const QStringList& arguments) {
   }
   options.overwrite = parser.isSet(overwrite);
   options.pdf = parser.isSet(pdf);
+  options.foundry = parser.isSet(foundry);
   options.quiet = parser.isSet(quiet);
   if (options.pdf && options.toStdout) {
     return fail(
         QStringLiteral("--pdf scrive file in una cartella: non si usa con lo standard output"));
+  }
+  if (options.foundry && options.toStdout) {
+    return fail(QStringLiteral(
+        "--foundry scrive un file .json accanto a ogni scheda: non si usa con lo standard "
+        "output"));
   }
 
   line.action = CGeneraCommandLine::Action::Run;

@@ -31,7 +31,8 @@ struct CGeneraOptions {
   std::optional<std::uint32_t> seed;  // none: from the clock, and said on stderr
   bool overwrite = false;
   bool pdf = false;
-  bool quiet = false;  // --silenzioso: no progress on a terminal
+  bool foundry = false;  // NOME.json, the actor for Foundry VTT, beside each sheet
+  bool quiet = false;    // --silenzioso: no progress on a terminal
 };
 
 struct CGeneraCommandLine {

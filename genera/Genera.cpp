@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QStringList>
 #include <memory>
 #include <string>
 
@@ -16,11 +17,14 @@ namespace {
 
 QString Prefixed(const QString& text) { return QStringLiteral("tarvo-genera: ") + text; }
 
-// "1500 schede e 1500 PDF", "1 scheda".
-QString SheetCount(int count, bool pdf) {
-  QString text = count == 1 ? QStringLiteral("1 scheda") : QStringLiteral("%1 schede").arg(count);
-  if (pdf) text += QStringLiteral(" e %1 PDF").arg(count);
-  return text;
+// "1500 schede e 1500 PDF", "1 scheda", "2 schede, 2 PDF e 2 file .json".
+QString SheetCount(int count, bool pdf, bool foundry) {
+  QStringList parts = {count == 1 ? QStringLiteral("1 scheda")
+                                  : QStringLiteral("%1 schede").arg(count)};
+  if (pdf) parts << QStringLiteral("%1 PDF").arg(count);
+  if (foundry) parts << QStringLiteral("%1 file .json").arg(count);
+  const QString last = parts.takeLast();
+  return parts.isEmpty() ? last : parts.join(QStringLiteral(", ")) + QStringLiteral(" e ") + last;
 }
 
 }  // namespace
@@ -75,7 +79,7 @@ int RunPlannedBatch(const CBatchPlan& plan, bool quiet) {
   }
   progress.Finish(QStringLiteral("%1 %2 %3 (%4)%5")
                       .arg(plan.count == 1 ? QStringLiteral("Scritta") : QStringLiteral("Scritte"),
-                           SheetCount(plan.count, plan.pdf),
+                           SheetCount(plan.count, plan.pdf, plan.foundry),
                            plan.toStdout ? QStringLiteral("sullo standard output")
                                          : QStringLiteral("in ") + place,
                            progress.Elapsed(),

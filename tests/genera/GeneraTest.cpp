@@ -12,6 +12,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
@@ -398,6 +402,9 @@ TEST_F(GeneraTest, BadInputSaysOneLineAndWritesNothing) {
        2,
        "due personaggi avrebbero lo stesso file \"Bandito.pg\""},
       {{"--pdf", "--cartella", "-"}, 2, "--pdf scrive file in una cartella"},
+      {{"--foundry", "--cartella", "-"},
+       2,
+       "--foundry scrive un file .json accanto a ogni scheda: non si usa con lo standard output"},
       {{"--regole", "manca.rul"}, 1, "manca.rul\" non esiste"},
       {{"--regole", "norace.rul"}, 1, "non hanno razze"},
       {{"--regole", "troppe.rul"},
@@ -845,12 +852,121 @@ TEST_F(GeneraTest, ADiskThatFillsLeavesEveryCharacterWholeOldOrNew) {
       << run.err;
 }
 
+// --foundry: beside each sheet the actor that Foundry VTT imports, read here
+// with Qt's own JSON parser and checked against the sheet it goes with.
+TEST_F(GeneraTest, FoundryActorsBesideTheSheets) {
+  const QStringList batch = {"--seme", "9", "--numero", "3", "--tasca", "corda"};
+  const Outcome run = Genera(batch + QStringList{"--foundry", "--pdf", "--cartella", "vtt"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const auto files = Snapshot(m_work / "vtt");
+  ASSERT_EQ(files.size(), 9u);
+  // The sheets are those of a batch without it.
+  ASSERT_EQ(Genera(batch + QStringList{"--cartella", "solo"}).status, 0);
+  for (const auto& [name, bytes] : Snapshot(m_work / "solo")) EXPECT_EQ(files.at(name), bytes);
+
+  const QByteArray rulesHash =
+      QCryptographicHash::hash(QByteArray::fromStdString(ReadBytes(kRules.toStdString())),
+                               QCryptographicHash::Sha256)
+          .toHex();
+  for (const char* base : {"Personaggio 1", "Personaggio 2", "Personaggio 3"}) {
+    const std::string sheet = files.at(std::string(base) + ".pg");
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(
+        QByteArray::fromStdString(files.at(std::string(base) + ".json")), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError)
+        << base << ": " << error.errorString().toStdString();
+    const QJsonObject actor = document.object();
+    EXPECT_EQ(actor["type"].toString(), "character") << base;
+    EXPECT_EQ(actor["name"].toString().toStdString(), base);
+    const QJsonObject system = actor["system"].toObject();
+    // The test rules' four characteristics, under their keys.
+    const QJsonObject characteristics = system["attributes"]["caratteristiche"].toObject();
+    EXPECT_EQ(characteristics.size(), 4) << base;
+    for (const char* key : {"FOR", "COS", "DES", "MAN"}) {
+      const QJsonObject entry = characteristics[QString::fromLatin1(key).toLower()].toObject();
+      EXPECT_EQ(entry["dtype"].toString(), "Number") << base << " " << key;
+      EXPECT_EQ(entry["value"].toInt(-1), std::stoi(Value(sheet, key))) << base << " " << key;
+    }
+    EXPECT_EQ(system["health"]["value"].toInt(-1), std::stoi(Value(sheet, "PF.Act"))) << base;
+    EXPECT_EQ(system["health"]["max"].toInt(-1), std::stoi(Value(sheet, "PF.Tot"))) << base;
+    const QJsonObject tarvo = actor["flags"]["tarvo"].toObject();
+    EXPECT_EQ(tarvo["rules"]["hash"].toString().toLatin1(), rulesHash) << base;
+    // No seed: the sheet alone, exported later, gives the same actor.
+    EXPECT_FALSE(tarvo.contains("seed")) << base;
+  }
+
+  // An actor already there is refused, and nothing is written.
+  fs::create_directory(m_work / "vecchia");
+  WriteBytes(m_work / "vecchia/Personaggio 2.json", "vecchio attore");
+  const auto before = Snapshot(m_work / "vecchia");
+  const Outcome refused = Genera(batch + QStringList{"--foundry", "--cartella", "vecchia"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, "tarvo-genera: \"" + (m_work / "vecchia/Personaggio 2.json").string() +
+                             "\" esiste già: non si scrive nulla; --sovrascrivi lo sostituisce\n");
+  EXPECT_EQ(Snapshot(m_work / "vecchia"), before);
+  const Outcome replaced =
+      Genera(batch + QStringList{"--foundry", "--sovrascrivi", "--cartella", "vecchia"});
+  ASSERT_EQ(replaced.status, 0) << replaced.err;
+  EXPECT_EQ(Sheet("vecchia/Personaggio 2.json"), files.at("Personaggio 2.json"));
+
+  // Standard output has no folder to put them in (for --cartella -, see
+  // BadInputSaysOneLineAndWritesNothing).
+  const Outcome toStdout = Genera({"--foundry", "--stdout"});
+  EXPECT_EQ(toStdout.status, 2);
+  EXPECT_EQ(toStdout.out, "");
+  EXPECT_NE(toStdout.err.find("--foundry scrive un file .json accanto a ogni scheda"),
+            std::string::npos)
+      << toStdout.err;
+}
+
+// A disk that fills while a batch replaces sheets and their actors: a
+// character whose actor does not fit keeps its old sheet too.
+TEST_F(GeneraTest, ADiskThatFillsNeverLeavesASheetBesideAnOldActor) {
+  const fs::path disk = m_work / "disco";
+  fs::create_directory(disk);
+  if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=8m") != 0)
+    GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+  const QStringList batch = {"--numero", "60", "--foundry", "--cartella", "disco"};
+  ASSERT_EQ(Genera(QStringList{"--seme", "1"} + batch).status, 0);
+  const auto before = Snapshot(disk);
+  struct statvfs space {};
+  statvfs(disk.c_str(), &space);
+  const auto used = (space.f_blocks - space.f_bfree) * space.f_frsize;
+  // Every file takes one page: an odd number of pages free gives out on an
+  // actor, after the sheet beside it has been written.
+  const std::string size = "size=" + std::to_string(used + used / 2 + space.f_frsize);
+  ASSERT_EQ(mount("tmpfs", disk.c_str(), "tmpfs", MS_REMOUNT, size.c_str()), 0);
+  const Outcome run = Genera(QStringList{"--seme", "2", "--sovrascrivi"} + batch);
+  const auto after = Snapshot(disk);
+  umount2(disk.c_str(), MNT_DETACH);
+
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find(".json\": spazio su disco esaurito"), std::string::npos) << run.err;
+  ASSERT_EQ(after.size(), before.size());  // no temporary file left
+  int replaced = 0;
+  for (int n = 1; n <= 60; ++n) {
+    const std::string base = "Personaggio " + std::to_string(n);
+    const bool newSheet = after.at(base + ".pg") != before.at(base + ".pg");
+    EXPECT_EQ(newSheet, after.at(base + ".json") != before.at(base + ".json")) << base;
+    replaced += newSheet ? 1 : 0;
+  }
+  EXPECT_GT(replaced, 0);
+  EXPECT_LT(replaced, 60);
+  EXPECT_NE(run.err.find("spazio su disco esaurito (i " + std::to_string(replaced) +
+                         " personaggi prima restano scritti; " + std::to_string(2 * replaced) +
+                         " file sostituiti)"),
+            std::string::npos)
+      << run.err;
+}
+
 TEST_F(GeneraTest, HelpAndVersion) {
   const Outcome help = Genera({"--help"}, false);
   EXPECT_EQ(help.status, 0);
-  for (const char* option : {"--regole", "--razza", "--archetipo", "--sesso", "--mano", "--destra",
-                             "--sinistra", "--addosso", "--tasca", "--nome", "--numero",
-                             "--cartella", "--seme", "--stdout", "--sovrascrivi", "--pdf"})
+  for (const char* option :
+       {"--regole", "--razza", "--archetipo", "--sesso", "--mano", "--destra", "--sinistra",
+        "--addosso", "--tasca", "--nome", "--numero", "--cartella", "--seme", "--stdout",
+        "--sovrascrivi", "--pdf", "--foundry"})
     EXPECT_NE(help.out.find(std::string("  ") + option + " "), std::string::npos) << option;
   EXPECT_NE(help.out.find("  -q, --silenzioso "), std::string::npos);
   const Outcome version = Genera({"--version"}, false);
