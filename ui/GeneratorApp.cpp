@@ -33,6 +33,7 @@ namespace {
 const char* const kUsage =
     "Uso: tarvo [OPZIONI] [FILE]\n"
     "     tarvo --pdf [--regole FILE] [--sovrascrivi] SCHEDA.pg...\n"
+    "     tarvo --foundry [--regole FILE] [--sovrascrivi] SCHEDA.pg...\n"
     "Genera personaggi per il gioco di ruolo Velmor.\n"
     "\n"
     "Argomenti:\n"
@@ -46,8 +47,11 @@ const char* const kUsage =
     "  --pdf            non apre la finestra e non ha bisogno di uno schermo:\n"
     "                   scrive accanto a ogni SCHEDA.pg la sua scheda stampabile\n"
     "                   SCHEDA.pdf, che contiene anche la scheda .pg\n"
-    "  --sovrascrivi    con --pdf, sostituisce le schede stampabili che esistono\n"
-    "                   già (senza, le lascia come sono e lo dice)\n"
+    "  --foundry        come --pdf, ma scrive accanto a ogni SCHEDA.pg il\n"
+    "                   personaggio per Foundry VTT SCHEDA.json, da importare in un\n"
+    "                   mondo del sistema \"Simple Worldbuilding System\"\n"
+    "  --sovrascrivi    con --pdf o --foundry, sostituisce i file che esistono già\n"
+    "                   (senza, li lascia come sono e lo dice)\n"
     "  --verifica       controlla il file delle regole senza aprire la finestra:\n"
     "                   elenca ogni errore e avviso con la sua riga\n"
     "  -h, --help       mostra questo aiuto ed esce\n"
@@ -128,8 +132,9 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
   const QCommandLineOption verify(QStringLiteral("verifica"), QString());
   const QCommandLineOption open(QStringLiteral("apri"), QString(), QStringLiteral("FILE"));
   const QCommandLineOption pdf(QStringLiteral("pdf"), QString());
+  const QCommandLineOption foundry(QStringLiteral("foundry"), QString());
   const QCommandLineOption overwrite(QStringLiteral("sovrascrivi"), QString());
-  parser.addOptions({help, version, rules, verify, open, pdf, overwrite});
+  parser.addOptions({help, version, rules, verify, open, pdf, foundry, overwrite});
   parser.addPositionalArgument(QStringLiteral("FILE"), QString());
 
   CCommandLine line;
@@ -154,7 +159,7 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
   }
 
   // The ways of running that exclude each other.
-  const QCommandLineOption* const modes[] = {&verify, &pdf, &open};
+  const QCommandLineOption* const modes[] = {&verify, &pdf, &foundry, &open};
   QStringList chosen;
   for (const QCommandLineOption* mode : modes) {
     if (parser.isSet(*mode)) chosen << QStringLiteral("--") + mode->names().front();
@@ -163,17 +168,20 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
     line.error = QStringLiteral("%1 non vanno insieme").arg(chosen.join(QStringLiteral(" e ")));
     return line;
   }
-  if (parser.isSet(overwrite) && !parser.isSet(pdf)) {
-    line.error = QStringLiteral("--sovrascrivi vale solo con --pdf");
+  // Both write a file beside each sheet on the line.
+  const bool besideSheets = parser.isSet(pdf) || parser.isSet(foundry);
+  if (parser.isSet(overwrite) && !besideSheets) {
+    line.error = QStringLiteral("--sovrascrivi vale solo con --pdf o --foundry");
     return line;
   }
 
   QStringList files = parser.values(rules);
   QStringList sheets = parser.values(open);
-  if (parser.isSet(pdf)) {
+  if (besideSheets) {
     sheets = parser.positionalArguments();
     if (sheets.isEmpty()) {
-      line.error = QStringLiteral("--pdf: manca la scheda da stampare");
+      line.error = parser.isSet(pdf) ? QStringLiteral("--pdf: manca la scheda da stampare")
+                                     : QStringLiteral("--foundry: manca la scheda da esportare");
       return line;
     }
   } else {
@@ -206,10 +214,11 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
     return line;
   }
   if (!files.isEmpty()) line.rulesFile = files.front();
-  if (parser.isSet(pdf)) {
+  if (besideSheets) {
     line.action = CCommandLine::Action::PrintSheets;
     line.sheets = sheets;
     line.overwrite = parser.isSet(overwrite);
+    line.foundry = parser.isSet(foundry);
   } else {
     line.action = parser.isSet(verify) ? CCommandLine::Action::Verify : CCommandLine::Action::Run;
     if (!sheets.isEmpty()) line.sheetFile = sheets.front();

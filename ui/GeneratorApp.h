@@ -12,8 +12,8 @@ class CPrompts;
 class QCoreApplication;
 
 // What the command line asks for: `tarvo [--regole FILE] [--apri FILE]
-// [FILE...]`, `tarvo --pdf [--regole FILE] [--sovrascrivi] FILE...` or
-// `tarvo --verifica [--regole FILE] [FILE]`. A FILE that begins as a sheet
+// [FILE...]`, `tarvo --pdf [--regole FILE] [--sovrascrivi] FILE...`, the
+// same with --foundry, or `tarvo --verifica [--regole FILE] [FILE]`. A FILE that begins as a sheet
 // does is a sheet to open; any other is the rules file.
 struct CCommandLine {
   enum class Action { Run, PrintSheets, Help, Version, Verify, Error };
@@ -22,6 +22,7 @@ struct CCommandLine {
   QString sheetFile;       // for Run: the sheet to open; empty: none
   QStringList sheets;      // for PrintSheets: the sheets to print, as named
   bool overwrite = false;  // for PrintSheets: --sovrascrivi
+  bool foundry = false;    // for PrintSheets: --foundry, actors for Foundry VTT, not PDFs
   QString error;           // for Error: what is wrong, one Italian line
 };
 

@@ -19,7 +19,9 @@
 #include "app/Console.h"
 #include "app/FileNames.h"
 #include "app/RulesLocation.h"
+#include "base/AtomicFile.h"
 #include "character/Dice.h"
+#include "character/Foundry.h"
 #include "print/PrintableSheet.h"
 #include "print/Win1252.h"
 #include "res/GeneratorDialog.h"
@@ -546,12 +548,23 @@ void CGeneratorDlg::OnSave() {
   const std::string path = QFile::encodeName(choice.path).toStdString();
   std::string error;
   bool written = false;
-  // A name ending in ".pdf" or ".pg" says what to write under any entry; only
-  // another name takes the entry's.
-  bool printable = choice.printable;
-  if (choice.path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) printable = true;
-  if (choice.path.endsWith(QStringLiteral(".pg"), Qt::CaseInsensitive)) printable = false;
-  if (printable) {
+  // A name ending in ".pdf", ".json" or ".pg" says what to write under any
+  // entry; only another name takes the entry's.
+  enum class Kind { Sheet, Printable, Foundry };
+  Kind kind = choice.printable ? Kind::Printable : choice.foundry ? Kind::Foundry : Kind::Sheet;
+  const auto endsIn = [&choice](const QString& extension) {
+    return choice.path.endsWith(extension, Qt::CaseInsensitive);
+  };
+  if (endsIn(QStringLiteral(".pdf"))) kind = Kind::Printable;
+  if (endsIn(QString::fromUtf8(FOUNDRY_EXTENSION))) kind = Kind::Foundry;
+  if (endsIn(QStringLiteral(".pg"))) kind = Kind::Sheet;
+  if (kind == Kind::Foundry) {
+    // No seed: the same character gives the same bytes as `tarvo --foundry`
+    // gives for its sheet.
+    const std::string json = FoundryActorJson({m_character, m_rules, archetypes, m_strRulesPath,
+                                               RulesFileHash(m_strRulesPath), std::nullopt});
+    written = WriteFileAtomically(path, json, &error);
+  } else if (kind == Kind::Printable) {
     written = WritePrintableSheet(path, {m_character, m_rules, archetypes, m_strRulesPath}, &error);
   } else {
     written = m_character.WriteSheet(path.c_str(), m_rules, &error);

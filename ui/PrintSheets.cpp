@@ -20,29 +20,74 @@
 #include "app/RulesLocation.h"
 #include "base/AtomicFile.h"
 #include "base/FileAccess.h"
+#include "character/Foundry.h"
 #include "character/SheetReader.h"
 #include "print/PrintableSheet.h"
 #include "rules/Rules.h"
 
 namespace {
 
+// The words of a run's lines, which name what it writes.
+struct COutputWords {
+  const char* exists;    // %1 the file made: it is there already
+  const char* twice;     // %1 the file made, %2 and %3 the two sheets it would be of
+  const char* sameFile;  // %1 the sheet, %2 the file made: one file
+  const char* unsynced;  // %1 the reason
+  const char* one;       // "1 ...": one file made
+  const char* many;      // "%1 ...": any other count
+  const char *writtenOne, *writtenMany;  // how the count was written, in the last line
+  const char* othersNot;                 // after the count of an interrupted run
+  const char *failedOne, *failedMany;    // the sheets that failed, in the last line
+};
+
+const COutputWords& WordsFor(CSheetOutput output) {
+  static const COutputWords pdf = {
+      "la scheda stampabile %1 esiste già: --sovrascrivi la sostituisce",
+      "la scheda stampabile %1 sarebbe sia di %2 sia di %3: si scrive solo la prima",
+      "la scheda %1 e la scheda stampabile %2 sono lo stesso file: la stampabile cancellerebbe "
+      "la scheda, e non si scrive",
+      "impossibile portare sul disco le schede stampabili scritte: %1",
+      "1 scheda stampabile",
+      "%1 schede stampabili",
+      "scritta",
+      "scritte",
+      "le altre no",
+      "; 1 non stampata",
+      "; %1 non stampate",
+  };
+  static const COutputWords foundry = {
+      "il file per Foundry %1 esiste già: --sovrascrivi lo sostituisce",
+      "il file per Foundry %1 sarebbe sia di %2 sia di %3: si scrive solo il primo",
+      "la scheda %1 e il file per Foundry %2 sono lo stesso file: il file per Foundry "
+      "cancellerebbe la scheda, e non si scrive",
+      "impossibile portare sul disco i file per Foundry scritti: %1",
+      "1 file per Foundry",
+      "%1 file per Foundry",
+      "scritto",
+      "scritti",
+      "gli altri no",
+      "; 1 non esportata",
+      "; %1 non esportate",
+  };
+  return output == CSheetOutput::Foundry ? foundry : pdf;
+}
+
+QString Words(const char* text) { return QString::fromUtf8(text); }
+
 // Writes `bytes` as the new file `path` (as named), which must not exist:
 // created exclusively, so a file that appears meanwhile is never replaced. On
-// failure no file is left and `error` says why. Nothing is synced here: the
-// run syncs once, at its end.
-bool WriteNewFile(const QString& path, const QByteArray& bytes, QString& error) {
+// failure no file is left and `error` says why (`exists` when it is there
+// already). Nothing is synced here: the run syncs once, at its end.
+bool WriteNewFile(const QString& path, std::string_view bytes, const QString& exists,
+                  QString& error) {
   const std::string name = FileNameBytes(path);
   const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
   int err = fd < 0 ? errno : 0;
   if (fd < 0 && err == EEXIST) {
-    error = QStringLiteral("la scheda stampabile %1 esiste già: --sovrascrivi la sostituisce")
-                .arg(Quoted(path));
+    error = exists.arg(Quoted(path));
     return false;
   }
-  if (fd >= 0 &&
-      !WriteAndClose(fd, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
-                     err))
-    ::unlink(name.c_str());
+  if (fd >= 0 && !WriteAndClose(fd, bytes, err)) ::unlink(name.c_str());
   if (err != 0) {
     error = QString::fromUtf8(WriteErrorText(name, DescribeErrno(err)));
     return false;
@@ -111,11 +156,38 @@ class CWrittenFolders {
 
 }  // namespace
 
-QString PrintablePathFor(const QString& sheet) {
+QString PrintablePathFor(const QString& sheet) { return OutputPathFor(sheet, CSheetOutput::Pdf); }
+
+QString OutputPathFor(const QString& sheet, CSheetOutput output) {
   const QString base =
       sheet.endsWith(QStringLiteral(".pg"), Qt::CaseInsensitive) ? sheet.chopped(3) : sheet;
-  return base + QStringLiteral(".pdf");
+  return base + (output == CSheetOutput::Foundry ? QString::fromUtf8(FOUNDRY_EXTENSION)
+                                                 : QStringLiteral(".pdf"));
 }
+
+namespace {
+
+// What `output` makes of a sheet read: the bytes of its file, or empty when
+// it cannot be made. `carried` names the sheet inside a printable sheet.
+std::string OutputBytes(CSheetOutput output, const CSheet& sheet, const CRules& rules,
+                        const std::string& rulesPath, const std::string& rulesHash,
+                        const QString& carried) {
+  // The character as the form would show it.
+  auto character = std::make_unique<CCharacter>();
+  ApplySheet(sheet, rules, *character);
+  std::vector<std::string> archetypes;
+  for (int k = 0; k < sheet.m_nArchetypes; ++k)
+    archetypes.push_back(rules.m_aArchetypes[sheet.m_aArchetypes[k]].m_strName);
+  if (output == CSheetOutput::Foundry) {
+    // No seed: the same character gives the same bytes as the form's Salva.
+    return FoundryActorJson({*character, rules, archetypes, rulesPath, rulesHash, std::nullopt});
+  }
+  const SheetContent content{*character, rules, archetypes, rulesPath};
+  const QByteArray pdf = PrintableSheetPdf(content, carried);
+  return std::string(pdf.constData(), static_cast<size_t>(pdf.size()));
+}
+
+}  // namespace
 
 bool PrintSheets(const CPrintSheetsOptions& options, const CPrintSheetsEvents& events,
                  CPrintSheetsResult& result) {
@@ -125,6 +197,10 @@ bool PrintSheets(const CPrintSheetsOptions& options, const CPrintSheetsEvents& e
   std::string rulesPath;
   const std::unique_ptr<CRules> rules = LoadRulesWithoutWindow(options.rulesFile, say, rulesPath);
   if (!rules) return false;
+  const COutputWords& words = WordsFor(options.output);
+  // Every actor names the same rules: their hash is taken once.
+  const std::string rulesHash =
+      options.output == CSheetOutput::Foundry ? RulesFileHash(rulesPath) : std::string();
 
   // Where each printable sheet goes -> the sheet it comes from, and as named.
   std::map<FileKey, std::pair<FileKey, QString>> printedFrom;
@@ -142,33 +218,28 @@ bool PrintSheets(const CPrintSheetsOptions& options, const CPrintSheetsEvents& e
     };
     const std::string sheetBytes = FileNameBytes(path);
     const FileKey sheetKey = FileIdentity(sheetBytes);
-    const QString pdfPath = PrintablePathFor(path);
-    const std::string pdfBytes = FileNameBytes(pdfPath);
+    const QString madePath = OutputPathFor(path, options.output);
+    const std::string madeBytes = FileNameBytes(madePath);
     const auto [earlier, first] =
-        printedFrom.emplace(PlaceIdentity(pdfBytes), std::make_pair(sheetKey, path));
+        printedFrom.emplace(PlaceIdentity(madeBytes), std::make_pair(sheetKey, path));
     if (!first) {
       // A sheet named twice (again, or through a link to its folder) is
       // printed once.
       if (earlier->second.first == sheetKey) continue;
-      fail(QStringLiteral("la scheda stampabile %1 sarebbe sia di %2 sia di %3: si scrive solo "
-                          "la prima")
-               .arg(Quoted(pdfPath), Quoted(earlier->second.second), Quoted(path)));
+      fail(Words(words.twice).arg(Quoted(madePath), Quoted(earlier->second.second), Quoted(path)));
       continue;
     }
     // Nothing is read when the printable sheet is there already and stays.
-    struct stat pdfInfo {};
-    const bool pdfThere = ::lstat(pdfBytes.c_str(), &pdfInfo) == 0;
-    if (!options.overwrite && pdfThere) {
-      fail(QStringLiteral("la scheda stampabile %1 esiste già: --sovrascrivi la sostituisce")
-               .arg(Quoted(pdfPath)));
+    struct stat madeInfo {};
+    const bool madeThere = ::lstat(madeBytes.c_str(), &madeInfo) == 0;
+    if (!options.overwrite && madeThere) {
+      fail(Words(words.exists).arg(Quoted(madePath)));
       continue;
     }
     // A sheet that is a link to its own printable sheet's name (or the same
     // file by another name) would be replaced by it: its only copy lost.
-    if (pdfThere && KeyOf(pdfInfo) == sheetKey) {
-      fail(QStringLiteral("la scheda %1 e la scheda stampabile %2 sono lo stesso file: la "
-                          "stampabile cancellerebbe la scheda, e non si scrive")
-               .arg(Quoted(path), Quoted(pdfPath)));
+    if (madeThere && KeyOf(madeInfo) == sheetKey) {
+      fail(Words(words.sameFile).arg(Quoted(path), Quoted(madePath)));
       continue;
     }
 
@@ -178,20 +249,13 @@ bool PrintSheets(const CPrintSheetsOptions& options, const CPrintSheetsEvents& e
       fail(QString::fromUtf8(error.m_strMessage));
       continue;
     }
-    // The character as the form would show it.
-    auto character = std::make_unique<CCharacter>();
-    ApplySheet(sheet, *rules, *character);
-    std::vector<std::string> archetypes;
-    for (int k = 0; k < sheet.m_nArchetypes; ++k)
-      archetypes.push_back(rules->m_aArchetypes[sheet.m_aArchetypes[k]].m_strName);
-    const SheetContent content{*character, *rules, archetypes, rulesPath};
-
     // The sheet carried inside is named as UTF-8 can name it.
     const QString carried =
         QString::fromUtf8(std::filesystem::path(sheetBytes).filename().string());
-    const QByteArray pdf = PrintableSheetPdf(content, carried);
-    if (pdf.isEmpty()) {
-      fail(QStringLiteral("impossibile disegnare la scheda stampabile %1").arg(Quoted(pdfPath)));
+    const std::string made =
+        OutputBytes(options.output, sheet, *rules, rulesPath, rulesHash, carried);
+    if (made.empty()) {
+      fail(QStringLiteral("impossibile disegnare la scheda stampabile %1").arg(Quoted(madePath)));
       continue;
     }
     QString writeError;
@@ -200,12 +264,11 @@ bool PrintSheets(const CPrintSheetsOptions& options, const CPrintSheetsEvents& e
       std::string reason;
       // A link in the printable sheet's place is replaced, never written
       // through: the name is made up from the sheet's, not chosen.
-      done = ReplaceFileAtomically(pdfBytes, std::string_view(pdf.constData(), pdf.size()),
-                                   CLinkAtPath::Replace, reason);
-      if (!done) writeError = QString::fromUtf8(WriteErrorText(pdfBytes, reason));
+      done = ReplaceFileAtomically(madeBytes, made, CLinkAtPath::Replace, reason);
+      if (!done) writeError = QString::fromUtf8(WriteErrorText(madeBytes, reason));
     } else {
-      done = WriteNewFile(pdfPath, pdf, writeError);
-      if (done) written.Add(pdfBytes);
+      done = WriteNewFile(madePath, made, Words(words.exists), writeError);
+      if (done) written.Add(madeBytes);
     }
     if (!done) {
       fail(writeError);
@@ -221,8 +284,7 @@ bool PrintSheets(const CPrintSheetsOptions& options, const CPrintSheetsEvents& e
     std::string reason;
     if (!written.Sync(reason)) {
       result.unsynced = true;
-      say(QStringLiteral("impossibile portare sul disco le schede stampabili scritte: %1")
-              .arg(QString::fromUtf8(reason)));
+      say(Words(words.unsynced).arg(QString::fromUtf8(reason)));
     }
   }
   return true;
@@ -251,24 +313,24 @@ int RunPrintSheets(const CPrintSheetsOptions& options) {
   };
   CPrintSheetsResult result;
   if (!PrintSheets(options, events, result)) return 1;
-  const auto count = [](int sheets) {
-    return sheets == 1 ? QStringLiteral("1 scheda stampabile")
-                       : QStringLiteral("%1 schede stampabili").arg(sheets);
+  const COutputWords& words = WordsFor(options.output);
+  const auto count = [&words](int sheets) {
+    return sheets == 1 ? Words(words.one) : Words(words.many).arg(sheets);
   };
+  const QString written = Words(result.written == 1 ? words.writtenOne : words.writtenMany);
   if (result.stopped) {
-    progress.Say(
-        QStringLiteral("tarvo: interrotto: %1 %2 di %3, le altre no")
-            .arg(result.written == 1 ? QStringLiteral("scritta") : QStringLiteral("scritte"),
-                 count(result.written))
-            .arg(options.sheets.size()));
+    progress.Say(QStringLiteral("tarvo: interrotto: %1 %2 di %3, %4")
+                     .arg(written, count(result.written))
+                     .arg(options.sheets.size())
+                     .arg(Words(words.othersNot)));
     interrupt.EndBySignal();
   }
-  progress.Finish(
-      QStringLiteral("%1 %2 (%3)%4")
-          .arg(result.written == 1 ? QStringLiteral("Scritta") : QStringLiteral("Scritte"),
-               count(result.written), progress.Elapsed(),
-               result.failed == 0   ? QString()
-               : result.failed == 1 ? QStringLiteral("; 1 non stampata")
-                                    : QStringLiteral("; %1 non stampate").arg(result.failed)));
+  QString capitalWritten = written;
+  capitalWritten[0] = capitalWritten[0].toUpper();
+  progress.Finish(QStringLiteral("%1 %2 (%3)%4")
+                      .arg(capitalWritten, count(result.written), progress.Elapsed(),
+                           result.failed == 0   ? QString()
+                           : result.failed == 1 ? Words(words.failedOne)
+                                                : Words(words.failedMany).arg(result.failed)));
   return result.failed == 0 && !result.unsynced ? 0 : 1;
 }

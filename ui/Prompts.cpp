@@ -7,6 +7,7 @@
 #include <QPrintDialog>
 #include <QStringList>
 
+#include "character/Foundry.h"
 #include "res/GeneratorDialog.h"
 
 QString SheetFilter(const QString& name, const QString& patterns) {
@@ -26,10 +27,20 @@ bool IsPrintableEntry(const QString& filter) {
   return filter == QLatin1String(kPrintableEntry) || filter == PrintableSheetFilter();
 }
 
+// The same for the entry of the actor for Foundry VTT.
+bool IsFoundryEntry(const QString& filter) {
+  return filter == QString::fromUtf8(FOUNDRY_FILE_FILTER) || filter == FoundryFilter();
+}
+
 }  // namespace
 
 QString PrintableSheetFilter() {
   return SheetFilter(QLatin1String(kPrintableEntry), QStringLiteral("*.pdf"));
+}
+
+QString FoundryFilter() {
+  return SheetFilter(QString::fromUtf8(FOUNDRY_FILE_FILTER),
+                     QLatin1Char('*') + QString::fromUtf8(FOUNDRY_EXTENSION));
 }
 
 void ConfigureOpenSheetDialog(QFileDialog& dialog, const QString& folder) {
@@ -56,12 +67,14 @@ void ConfigureSheetDialog(QFileDialog& dialog, const QString& folder) {
   dialog.setOption(QFileDialog::HideNameFilterDetails, true);
   const QStringList filters = {SheetFilter(QStringLiteral("PG File"), QStringLiteral("*.pg")),
                                SheetFilter(QStringLiteral("All File"), QStringLiteral("*")),
-                               PrintableSheetFilter()};
+                               PrintableSheetFilter(), FoundryFilter()};
   dialog.setNameFilters(filters);
   dialog.selectNameFilter(filters.front());
   QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog] {
-    const bool printable = IsPrintableEntry(dialog.selectedNameFilter());
-    dialog.setDefaultSuffix(printable ? QStringLiteral("pdf") : QStringLiteral("pg"));
+    const QString entry = dialog.selectedNameFilter();
+    dialog.setDefaultSuffix(IsPrintableEntry(entry) ? QStringLiteral("pdf")
+                            : IsFoundryEntry(entry) ? QString::fromUtf8(FOUNDRY_EXTENSION).mid(1)
+                                                    : QStringLiteral("pg"));
   });
   dialog.setDirectory(folder);
 }
@@ -89,7 +102,8 @@ void CSheetDialog::accept() {
 SheetChoice CSheetDialog::Choice() const {
   const QStringList files = selectedFiles();
   if (files.isEmpty()) return {};
-  return {files.front(), IsPrintableEntry(selectedNameFilter())};
+  const QString entry = selectedNameFilter();
+  return {files.front(), IsPrintableEntry(entry), IsFoundryEntry(entry)};
 }
 
 SheetChoice CQtPrompts::AskSheetPath(QWidget* parent, const QString& folder) {

@@ -12,11 +12,12 @@ class QWidget;
 // The answer of the save dialog of a character sheet.
 struct SheetChoice {
   // A path alone is a choice under the first entry, "PG File".
-  SheetChoice(QString chosenPath = {}, bool printableEntry = false)
-      : path(std::move(chosenPath)), printable(printableEntry) {}
+  SheetChoice(QString chosenPath = {}, bool printableEntry = false, bool foundryEntry = false)
+      : path(std::move(chosenPath)), printable(printableEntry), foundry(foundryEntry) {}
 
   QString path;    // the full path; empty when the user cancelled
   bool printable;  // the entry "Scheda stampabile (*.pdf)" was chosen
+  bool foundry;    // the entry FOUNDRY_FILE_FILTER was chosen
 };
 
 class CPrompts {
@@ -72,12 +73,14 @@ QString SheetFilter(const QString& name, const QString& patterns);
 
 // The entry of the save dialog that writes the printable sheet.
 QString PrintableSheetFilter();
+// The entry of the save dialog that writes the actor for Foundry VTT.
+QString FoundryFilter();
 
 // Sets up the save dialog of a character sheet: the filters "PG File", "All
-// File" and "Scheda stampabile (*.pdf)", the first selected, start in
-// `folder`, and an existing file is replaced only after the user confirms it.
-// A name typed without a suffix gets ".pdf" under the last entry, ".pg" under
-// the others.
+// File", "Scheda stampabile (*.pdf)" and FOUNDRY_FILE_FILTER, the first
+// selected, start in `folder`, and an existing file is replaced only after
+// the user confirms it. A name typed without a suffix gets ".pdf" under the
+// printable sheet's entry, ".json" under Foundry's, ".pg" under the others.
 void ConfigureSheetDialog(QFileDialog& dialog, const QString& folder);
 
 // The title of the dialog that opens a character sheet.

@@ -32,7 +32,8 @@ int Main(int argc, char* argv[]) {
       application.emplace(qtArgc, argv);
     }
     QCoreApplication::setApplicationName(QStringLiteral("tarvo"));
-    return RunPrintSheets({commandLine.rulesFile, commandLine.sheets, commandLine.overwrite});
+    return RunPrintSheets({commandLine.rulesFile, commandLine.sheets, commandLine.overwrite,
+                           commandLine.foundry ? CSheetOutput::Foundry : CSheetOutput::Pdf});
   }
   if (commandLine.action != CCommandLine::Action::Run) return AnswerCommandLine(commandLine);
 

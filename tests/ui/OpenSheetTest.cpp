@@ -501,12 +501,20 @@ TEST(CommandLine, ASheetByItsFirstLineAndMistakenLines) {
   EXPECT_EQ(parse({rules, sheet}).sheetFile, sheet);
   EXPECT_EQ(parse({rules, sheet}).rulesFile, rules);
   EXPECT_EQ(parse({"--pdf", rules}).sheets, QStringList({rules}));
+  const CCommandLine foundry = parse({"--foundry", "--sovrascrivi", rules, sheet});
+  EXPECT_EQ(foundry.action, CCommandLine::Action::PrintSheets);
+  EXPECT_TRUE(foundry.foundry && foundry.overwrite);
+  EXPECT_EQ(foundry.sheets, QStringList({rules, sheet}));
+  EXPECT_FALSE(parse({"--pdf", rules}).foundry);
   const std::pair<QStringList, const char*> mistaken[] = {
       {{"--pdf"}, "--pdf: manca la scheda da stampare"},
       {{"--sovrascrivi", sheet}, "--sovrascrivi vale solo con --pdf"},
       {{"--apri", sheet, missing}, "troppe schede (2: "},
       {{"--apri"}, "manca il nome del file dopo --apri"},
       {{"--pdf", "--apri", sheet}, "--pdf e --apri non vanno insieme"},
+      {{"--foundry"}, "--foundry: manca la scheda da esportare"},
+      {{"--pdf", "--foundry", sheet}, "--pdf e --foundry non vanno insieme"},
+      {{"--foundry", "--verifica", sheet}, "--verifica e --foundry non vanno insieme"},
       {{"--verifica", "--apri", sheet}, "--verifica e --apri non vanno insieme"},
       {{"--apri", ""}, "il nome della scheda è vuoto"},
       {{rules, rules}, "troppi file delle regole (2: "},

@@ -166,6 +166,75 @@ TEST_F(ProgramTest, PdfWritesThePrintableSheetBesideEachSheetWithoutADisplay) {
   EXPECT_NE(noRules.err.find("manca.rul"), std::string::npos) << noRules.err;
 }
 
+// --foundry writes the actor beside each sheet with --pdf's care: a sheet
+// the rules cannot hold is named with its line while the others are written,
+// an existing file stays unless --sovrascrivi, and a link is replaced.
+TEST_F(ProgramTest, FoundryWritesTheActorBesideEachSheetAsPdfWritesItsSheet) {
+  ASSERT_EQ(Run(TARVO_GENERA_PROGRAM, {"--regole", kRules, "--seme", "4", "--numero", "2", "--nome",
+                                       "Guardia {n}", "--cartella", "schede"})
+                .status,
+            0);
+  Write("zoe.pg", ReadBytes(kSession));
+  Write("rotta.pg", WithRace("Troll"));
+  const QStringList sheets = {"schede/Guardia 1.pg", "rotta.pg", "schede/Guardia 2.pg", "zoe.pg"};
+  const Outcome run = Tarvo(QStringList{"--foundry", "--regole", kRules} + sheets,
+                            {"QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=/manca"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "tarvo: La scheda \"rotta.pg\" nella cartella \"" + m_folder.Path().string() +
+                         "\" non è valida: riga 7: atteso \"RAZZA \" e il nome di una razza delle "
+                         "regole, trovato \"RAZZA Troll\".\n");
+  EXPECT_FALSE(fs::exists(m_folder / "rotta.json"));
+  EXPECT_FALSE(fs::exists(m_folder / "zoe.pdf"));
+  for (const auto& [base, name] :
+       {std::pair<std::string, std::string>{"schede/Guardia 1", "Guardia 1"},
+        {"schede/Guardia 2", "Guardia 2"},
+        {"zoe", "Zoë l'Ardita"}}) {
+    SCOPED_TRACE(base);
+    const std::string json = Bytes(base + ".json");
+    EXPECT_EQ(json.substr(0, 1), "{");
+    EXPECT_EQ(json.back(), '\n');
+    EXPECT_EQ(json.rfind("{\"name\":\"" + name + "\",", 0), 0u) << json.substr(0, 80);
+  }
+  EXPECT_NE(Bytes("schede/Guardia 1.json"), Bytes("schede/Guardia 2.json"));
+
+  // An existing one stays as it is, and is said, unless it is to be replaced.
+  const std::string made = Bytes("zoe.json");
+  Write("zoe.json", "già qui");
+  const Outcome again = Tarvo({"--foundry", "--regole", kRules, "zoe.pg", "schede/Guardia 1.pg"});
+  EXPECT_EQ(again.status, 1);
+  EXPECT_EQ(again.err,
+            "tarvo: il file per Foundry \"zoe.json\" esiste già: --sovrascrivi lo sostituisce\n"
+            "tarvo: il file per Foundry \"schede/Guardia 1.json\" esiste già: --sovrascrivi lo "
+            "sostituisce\n");
+  EXPECT_EQ(Bytes("zoe.json"), "già qui");
+  const Outcome replaced =
+      Tarvo({"--foundry", "--sovrascrivi", "--regole", kRules, "zoe.pg", "schede/Guardia 1.pg"});
+  EXPECT_EQ(replaced.status, 0);
+  EXPECT_EQ(replaced.err, "");
+  EXPECT_EQ(Bytes("zoe.json"), made);
+
+  // A link where the actor goes is replaced, never written through.
+  Write("altrove.txt", "da tenere");
+  fs::remove(m_folder / "zoe.json");
+  fs::create_symlink("altrove.txt", m_folder / "zoe.json");
+  EXPECT_EQ(Tarvo({"--foundry", "--sovrascrivi", "--regole", kRules, "zoe.pg"}).status, 0);
+  EXPECT_EQ(Bytes("altrove.txt"), "da tenere");
+  EXPECT_FALSE(fs::is_symlink(m_folder / "zoe.json"));
+  EXPECT_EQ(Bytes("zoe.json"), made);
+
+  // On a terminal, the last line sums it up in its own words.
+  const TerminalOutcome whole = OnTerminal({"--foundry", "--sovrascrivi", "--regole", kRules,
+                                            "rotta.pg", "zoe.pg", "schede/Guardia 2.pg"},
+                                           nullptr);
+  EXPECT_EQ(whole.status, 1);
+  EXPECT_TRUE(std::regex_search(
+      whole.screen,
+      std::regex("[\r\n]Scritti 2 file per Foundry \\(\\d+,\\d s\\); 1 non esportata\r\n$")))
+      << whole.screen;
+  EXPECT_EQ(Tarvo({"--foundry"}).status, 2);
+}
+
 // Names as a hostile share or a careless shell gives them: bytes that are no
 // UTF-8, a line break, a name that reads as an option; a sheet named twice
 // through a link, or that is a link to its own printable sheet's name; rules

@@ -195,7 +195,8 @@ TEST(SheetDialog, AsksForAPgFileInTheGivenFolder) {
   ASSERT_TRUE(shown.types && shown.view);
   QStringList entries;
   for (int i = 0; i < shown.types->count(); ++i) entries << shown.types->itemText(i);
-  EXPECT_EQ(entries, QStringList({"PG File", "All File", "Scheda stampabile (*.pdf)"}));
+  EXPECT_EQ(entries, QStringList({"PG File", "All File", "Scheda stampabile (*.pdf)",
+                                  "Personaggio per Foundry VTT (*.json)"}));
   EXPECT_EQ(shown.types->currentIndex(), 0);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !shown.Listed().isEmpty(); }));
   EXPECT_EQ(shown.Listed(), QStringList({"eroe.pg"}));
