@@ -199,6 +199,10 @@ TARVO_EXPORT void tarvo_view_json() { SetOutputCopy(Binding().session.ViewJson()
 // Output: the .pg sheet's bytes.
 TARVO_EXPORT void tarvo_sheet() { SetOutput(Binding().session.Sheet()); }
 
+// Output: the character as a Foundry VTT actor, UTF-8 JSON ending in a line
+// end; empty before the form starts.
+TARVO_EXPORT void tarvo_foundry_json() { SetOutput(Binding().session.FoundryJson()); }
+
 // Output: the printable sheet's texts, as JSON.
 TARVO_EXPORT void tarvo_print_json() { SetOutputCopy(Binding().session.PrintJson()); }
 

@@ -5,6 +5,7 @@
 #include "base/Json.h"
 #include "base/Win1252.h"
 #include "character/Dice.h"
+#include "character/Foundry.h"
 #include "character/Generation.h"
 #include "character/Naming.h"
 #include "character/SheetReader.h"
@@ -57,6 +58,7 @@ bool CWebSession::LoadRules(std::string_view bytes, std::string_view name, std::
   m_character.reset();
   m_rules = std::move(rules);
   m_rulesName = std::string(name);
+  m_rulesHash = RulesHash(bytes);
   m_loaded = true;
   return true;
 }
@@ -238,6 +240,12 @@ std::string CWebSession::Sheet() {
   if (!m_form) return {};
   m_form->TakeIdentity();
   return m_character->SheetText(*m_rules);
+}
+
+std::string CWebSession::FoundryJson() {
+  if (!m_form) return {};
+  std::vector<std::string> archetypes = m_form->TakeIdentity().archetypes;
+  return FoundryActorJson({*m_character, *m_rules, std::move(archetypes), m_rulesName, m_rulesHash, std::nullopt});
 }
 
 std::string_view CWebSession::PrintJson() {

@@ -58,6 +58,10 @@ class CWebSession {
   std::string Sheet();
   // The texts of the printable sheet; valid until the next call.
   std::string_view PrintJson();
+  // The character as a Foundry VTT actor (UTF-8 JSON), after the identity is
+  // taken from the form. No seed: the same character gives the same bytes
+  // whichever program exports it.
+  std::string FoundryJson();
   // The sheet's file name for the name typed (UTF-8).
   static std::string FileName(std::string_view typed);
 
@@ -79,5 +83,6 @@ class CWebSession {
   COfferSignature m_shownOffers[4];
   bool m_offersShown = false;
   std::string m_rulesName = RULES_FILE_NAME;
+  std::string m_rulesHash;  // RulesHash of the rules' bytes
   bool m_loaded = false;
 };

@@ -15,6 +15,7 @@
 //   act ACTION VALUE                  one user action
 //   name TEXT                         the name field loses the focus
 //   view | sheet | print | rulesjson  print that output
+//   foundry                           print the Foundry VTT actor
 //   filename TEXT                     print the sheet's file name for TEXT
 //   time begin | time end             the time between, on standard error:
 //                                     "ms WALL cpu CPU" in milliseconds
@@ -47,6 +48,7 @@ void tarvo_take_name();
 void tarvo_view_json();
 void tarvo_sheet();
 void tarvo_print_json();
+void tarvo_foundry_json();
 void tarvo_file_name();
 }
 
@@ -160,6 +162,9 @@ int main(int argc, char** argv) {
       Print(command);
     } else if (command == "sheet") {
       tarvo_sheet();
+      Print(command);
+    } else if (command == "foundry") {
+      tarvo_foundry_json();
       Print(command);
     } else if (command == "print") {
       tarvo_print_json();

@@ -133,11 +133,21 @@ class Page {
 
   save() {
     this.takeFocusedName();
-    const bytes = this.core.sheet();
-    const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+    this.download(this.core.sheet(), 'application/octet-stream', this.core.fileName($('name').value));
+  }
+
+  // The character for Foundry VTT, named as its sheet with .json for .pg.
+  exportFoundry() {
+    this.takeFocusedName();
+    const name = this.core.fileName($('name').value).replace(/\.pg$/i, '') + '.json';
+    this.download(this.core.foundry(), 'application/json', name);
+  }
+
+  download(bytes, type, name) {
+    const url = URL.createObjectURL(new Blob([bytes], { type }));
     const link = document.createElement('a');
     link.href = url;
-    link.download = this.core.fileName($('name').value);
+    link.download = name;
     document.body.append(link);
     link.click();
     link.remove();
@@ -223,6 +233,7 @@ async function main() {
     event.preventDefault();
     page.save();
   });
+  $('foundry').addEventListener('click', () => page.exportFoundry());
   $('print').addEventListener('click', () => {
     page.preparePrint();
     print();

@@ -163,6 +163,12 @@ export class Core {
     return this.bytes();
   }
 
+  // The character as a Foundry VTT actor: the JSON file's bytes (UTF-8).
+  foundry() {
+    this.m._tarvo_foundry_json();
+    return this.bytes();
+  }
+
   // The printable sheet's texts, with the sheet's own words.
   printable() {
     this.m._tarvo_print_json();

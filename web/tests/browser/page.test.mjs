@@ -118,6 +118,33 @@ test('a session by accessible names saves the sheet the native core makes for th
   await page.close();
 });
 
+test('Esporta per Foundry, beside Salva, downloads the actor the native core exports for the same character', async () => {
+  const page = await open(`${site}?seme=31337`);
+  const first = await list(page, 'Archetipo #1').inputValue();
+  const typed = 'Zoë "<b>" \\ Ægir';
+  await field(page, 'Nome').fill(typed);
+  // Salva and then this button, in the order of Tab.
+  await button(page, 'Salva').focus();
+  await page.keyboard.press('Tab');
+  assert.equal(await page.evaluate(() => document.activeElement?.textContent), 'Esporta per Foundry');
+  const saved = await download(page, () => button(page, 'Esporta per Foundry').click());
+  const script = ['rules bundled', 'linkclear', `link 31337 ${first}`, `name ${typed}`, 'foundry', `filename ${typed}`];
+  const native = playNative(`${script.join('\n')}\n`, work);
+  const at = native.indexOf('== foundry\n') + 11;
+  const end = native.indexOf('\n== filename\n');
+  assert.equal(saved.bytes.toString('latin1'), native.subarray(at, end).toString('latin1'));
+  const sheetName = native.subarray(end + 13, -1).toString('utf8');
+  assert.equal(saved.name, sheetName.replace(/\.pg$/, '.json'));
+  const actor = JSON.parse(saved.bytes.toString('utf8'));
+  assert.equal(actor.name, typed);
+  assert.equal(actor.type, 'character');
+  // Salva still saves the .pg.
+  const sheet = await download(page, () => button(page, 'Salva').click());
+  assert.equal(sheet.name, sheetName);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
 test('every control has the name the desktop gives it, the R! buttons their descriptions', async () => {
   const page = await open(site);
   for (const name of ['Nome', 'Forza', 'Costituzione', 'Destrezza', 'Mana', 'PF', 'PM', 'Onore', 'C.d.B.', 'Protez.', 'Monete', 'Stato', 'Armi Pesanti', 'Individuare']) {
@@ -129,7 +156,7 @@ test('every control has the name the desktop gives it, the R! buttons their desc
   for (const name of ['Uomo', 'Donna']) assert.equal(await page.getByRole('radio', { name, exact: true }).count(), 1);
   for (const name of ['Destro', 'Mancino', 'Archetipo #2', 'Archetipo #3'])
     assert.equal(await page.getByRole('checkbox', { name, exact: true }).count(), 1, name);
-  for (const name of ['Salva', 'Stampa', 'Apri', 'Regole']) assert.equal(await button(page, name).count(), 1, name);
+  for (const name of ['Salva', 'Esporta per Foundry', 'Stampa', 'Apri', 'Regole']) assert.equal(await button(page, name).count(), 1, name);
   const rerolls = button(page, 'R!');
   assert.equal(await rerolls.count(), 2);
   // What Chromium tells a screen reader of each R! button.

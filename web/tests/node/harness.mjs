@@ -107,6 +107,9 @@ export function playWasm(core, script, timed = () => {}) {
       case 'sheet':
         print(command, core.sheet());
         break;
+      case 'foundry':
+        print(command, core.foundry());
+        break;
       case 'print':
         core.printable();
         print(command, core.bytes());
@@ -166,8 +169,9 @@ export function randomSession(seed, rulesLine, actions) {
     }
     lines.push('view');
     if (i % 7 === 3) lines.push('sheet', 'print');
+    if (i % 21 === 10) lines.push('foundry');
   }
-  lines.push('sheet', 'print');
+  lines.push('sheet', 'print', 'foundry');
   return `${lines.join('\n')}\n`;
 }
 
