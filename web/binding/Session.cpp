@@ -245,7 +245,8 @@ std::string CWebSession::Sheet() {
 std::string CWebSession::FoundryJson() {
   if (!m_form) return {};
   std::vector<std::string> archetypes = m_form->TakeIdentity().archetypes;
-  return FoundryActorJson({*m_character, *m_rules, std::move(archetypes), m_rulesName, m_rulesHash, std::nullopt});
+  return FoundryActorJson(
+      {*m_character, *m_rules, std::move(archetypes), m_rulesName, m_rulesHash, std::nullopt});
 }
 
 std::string_view CWebSession::PrintJson() {

@@ -20,11 +20,11 @@
 //   time begin | time end             the time between, on standard error:
 //                                     "ms WALL cpu CPU" in milliseconds
 #include <chrono>
-#include <ctime>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <sstream>
