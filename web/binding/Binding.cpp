@@ -136,15 +136,20 @@ TARVO_EXPORT int tarvo_load_bundled_rules() {
   return loaded ? 1 : 0;
 }
 
-// The rules file of input 0, named by input 1 (UTF-8). 1 when it loads; a
-// refused one leaves the rules and the form as they were. Output: JSON, the
-// refusal and the check's findings (CWebSession::LoadRules).
-TARVO_EXPORT int tarvo_load_rules() {
+// The rules file of input 0, named by input 1 (UTF-8). 1 when it is in use;
+// a refused one leaves the rules and the form as they were, and rules with
+// warnings wait for tarvo_use_pending_rules unless `acceptWarnings`. Output:
+// JSON, the refusal and the check's findings (CWebSession::LoadRules).
+TARVO_EXPORT int tarvo_load_rules(int acceptWarnings) {
   std::string result;
-  const bool loaded = Binding().session.LoadRules(Input(0), Input(1), result);
+  const bool loaded =
+      Binding().session.LoadRules(Input(0), Input(1), result, acceptWarnings != 0);
   SetOutput(std::move(result));
   return loaded ? 1 : 0;
 }
+
+// The rules waiting for the player's word go in use; 1 when some waited.
+TARVO_EXPORT int tarvo_use_pending_rules() { return Binding().session.UsePendingRules() ? 1 : 0; }
 
 // The most bytes of a rules file the core reads: the page hands it no more
 // than one byte beyond, however large the file, to be refused.

@@ -14,33 +14,68 @@
 
 CWebSession::CWebSession() : m_rules(std::make_unique<CRules>(nullptr)) {}
 
-bool CWebSession::LoadRules(std::string_view bytes, std::string_view name, std::string& result) {
+namespace {
+
+// Why rules that loaded make no character, or nothing: a file with an error
+// of the check, or without a race or an archetype.
+std::string NoCharacterReason(const CRules& rules, const std::vector<CRulesFinding>& findings) {
+  if (std::any_of(findings.begin(), findings.end(),
+                  [](const CRulesFinding& finding) { return finding.IsError(); }))
+    return "ha errori: con esse non si fa nessun personaggio";
+  if (rules.RacesInUse() == 0) return "non hanno razze: nessun personaggio possibile";
+  if (rules.ArchetypesInUse() == 0) return "non hanno archetipi: nessun personaggio possibile";
+  return {};
+}
+
+}  // namespace
+
+bool CWebSession::LoadRules(std::string_view bytes, std::string_view name, std::string& result,
+                            bool acceptWarnings) {
+  m_pendingRules.reset();
   auto rules = std::make_unique<CRules>(nullptr);
-  const bool loaded = rules->LoadText(bytes, name);
+  // A file with a NUL byte is no text, and no rules: a picture, an archive.
+  // A file larger than any rules gets the reader's own refusal.
+  const bool text = bytes.size() > RULES_SIZE_LIMIT || bytes.find('\0') == std::string_view::npos;
+  const bool loaded = text && rules->LoadText(bytes, name);
   std::string message;
-  if (!loaded) {
+  if (!text) {
+    message = "Il file " + QuotedTyped(name) + " non \xC3\xA8 un file di testo: non sono regole.";
+  } else if (!loaded) {
     const CRulesError& error = rules->GetLoadError();
     // The reader's own reason and line; the page has no folder to name.
     message = "Il file delle regole " + QuotedTyped(name);
     if (error.m_kind == CRulesError::Kind::TooLarge) {
-      message += " è troppo grande";
+      message += " \xC3\xA8 troppo grande";
     } else {
-      message += " non è valido";
+      message += " non \xC3\xA8 valido";
       if (error.m_nLine > 0) message += ": riga " + std::to_string(error.m_nLine);
     }
     message += ": " + error.m_strReason + ".";
   }
-  CJson json;
-  json.Begin('{').Key("ok").Bool(loaded).Key("message").Text(message);
-  json.Key("findings").Begin('[');
   // The check's first error is the refusal itself, said above. A file with
   // more findings than anyone reads (not rules at all, as a rule) has the
   // first thousand shown, and `more` says there are others.
   constexpr size_t kShown = 1000;
   const size_t most = loaded ? kShown : kShown + 1;
-  std::vector<CRulesFinding> findings = CheckRules(bytes, most + 1);
+  std::vector<CRulesFinding> findings;
+  if (text) findings = CheckRules(bytes, most + 1);
   const bool more = findings.size() > most;
   if (more) findings.resize(most);
+  bool usable = loaded;
+  if (loaded) {
+    const std::string why = NoCharacterReason(*rules, findings);
+    if (!why.empty()) {
+      message = "Le regole " + QuotedTyped(name) + " " + why + ".";
+      usable = false;
+    }
+  }
+  // Rules with warnings wait for the player's word (UsePendingRules).
+  const bool pending = usable && !acceptWarnings && !findings.empty();
+
+  CJson json;
+  json.Begin('{').Key("ok").Bool(usable && !pending).Key("pending").Bool(pending);
+  json.Key("message").Text(message);
+  json.Key("findings").Begin('[');
   bool refusalSaid = false;
   for (const CRulesFinding& finding : findings) {
     if (!loaded && finding.IsError() && !refusalSaid) {
@@ -52,15 +87,30 @@ bool CWebSession::LoadRules(std::string_view bytes, std::string_view name, std::
   }
   json.End(']').Key("more").Bool(more).End('}');
   result = json.Result();
-  if (!loaded) return false;
+  if (!usable) return false;
+  if (pending) {
+    m_pendingRules = std::move(rules);
+    m_pendingName = std::string(name);
+    m_pendingHash = RulesHash(bytes);
+    return false;
+  }
+  Use(std::move(rules), name, RulesHash(bytes));
+  return true;
+}
 
+bool CWebSession::UsePendingRules() {
+  if (!m_pendingRules) return false;
+  Use(std::move(m_pendingRules), m_pendingName, m_pendingHash);
+  return true;
+}
+
+void CWebSession::Use(std::unique_ptr<CRules> rules, std::string_view name, std::string hash) {
   m_form.reset();
   m_character.reset();
   m_rules = std::move(rules);
   m_rulesName = std::string(name);
-  m_rulesHash = RulesHash(bytes);
+  m_rulesHash = std::move(hash);
   m_loaded = true;
-  return true;
 }
 
 bool CWebSession::OpenSheet(std::string_view bytes, std::string_view name, std::string& result) {

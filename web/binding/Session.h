@@ -22,11 +22,19 @@ class CWebSession {
   CWebSession();
 
   // Reads a rules file from its bytes; `name` (UTF-8) names it in messages.
-  // A refused file leaves the rules and the form as they were. The result,
-  // as JSON: {"ok", "message": the refusal with its line (Italian), or empty,
-  // "findings": [{"line", "error", "text"}] every other problem the check of
-  // the file finds, in line order}.
-  bool LoadRules(std::string_view bytes, std::string_view name, std::string& result);
+  // A file that makes no character (no text, refused by the reader, an error
+  // of the check, no race or no archetype) is refused and leaves the rules
+  // and the form as they were. Rules with warnings are put in use only with
+  // `acceptWarnings`; otherwise they wait for UsePendingRules. The result,
+  // as JSON: {"ok": in use, "pending": waiting, "message": the refusal in one
+  // Italian sentence, or empty, "findings": [{"line", "error", "text"}] every
+  // other problem the check of the file finds, in line order, "more"}.
+  bool LoadRules(std::string_view bytes, std::string_view name, std::string& result,
+                 bool acceptWarnings = true);
+  // Puts the rules waiting for the player's word in use; false when none wait.
+  bool UsePendingRules();
+  // The name of the rules in use, as given.
+  const std::string& RulesName() const { return m_rulesName; }
   // Opens a .pg sheet (bytes; `name` names it) on the rules in use: the form
   // shows that character as if just made. A refused sheet changes nothing.
   // The result, as JSON: {"ok", "message": the refusal, "notes": what the
@@ -68,6 +76,8 @@ class CWebSession {
   const CRules& Rules() const { return *m_rules; }
 
  private:
+  // Puts `rules` in use, named `name`, of the hash `hash`.
+  void Use(std::unique_ptr<CRules> rules, std::string_view name, std::string hash);
   // A new character on the form, nothing rolled yet.
   void NewForm();
 
@@ -84,5 +94,9 @@ class CWebSession {
   bool m_offersShown = false;
   std::string m_rulesName = RULES_FILE_NAME;
   std::string m_rulesHash;  // RulesHash of the rules' bytes
+  // Rules with warnings, loaded and waiting for the player's word.
+  std::unique_ptr<CRules> m_pendingRules;
+  std::string m_pendingName;
+  std::string m_pendingHash;
   bool m_loaded = false;
 };

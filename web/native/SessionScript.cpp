@@ -36,7 +36,7 @@ char* tarvo_input(int slot, int size);
 const char* tarvo_output();
 int tarvo_output_size();
 int tarvo_load_bundled_rules();
-int tarvo_load_rules();
+int tarvo_load_rules(int acceptWarnings);
 int tarvo_open_sheet();
 void tarvo_rules_json();
 void tarvo_start(std::uint32_t seed, int firstArchetype);
@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
         std::getline(args >> std::ws, name);
         Put(0, ReadFile(path));
         Put(1, name);
-        loaded = tarvo_load_rules();
+        loaded = tarvo_load_rules(1);
       }
       Print(loaded ? "rules 1" : "rules 0");
     } else if (command == "open") {

@@ -41,6 +41,30 @@ function tell(title, lines, items = []) {
   if (!dialog.open) dialog.showModal();
 }
 
+// Asks the question of `lines` (texts, never markup) and `items`, in the
+// page's question box: true when the player says yes.
+function ask(title, lines, items = []) {
+  const dialog = $('question');
+  $('question-title').textContent = title;
+  const text = (tag, content) => {
+    const node = document.createElement(tag);
+    node.textContent = content;
+    return node;
+  };
+  const parts = lines.map((line) => text('p', line));
+  if (items.length > 0) {
+    const list = document.createElement('ul');
+    list.append(...items.map((item) => text('li', item)));
+    parts.push(list);
+  }
+  $('question-text').replaceChildren(...parts);
+  dialog.returnValue = '';
+  return new Promise((resolve) => {
+    dialog.addEventListener('close', () => resolve(dialog.returnValue === 'yes'), { once: true });
+    dialog.showModal();
+  });
+}
+
 // A finding of the rules check, as the message box lists it.
 function findingText({ line, error, text }) {
   return `${line > 0 ? `riga ${line}: ` : ''}${error ? 'errore' : 'avviso'}: ${text}`;
@@ -64,6 +88,11 @@ class Page {
       : this.core.loadBundledRules();
     if (!loaded.ok) return false;
     session.first = this.form.setRules(this.core.rules());
+    // The rules in use, named on the page.
+    $('rules-in-use').textContent = session.rules
+      ? `Regole in uso: "${session.rules.name}"`
+      : 'Regole in uso: le regole di Velmor';
+    $('velmor').disabled = !session.rules;
     return true;
   }
 
@@ -165,29 +194,42 @@ class Page {
     // A file larger than any rules is read no further than the core needs to
     // refuse it.
     const bytes = new Uint8Array(await file.slice(0, this.core.rulesSizeLimit() + 1).arrayBuffer());
-    const loaded = this.core.loadRules(bytes, file.name);
+    const loaded = this.core.loadRules(bytes, file.name, false);
     const findings = loaded.findings.map(findingText);
     if (loaded.more) findings.push('e altri problemi ancora: il controllo si ferma qui');
-    if (!loaded.ok) {
-      tell('Regole', [loaded.message, ...(findings.length > 0 ? ['Altri problemi del file:'] : [])], findings);
+    if (loaded.pending) {
+      // Rules that load with warnings are used only when the player says so.
+      const use = await ask(
+        'Regole',
+        [`Le regole "${file.name}" si possono usare, ma il controllo del file trova:`],
+        findings,
+      );
+      if (!use || !this.core.usePendingRules()) return;
+    } else if (!loaded.ok) {
+      tell('Regole', [loaded.message, ...(findings.length > 0 ? ['I primi problemi del file:'] : [])], findings);
       return;
     }
+    this.useRules({ name: file.name, data: toBase64(bytes) });
+  }
+
+  // A new character on `rules` (null: the rules of Velmor), kept as the one
+  // in progress.
+  useRules(rules) {
     const session = {
       linkKey: this.session.linkKey,
-      rules: { name: file.name, data: toBase64(bytes) },
+      rules,
       seed: randomSeed(),
       link: null,
       actions: [],
     };
     this.replay(session);
     const said = [];
-    if (findings.length > 0) said.push(`Le regole "${file.name}" sono in uso, ma il controllo del file trova:`);
     if (!keep(session)) {
       // Nor the character of the rules before: a reload starts afresh.
       forget();
       said.push('Il browser non conserva queste regole: ricaricando la pagina si torna alle regole di Velmor.');
     }
-    if (said.length > 0) tell('Regole', said, findings);
+    if (said.length > 0) tell('Regole', said);
   }
 
   // A .pg sheet: the form shows that character as if just made; a refused
@@ -247,6 +289,7 @@ async function main() {
     if (document.visibilityState === 'hidden') page.takeFocusedName();
   });
   $('rules').addEventListener('click', () => $('rules-file').click());
+  $('velmor').addEventListener('click', () => page.useRules(null));
   $('open').addEventListener('click', () => $('sheet-file').click());
   $('sheet-file').addEventListener('change', (event) => {
     const [file] = event.target.files;

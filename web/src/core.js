@@ -91,14 +91,21 @@ export class Core {
     return this.json();
   }
 
-  // A rules file of the player's own: {ok, message, findings}, with the
-  // refusal and its line when it is refused (then nothing changes), and every
-  // other problem the check of the file finds ({line, error, text}).
-  loadRules(bytes, name) {
+  // A rules file of the player's own: {ok, pending, message, findings,
+  // more}, with the refusal in one sentence when it makes no character (then
+  // nothing changes), and every other problem the check of the file finds
+  // ({line, error, text}). Rules with warnings are `pending` until
+  // usePendingRules(), unless `acceptWarnings`.
+  loadRules(bytes, name, acceptWarnings = true) {
     this.put(0, bytes);
     this.put(1, name);
-    this.m._tarvo_load_rules();
+    this.m._tarvo_load_rules(acceptWarnings ? 1 : 0);
     return this.json();
+  }
+
+  // The rules that waited for the player's word go in use.
+  usePendingRules() {
+    return this.m._tarvo_use_pending_rules() === 1;
   }
 
   // The most bytes of a rules file the core reads; a larger file is refused.

@@ -216,6 +216,60 @@ test('axe-core finds no violation, on a desktop screen and on a phone', async ()
   await page.close();
 });
 
+// Rules with warnings are used once the player says so; what the question
+// said.
+async function useRulesWithWarnings(page) {
+  const question = page.locator('#question');
+  await question.waitFor();
+  const said = await question.locator('#question-text').textContent();
+  await question.getByRole('button', { name: 'Usa queste regole' }).click();
+  return said;
+}
+
+test('only rules that make a character are used: a file of no text is refused, warnings ask, Velmor comes back', async () => {
+  const page = await open(site);
+  const before = await field(page, 'Forza').inputValue();
+  const chooser = async (buffer, name) => {
+    const [picker] = await Promise.all([page.waitForEvent('filechooser'), button(page, 'Regole').click()]);
+    await picker.setFiles({ name, mimeType: 'application/octet-stream', buffer });
+  };
+  const inUse = page.locator('#rules-in-use');
+  assert.equal(await inUse.textContent(), 'Regole in uso: le regole di Velmor');
+  assert.equal(await button(page, 'Regole di Velmor').isDisabled(), true);
+
+  // A picture is no rules: one sentence, and nothing changes.
+  await chooser(Buffer.from('89504e470d0a1a0a0000000d4948445200000001', 'hex'), 'foto.png');
+  const message = page.locator('#message');
+  await message.waitFor();
+  assert.equal(await message.locator('#message-text p').first().textContent(),
+    'Il file "foto.png" non è un file di testo: non sono regole.');
+  await message.getByRole('button', { name: 'OK' }).click();
+  assert.equal(await field(page, 'Forza').inputValue(), before);
+
+  // Rules with a warning ask first; Annulla keeps the rules in use.
+  // An item typed "shiled": a slip the check warns of.
+  const bundled = readFileSync(BUNDLED_RULES, 'latin1');
+  const slip = bundled.lastIndexOf('\r\nshield\r\n');
+  assert.ok(slip > 0);
+  const warned = `${bundled.slice(0, slip)}\r\nshiled\r\n${bundled.slice(slip + 10)}`;
+  await chooser(Buffer.from(warned, 'latin1'), 'mie.rul');
+  const question = page.locator('#question');
+  await question.waitFor();
+  assert.match(await question.locator('li').first().textContent(), /avviso: /);
+  await question.getByRole('button', { name: 'Annulla' }).click();
+  assert.equal(await inUse.textContent(), 'Regole in uso: le regole di Velmor');
+  assert.equal(await field(page, 'Forza').inputValue(), before);
+
+  await chooser(Buffer.from(warned, 'latin1'), 'mie.rul');
+  await useRulesWithWarnings(page);
+  await page.waitForFunction(() => document.getElementById('rules-in-use').textContent.includes('mie.rul'));
+  assert.equal(await inUse.textContent(), 'Regole in uso: "mie.rul"');
+
+  await button(page, 'Regole di Velmor').click();
+  assert.equal(await inUse.textContent(), 'Regole in uso: le regole di Velmor');
+  assert.equal(await button(page, 'Regole di Velmor').isDisabled(), true);
+});
+
 test('a refused rules file shows its line and keeps the character; names from a file stay text', async () => {
   const page = await open(site);
   await field(page, 'Nome').fill('Resto');
@@ -244,19 +298,16 @@ test('a refused rules file shows its line and keeps the character; names from a 
   const rules = ['1', 'Forza<b>', 'FOR', 'F', '0', '1', markup, '1', '6', '0', '1', `${markup}!`, '0', '1', '6', '0',
     '2', '<Nulla>', 'empty', '0', '0', '0', '0', 'Corazza', 'amror', '3', '0', '0', '5', ''].join('\n');
   await chooser(rules, 'segni.rul');
+  // The check of the file found what the author may not have meant.
+  const said = await useRulesWithWarnings(page);
+  assert.match(said, /Le regole "segni\.rul" si possono usare, ma il controllo del file trova:/);
+  assert.match(said, /riga 25: avviso: oggetti, oggetto 2 "Corazza", tipo: amror: forse armor\?/);
   await page.waitForFunction(() => document.querySelector('#race option')?.textContent.startsWith('<img'));
   assert.equal(await list(page, 'Razza').locator('option').first().textContent(), markup);
   assert.equal(await list(page, 'Archetipo #1').locator('option').first().textContent(), `${markup}!`);
   assert.equal(await page.locator('img').count(), 0);
   assert.equal(await page.getByText('Forza<b>', { exact: true }).count(), 1);
   assert.equal(await field(page, 'Nome').inputValue(), '', 'nuove regole, nuovo personaggio');
-  // The check of the file found what the author may not have meant.
-  const warned = page.getByRole('dialog');
-  await warned.waitFor();
-  const said = await warned.locator('#message-text').textContent();
-  assert.match(said, /Le regole "segni\.rul" sono in uso, ma il controllo del file trova:/);
-  assert.match(said, /riga 25: avviso: oggetti, oggetto 2 "Corazza", tipo: amror: forse armor\?/);
-  await warned.getByRole('button', { name: 'OK' }).click();
   await page.close();
 });
 
@@ -330,6 +381,7 @@ test('the lists sort as the desktop sorts them, on the bundled rules and on name
 
   const [picker] = await Promise.all([page.waitForEvent('filechooser'), button(page, 'Regole').click()]);
   await picker.setFiles({ name: 'ordine.rul', mimeType: 'text/plain', buffer: file });
+  await useRulesWithWarnings(page);
   await page.waitForFunction(() => document.querySelector('#archetype1 option')?.textContent !== 'Bardo');
   const rulesOrder = (texts) => desktop(texts).map((i) => texts[i]);
   assert.deepEqual(await shown('Archetipo #1'), rulesOrder(archetypes));
