@@ -142,8 +142,7 @@ TARVO_EXPORT int tarvo_load_bundled_rules() {
 // JSON, the refusal and the check's findings (CWebSession::LoadRules).
 TARVO_EXPORT int tarvo_load_rules(int acceptWarnings) {
   std::string result;
-  const bool loaded =
-      Binding().session.LoadRules(Input(0), Input(1), result, acceptWarnings != 0);
+  const bool loaded = Binding().session.LoadRules(Input(0), Input(1), result, acceptWarnings != 0);
   SetOutput(std::move(result));
   return loaded ? 1 : 0;
 }
