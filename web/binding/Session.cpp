@@ -21,7 +21,7 @@ namespace {
 std::string NoCharacterReason(const CRules& rules, const std::vector<CRulesFinding>& findings) {
   if (std::any_of(findings.begin(), findings.end(),
                   [](const CRulesFinding& finding) { return finding.IsError(); }))
-    return "ha errori: con esse non si fa nessun personaggio";
+    return "hanno errori: con esse non si fa nessun personaggio";
   if (rules.RacesInUse() == 0) return "non hanno razze: nessun personaggio possibile";
   if (rules.ArchetypesInUse() == 0) return "non hanno archetipi: nessun personaggio possibile";
   return {};
