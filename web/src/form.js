@@ -59,6 +59,8 @@ export class Form {
     field.id = id;
     field.className = 'at';
     field.readOnly = true;
+    // A value is read, never typed: Tab goes past it.
+    field.tabIndex = -1;
     row.append(label, field);
     return row;
   }
