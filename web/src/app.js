@@ -21,11 +21,11 @@ function randomSeed() {
   return crypto.getRandomValues(new Uint32Array(1))[0];
 }
 
-// Shows `lines` (texts, never markup) in the page's message box, then the
-// `items` as a list under them.
-function tell(title, lines, items = []) {
-  const dialog = $('message');
-  $('message-title').textContent = title;
+// Fills the box `id` (the page's message or question box) with `title`,
+// `lines` (texts, never markup) and the `items` as a list under them; returns
+// the box.
+function fillBox(id, title, lines, items) {
+  $(`${id}-title`).textContent = title;
   const text = (tag, content) => {
     const node = document.createElement(tag);
     node.textContent = content;
@@ -37,27 +37,20 @@ function tell(title, lines, items = []) {
     list.append(...items.map((item) => text('li', item)));
     parts.push(list);
   }
-  $('message-text').replaceChildren(...parts);
+  $(`${id}-text`).replaceChildren(...parts);
+  return $(id);
+}
+
+// Tells `lines` and `items` in the page's message box.
+function tell(title, lines, items = []) {
+  const dialog = fillBox('message', title, lines, items);
   if (!dialog.open) dialog.showModal();
 }
 
-// Asks the question of `lines` (texts, never markup) and `items`, in the
-// page's question box: true when the player says yes.
+// Asks the question of `lines` and `items` in the page's question box: true
+// when the player says yes.
 function ask(title, lines, items = []) {
-  const dialog = $('question');
-  $('question-title').textContent = title;
-  const text = (tag, content) => {
-    const node = document.createElement(tag);
-    node.textContent = content;
-    return node;
-  };
-  const parts = lines.map((line) => text('p', line));
-  if (items.length > 0) {
-    const list = document.createElement('ul');
-    list.append(...items.map((item) => text('li', item)));
-    parts.push(list);
-  }
-  $('question-text').replaceChildren(...parts);
+  const dialog = fillBox('question', title, lines, items);
   dialog.returnValue = '';
   return new Promise((resolve) => {
     dialog.addEventListener('close', () => resolve(dialog.returnValue === 'yes'), { once: true });
