@@ -3,7 +3,11 @@
 and a golden V, on a transparent ground. Writes generator32.png and
 generator16.png beside this script (the window's icon), and the icons the
 desktop shows, data/icons/tarvo-N.png for N = 16, 32, 48, 64, 128, 256 and
-the scalable data/icons/tarvo.svg, drawn from the same shapes.
+the scalable data/icons/tarvo.svg, drawn from the same shapes. The web page
+installed on a phone takes tarvo-192.png and tarvo-512.png, and
+tarvo-maskable-512.png: the shield on an opaque square, small enough that
+whatever shape the phone cuts the square to leaves it whole. The desktop's
+icons are only the N above.
 Standard library only."""
 import os
 import struct
@@ -17,6 +21,14 @@ DARK = (20, 28, 60)
 # pixels, so that it shows at all.
 RIM = 0.045
 DESKTOP_SIZES = (16, 32, 48, 64, 128, 256)
+WEB_SIZES = (192, 512)
+MASKABLE_SIZE = 512
+# A maskable icon is cut to any shape that holds the circle of radius
+# MASKABLE_SAFE about its middle (a share of the icon's side); the shield
+# keeps to MASKABLE_SHIELD of that circle, on a ground of the rim's dark.
+MASKABLE_SAFE = 0.40
+MASKABLE_SHIELD = 0.80
+MASKABLE_GROUND = DARK
 SHIELD_TOP, SHIELD_LEFT, SHIELD_RIGHT, SHIELD_BOTTOM, SHIELD_WAIST = 0.08, 0.12, 0.88, 0.95, 0.55
 # The V: two strokes of half-width V_HALF_WIDTH from the upper corners to the
 # lower middle, with round ends.
@@ -69,7 +81,34 @@ def colour_at(x, y, size):
     return BLUE
 
 
-def render(size, samples=8):
+def shield_circle():
+    """The smallest circle about the shield, as (centre's y, radius): the one
+    through the upper corners and the point; the curved sides lie inside it."""
+    half = (SHIELD_RIGHT - SHIELD_LEFT) / 2
+    centre = ((SHIELD_BOTTOM ** 2 - SHIELD_TOP ** 2 - half ** 2) /
+              (2 * (SHIELD_BOTTOM - SHIELD_TOP)))
+    return centre, SHIELD_BOTTOM - centre
+
+
+def maskable(size):
+    """colour_at() for the maskable icon: the shield scaled down to the safe
+    circle with its own circle's centre in the middle, on an opaque ground."""
+    centre, radius = shield_circle()
+    scale = MASKABLE_SAFE * MASKABLE_SHIELD / radius
+
+    def paint(x, y):
+        c = colour_at(0.5 + (x - 0.5) / scale, centre + (y - 0.5) / scale, size * scale)
+        return MASKABLE_GROUND if c is None else c
+    return paint
+
+
+def render(size, samples=8, paint=None):
+    """Rows of RGBA pixels, each the mean of samples x samples points;
+    paint(x, y) is the colour at a point of the unit square, None where
+    transparent (by default the shield's own, colour_at())."""
+    if paint is None:
+        def paint(x, y):
+            return colour_at(x, y, size)
     rows = []
     for py in range(size):
         row = bytearray([0])  # filter type: none
@@ -79,7 +118,7 @@ def render(size, samples=8):
                 for sx in range(samples):
                     x = (px + (sx + 0.5) / samples) / size
                     y = (py + (sy + 0.5) / samples) / size
-                    c = colour_at(x, y, size)
+                    c = paint(x, y)
                     if c is not None:
                         r, g, b, a = r + c[0], g + c[1], b + c[2], a + 1
             n = samples * samples
@@ -147,5 +186,9 @@ if __name__ == "__main__":
         # Large icons have pixels enough: fewer samples per pixel do.
         write_png(os.path.join(icons, "tarvo-%d.png" % size), size,
                   render(size, 8 if size <= 64 else 4))
+    for size in WEB_SIZES:
+        write_png(os.path.join(icons, "tarvo-%d.png" % size), size, render(size, 4))
+    write_png(os.path.join(icons, "tarvo-maskable-%d.png" % MASKABLE_SIZE), MASKABLE_SIZE,
+              render(MASKABLE_SIZE, 4, maskable(MASKABLE_SIZE)))
     with open(os.path.join(icons, "tarvo.svg"), "w", encoding="ascii") as out:
         out.write(svg())

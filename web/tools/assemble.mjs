@@ -38,7 +38,16 @@ const template = read(src('index.html'));
 const style = read(src('style.css'));
 const glue = read(args.glue);
 const wasm = readFileSync(args.wasm);
-const ICONS = ['tarvo.svg', 'tarvo-256.png', 'tarvo-128.png', 'tarvo-64.png', 'tarvo-32.png'];
+const ICONS = [
+  'tarvo.svg',
+  'tarvo-512.png',
+  'tarvo-maskable-512.png',
+  'tarvo-256.png',
+  'tarvo-192.png',
+  'tarvo-128.png',
+  'tarvo-64.png',
+  'tarvo-32.png',
+];
 
 function page(head, scripts) {
   return template.replace('<!-- TARVO:HEAD -->', head).replace('<!-- TARVO:SCRIPTS -->', scripts);
@@ -74,7 +83,9 @@ const siteHead = [
   '<meta name="theme-color" content="#1f5fa8">',
   '<link rel="manifest" href="manifest.webmanifest">',
   '<link rel="icon" href="tarvo.svg" type="image/svg+xml">',
-  '<link rel="apple-touch-icon" href="tarvo-256.png">',
+  // iOS shows a touch icon's transparent ground as black and rounds the
+  // corners itself: the opaque square with the shield well inside suits it.
+  '<link rel="apple-touch-icon" href="tarvo-maskable-512.png">',
   '<link rel="stylesheet" href="style.css">',
   '<link rel="preload" href="tarvo-core.wasm" as="fetch" type="application/wasm" crossorigin>',
   ...modules.sort().map((name) => `<link rel="modulepreload" href="${name}">`),
