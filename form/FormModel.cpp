@@ -8,6 +8,7 @@
 #include "base/Win1252.h"
 #include "character/Dice.h"
 #include "character/Naming.h"
+#include "character/SheetTexts.h"
 
 namespace {
 
@@ -227,6 +228,21 @@ void CFormModel::SkillText(int s, std::string& text) const {
   (CTextBuilder() << v << " + " << m << " = " << total << " (" << withBase << ")").AssignTo(text);
 }
 
+std::string CFormModel::StatColumnHeading() { return std::string(SHEET_WORDS.statColumns[0]); }
+
+std::string CFormModel::SkillColumnHeading() {
+  const auto& words = SHEET_WORDS.skillColumns;
+  std::string heading(words[0]);
+  heading += " + ";
+  heading += words[1];
+  heading += " = ";
+  heading += words[2];
+  heading += " (";
+  heading += words[3];
+  heading += ')';
+  return heading;
+}
+
 void CFormModel::ScoreText(FormScore score, std::string& text) const {
   const CCharacter& ch = m_character;
   CTextBuilder builder;
@@ -264,7 +280,11 @@ int CFormModel::HeldId(EquipmentPlace place) const {
     case EquipmentPlace::Pocket:
       break;
   }
-  return m_nPocket >= 0 ? m_character.m_aPockets[m_nPocket].m_nId : -1;
+  return PocketId(m_nPocket);
+}
+
+int CFormModel::PocketId(int pocket) const {
+  return pocket >= 0 && pocket < Pockets() ? m_character.m_aPockets[pocket].m_nId : -1;
 }
 
 bool CFormModel::IsOffered(EquipmentPlace place, int item) const {
@@ -275,8 +295,15 @@ bool CFormModel::IsOffered(EquipmentPlace place, int item) const {
 }
 
 int CFormModel::OfferedItems(EquipmentPlace place, int items[MAX_ITEMS]) const {
+  return OfferedAround(HeldId(place), items);
+}
+
+int CFormModel::OfferedPocketItems(int pocket, int items[MAX_ITEMS]) const {
+  return OfferedAround(PocketId(pocket), items);
+}
+
+int CFormModel::OfferedAround(int held, int items[MAX_ITEMS]) const {
   // IsOffered for every item, with what it looks up looked up once.
-  const int held = HeldId(place);
   const int money = m_character.m_nMoney;
   int offered = 0;
   for (int i = 0; i < m_nItems; ++i) {
@@ -286,15 +313,24 @@ int CFormModel::OfferedItems(EquipmentPlace place, int items[MAX_ITEMS]) const {
 }
 
 COfferSignature CFormModel::OfferSignature(EquipmentPlace place) const {
-  const int* prices = m_aSortedPrices;
-  const int* affordable = std::upper_bound(prices, prices + m_nItems, m_character.m_nMoney);
-  return {static_cast<int>(affordable - prices), HeldId(place)};
+  return SignatureAround(HeldId(place));
 }
 
-int CFormModel::SelectedItem(EquipmentPlace place) const {
-  const int held = HeldId(place);
-  return held >= 0 && held < m_nItems ? held : -1;
+COfferSignature CFormModel::PocketOfferSignature(int pocket) const {
+  return SignatureAround(PocketId(pocket));
 }
+
+COfferSignature CFormModel::SignatureAround(int held) const {
+  const int* prices = m_aSortedPrices;
+  const int* affordable = std::upper_bound(prices, prices + m_nItems, m_character.m_nMoney);
+  return {static_cast<int>(affordable - prices), held};
+}
+
+int CFormModel::SelectedItem(EquipmentPlace place) const { return SelectedAmong(HeldId(place)); }
+
+int CFormModel::PocketItem(int pocket) const { return SelectedAmong(PocketId(pocket)); }
+
+int CFormModel::SelectedAmong(int held) const { return held >= 0 && held < m_nItems ? held : -1; }
 
 CFormIdentity CFormModel::Identity() const {
   CFormIdentity identity;

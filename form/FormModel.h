@@ -186,6 +186,11 @@ class CFormModel {
   void SkillText(int s, std::string& text) const;
   // The text of a score field: a number, or "7/7" for PF and PM.
   void ScoreText(FormScore score, std::string& text) const;
+  // The headings over the columns of those value fields, in the printed
+  // sheet's words: "Valore" over "12 (2)", "Valore + Mod. = Totale (+ Car.)"
+  // over "7 + -2 = 5 (17)".
+  static std::string StatColumnHeading();
+  static std::string SkillColumnHeading();
 
   // Whether the list of `place` offers catalogue item `item`: the money pays
   // for it, or it is the item held there, whatever it costs.
@@ -195,6 +200,12 @@ class CFormModel {
   COfferSignature OfferSignature(EquipmentPlace place) const;
   // The catalogue index the list selects, the held item's, or -1.
   int SelectedItem(EquipmentPlace place) const;
+  // The same for pocket `pocket` (0 to Pockets() - 1), whether selected or
+  // not: what the pocket list offers and selects once that pocket is
+  // selected. For a front end that shows every pocket's list at once.
+  int OfferedPocketItems(int pocket, int items[MAX_ITEMS]) const;
+  COfferSignature PocketOfferSignature(int pocket) const;
+  int PocketItem(int pocket) const;
 
   // What a save writes besides the values; TakeIdentity also writes it into
   // the character, as every save does.
@@ -212,6 +223,12 @@ class CFormModel {
   void SettleHands(bool& other);
   // The id of the item held in the list's place, or -1 (no pocket selected).
   int HeldId(EquipmentPlace place) const;
+  // Pocket `pocket`'s item id; -1 for a pocket the rules do not have.
+  int PocketId(int pocket) const;
+  // What a list holding item id `held` offers, its signature, what it selects.
+  int OfferedAround(int held, int items[MAX_ITEMS]) const;
+  COfferSignature SignatureAround(int held) const;
+  int SelectedAmong(int held) const;
 
   const CRules& m_rules;
   CCharacter& m_character;

@@ -94,6 +94,20 @@ TEST_F(FormModelTest, EveryListOffersWhatTheMoneyPaysForAndWhatItHolds) {
   EXPECT_EQ(Offer(EquipmentPlace::Pocket), (Offered{0, 2}));
   EXPECT_EQ(model.SelectedItem(EquipmentPlace::Pocket), 2);
   EXPECT_EQ(model.SelectedItem(EquipmentPlace::Right), 1);
+  // Each pocket's list read without selecting it is the pocket list once the
+  // pocket is selected.
+  for (int p = model.Pockets() - 1; p >= 0; --p) {
+    int items[MAX_ITEMS];
+    const Offered own(items, items + model.OfferedPocketItems(p, items));
+    const int held = model.PocketItem(p);
+    const COfferSignature signature = model.PocketOfferSignature(p);
+    ASSERT_TRUE(model.SelectPocket(p));
+    EXPECT_EQ(own, Offer(EquipmentPlace::Pocket)) << p;
+    EXPECT_EQ(held, model.SelectedItem(EquipmentPlace::Pocket)) << p;
+    EXPECT_EQ(signature, model.OfferSignature(EquipmentPlace::Pocket)) << p;
+  }
+  EXPECT_EQ(model.PocketItem(model.Pockets()), -1);
+  EXPECT_EQ(model.PocketItem(-1), -1);
 
   // New money 10: pocket 3 goes, then the right hand; what is left is
   // offered again.
