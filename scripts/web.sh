@@ -32,7 +32,7 @@ case "${1:-}" in
     ;;
 esac
 
-scripts/setup.sh cmake ninja-build emscripten nodejs chromium
+scripts/setup.sh cmake ninja-build emscripten nodejs chromium nginx
 # npm comes with Debian's nodejs as a package of its own, and inside the
 # nodejs of other distributors.
 command -v npm >/dev/null 2>&1 || scripts/setup.sh npm
