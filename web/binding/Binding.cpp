@@ -85,7 +85,8 @@ TARVO_EXPORT int tarvo_output_size() { return static_cast<int>(Binding().output.
 // characters of the name field, "maxSeed": the largest seed tarvo_start
 // takes, "actions": {name: number} of tarvo_act, "linkChoices": {name:
 // number} of tarvo_link_set, "statSlots", "skillSlots": the form's rows in
-// tab order, numbered from 1, "sheetWords": the printed sheet's headings and
+// tab order, numbered from 1, "statHeading", "skillHeading": the headings
+// over their values, "sheetWords": the printed sheet's headings and
 // captions}.
 TARVO_EXPORT void tarvo_constants() {
   CJson json;
@@ -100,6 +101,9 @@ TARVO_EXPORT void tarvo_constants() {
   TemplateRows(json, "IDC_STAT");
   json.Key("skillSlots");
   TemplateRows(json, "IDC_SKILL");
+  // The headings over the form's columns of values.
+  json.Key("statHeading").GameText(CFormModel::StatColumnHeading());
+  json.Key("skillHeading").GameText(CFormModel::SkillColumnHeading());
   // The printed sheet's own words, its headings and captions.
   const CSheetWords& words = SHEET_WORDS;
   json.Key("sheetWords").Begin('{');

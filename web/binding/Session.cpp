@@ -203,10 +203,12 @@ std::string CWebSession::RulesJson() const {
   json.Key("items").Begin('[');
   for (int i = 0; i < rules.ItemsInUse(); ++i) json.GameText(rules.m_aItems[i].GetName());
   json.End(']');
+  json.Key("prices").Begin('[');
+  for (int i = 0; i < rules.ItemsInUse(); ++i) json.Number(rules.m_aItems[i].m_nPrice);
+  json.End(']');
   json.Key("pocketNames").Begin('[');
   for (int p = 0; p < PocketsInUse(rules); ++p) json.Text(CFormModel::PocketText(p));
   json.End(']');
-  json.Key("status").Text(STATUS_TEXT);
   json.End('}');
   return json.Result();
 }
@@ -255,30 +257,36 @@ std::string_view CWebSession::ViewJson() {
     json.Key(key).Text(text);
   }
   json.Key("pocket").Number(form.SelectedPocket());
-  // Each list's offer as one character a catalogue item, "1" where it is
-  // offered, or null when it offers what it offered in the last view.
+  // Every equipment list: the hands, worn, then each pocket's. A list's offer
+  // is one character a catalogue item, "1" where it is offered, or null when
+  // it offers what it offered in the last view.
   json.Key("lists").Begin('[');
   const int catalogue = rules.ItemsInUse();
-  int list = 0;
-  for (const EquipmentPlace place : {EquipmentPlace::Right, EquipmentPlace::Left,
-                                     EquipmentPlace::Worn, EquipmentPlace::Pocket}) {
-    const COfferSignature signature = form.OfferSignature(place);
-    const bool same = m_offersShown && signature == m_shownOffers[list];
-    m_shownOffers[list++] = signature;
+  int items[MAX_ITEMS];
+  char offer[MAX_ITEMS];
+  const auto list = [&](int shown, COfferSignature signature, int selected, auto offered) {
+    const bool same = m_offersShown && signature == m_shownOffers[shown];
+    m_shownOffers[shown] = signature;
+    json.Begin('{').Key("offer");
     if (same) {
-      json.Begin('{').Key("offer").Null().Key("selected").Number(form.SelectedItem(place));
-      json.End('}');
-      continue;
+      json.Null();
+    } else {
+      const int count = offered();
+      std::fill(offer, offer + catalogue, '0');
+      for (int i = 0; i < count; ++i) offer[items[i]] = '1';
+      json.Text(std::string_view(offer, static_cast<size_t>(catalogue)));
     }
-    int items[MAX_ITEMS];
-    const int count = form.OfferedItems(place, items);
-    char offer[MAX_ITEMS];
-    std::fill(offer, offer + catalogue, '0');
-    for (int i = 0; i < count; ++i) offer[items[i]] = '1';
-    json.Begin('{');
-    json.Key("offer").Text(std::string_view(offer, static_cast<size_t>(catalogue)));
-    json.Key("selected").Number(form.SelectedItem(place));
-    json.End('}');
+    json.Key("selected").Number(selected).End('}');
+  };
+  int shown = 0;
+  for (const EquipmentPlace place :
+       {EquipmentPlace::Right, EquipmentPlace::Left, EquipmentPlace::Worn}) {
+    list(shown++, form.OfferSignature(place), form.SelectedItem(place),
+         [&] { return form.OfferedItems(place, items); });
+  }
+  for (int p = 0; p < form.Pockets(); ++p) {
+    list(shown++, form.PocketOfferSignature(p), form.PocketItem(p),
+         [&] { return form.OfferedPocketItems(p, items); });
   }
   json.End(']');
   json.End('}');

@@ -90,7 +90,8 @@ class CWebSession {
   CSheetTexts m_printTexts;  // the printable sheet's, kept for their storage
   // What decided each equipment list's offer in the last view: a list whose
   // signature is the same offers the same items, and the view leaves it out.
-  COfferSignature m_shownOffers[4];
+  // The hands, worn and each pocket.
+  COfferSignature m_shownOffers[3 + MAX_POCKETS];
   bool m_offersShown = false;
   std::string m_rulesName = RULES_FILE_NAME;
   std::string m_rulesHash;  // RulesHash of the rules' bytes

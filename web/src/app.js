@@ -6,7 +6,7 @@ import { openCore } from './core.js';
 import { Form } from './form.js';
 import { linkKey, readLink } from './link.js';
 import { drawSheet } from './print.js';
-import { forget, fromBase64, keep, loadSaved, toBase64 } from './store.js';
+import { chosenTheme, forget, fromBase64, keep, keepTheme, loadSaved, toBase64 } from './store.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -56,6 +56,39 @@ function ask(title, lines, items = []) {
     dialog.addEventListener('close', () => resolve(dialog.returnValue === 'yes'), { once: true });
     dialog.showModal();
   });
+}
+
+// The page's colours: dark when the system asks for them, unless the player
+// chose otherwise with the switch; the choice is kept on this device.
+function followTheme() {
+  const button = $('theme');
+  const system = matchMedia('(prefers-color-scheme: dark)');
+  let chosen = chosenTheme();
+  const apply = () => {
+    const dark = chosen ? chosen === 'dark' : system.matches;
+    document.documentElement.dataset.theme = dark ? 'dark' : 'light';
+    button.setAttribute('aria-pressed', String(dark));
+  };
+  button.addEventListener('click', () => {
+    chosen = button.getAttribute('aria-pressed') === 'true' ? 'light' : 'dark';
+    keepTheme(chosen);
+    apply();
+  });
+  system.addEventListener('change', apply);
+  apply();
+}
+
+// Says when a new version of the site has taken over from the one this page
+// runs, with a button that reloads the page onto it. The first version kept
+// for offline use is no news.
+function watchUpdates() {
+  const worker = navigator.serviceWorker;
+  let controlled = worker.controller !== null;
+  worker.addEventListener('controllerchange', () => {
+    if (controlled) $('update').hidden = false;
+    controlled = true;
+  });
+  $('reload').addEventListener('click', () => location.reload());
 }
 
 // A finding of the rules check, as the message box lists it.
@@ -242,6 +275,7 @@ class Page {
 }
 
 async function main() {
+  followTheme();
   let core;
   try {
     core = await openCore(globalThis.TarvoCore, wasmSource());
@@ -310,6 +344,7 @@ async function main() {
   // The site keeps itself for offline use; the single file needs nothing.
   const site = typeof globalThis.TARVO_WASM !== 'string';
   if (site && 'serviceWorker' in navigator && isSecureContext && location.protocol.startsWith('http')) {
+    watchUpdates();
     navigator.serviceWorker.register('sw.js').catch(() => {});
   }
 }

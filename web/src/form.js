@@ -7,8 +7,9 @@
 import { Action } from './core.js';
 import { listOrder } from './sort.js';
 
-// The equipment lists in the view's order.
-const ITEM_LISTS = ['right-item', 'left-item', 'worn-item', 'pocket-item'];
+// The equipment lists in the view's order: the hands, worn, then the pockets.
+const HELD_LISTS = ['right-item', 'left-item', 'worn-item'];
+const pocketList = (pocket) => `pocket-item${pocket}`;
 
 function option(value, text) {
   const entry = document.createElement('option');
@@ -30,39 +31,72 @@ export class Form {
   // `constants` are the core's (the name field's length, the rows of
   // characteristics and skills in tab order); `act(action, value)` and
   // `takeName(text)` pass the user's actions on.
-  constructor(root, { nameLength, statSlots, skillSlots }, { act, takeName }) {
+  constructor(root, { nameLength, statSlots, skillSlots, statHeading, skillHeading, sheetWords }, { act, takeName }) {
     this.root = root;
     this.get = (id) => root.querySelector(`#${id}`);
     this.statSlots = statSlots;
     this.skillSlots = skillSlots;
     this.shownOffers = new Map();
+    this.act = act;
+    this.pocket = -1;
     this.get('name').maxLength = nameLength;
+    // The headings are the printed sheet's.
+    this.get('stats-heading').textContent = sheetWords.characteristics;
+    this.get('stat-heading').textContent = statHeading;
+    this.get('scores-heading').textContent = sheetWords.scores;
+    this.get('skills-heading').textContent = sheetWords.skills;
+    this.get('skill-heading').textContent = skillHeading;
+    this.get('equipment-heading').textContent = sheetWords.equipment;
+    this.get('pockets-heading').textContent = sheetWords.pockets;
     this.buildRows();
     this.wire(act, takeName);
   }
 
   buildRows() {
     const stats = this.get('stats');
-    for (const slot of this.statSlots) stats.append(this.valueRow(`stat${slot}`, `stat-label${slot}`));
+    for (const slot of this.statSlots) stats.append(this.valueRow(`stat${slot}`, `stat-label${slot}`, 'stat-heading'));
     const skills = this.get('skills');
-    for (const slot of this.skillSlots) skills.append(this.valueRow(`skill${slot}`, `skill-label${slot}`));
+    for (const slot of this.skillSlots)
+      skills.append(this.valueRow(`skill${slot}`, `skill-label${slot}`, 'skill-heading'));
   }
 
-  valueRow(id, labelId) {
+  valueRow(id, labelId, headingId) {
     const row = document.createElement('div');
     row.className = 'value-row';
     const label = document.createElement('label');
     label.id = labelId;
-    label.className = 'at';
     label.htmlFor = id;
     const field = document.createElement('input');
     field.id = id;
-    field.className = 'at';
     field.readOnly = true;
     // A value is read, never typed: Tab goes past it.
     field.tabIndex = -1;
+    // Its column's heading says what its numbers are.
+    field.setAttribute('aria-describedby', headingId);
     row.append(label, field);
     return row;
+  }
+
+  // One list a pocket, named by its pocket. Choosing in one selects its
+  // pocket first, as the form's single pocket list needs.
+  buildPockets(names) {
+    const rows = names.map((name, pocket) => {
+      const row = document.createElement('div');
+      row.className = 'row';
+      const label = document.createElement('label');
+      label.htmlFor = pocketList(pocket);
+      label.textContent = name;
+      const list = document.createElement('select');
+      list.id = pocketList(pocket);
+      list.addEventListener('change', (event) => {
+        const item = Number(event.target.value);
+        if (this.pocket !== pocket) this.act(Action.SelectPocket, pocket);
+        this.act(Action.ChoosePocketItem, item);
+      });
+      row.append(label, list);
+      return row;
+    });
+    this.get('pockets').replaceChildren(...rows);
   }
 
   wire(act, takeName) {
@@ -95,18 +129,14 @@ export class Form {
     chosen('right-item', Action.ChooseRightItem);
     chosen('left-item', Action.ChooseLeftItem);
     chosen('worn-item', Action.ChooseWornItem);
-    chosen('pocket', Action.SelectPocket);
-    chosen('pocket-item', Action.ChoosePocketItem);
   }
 
   // The labels and lists of new rules; returns the archetype the lists
   // start on (the first in list order), or -1 when there is none.
   setRules(rules) {
-    this.rules = rules;
     for (const slot of this.statSlots) this.setLabel(`stat${slot}`, `stat-label${slot}`, rules.statLabels[slot - 1]);
     for (const slot of this.skillSlots)
       this.setLabel(`skill${slot}`, `skill-label${slot}`, rules.skillLabels[slot - 1]);
-    this.get('status').value = rules.status;
 
     const race = this.get('race');
     race.replaceChildren(...rules.races.map((name, i) => option(i, name)));
@@ -114,8 +144,10 @@ export class Form {
     for (const id of ['archetype1', 'archetype2', 'archetype3']) {
       this.get(id).replaceChildren(...archetypeOrder.map((i) => option(i, rules.archetypes[i])));
     }
-    const pockets = rules.pocketNames;
-    this.get('pocket').replaceChildren(...listOrder(pockets).map((p) => option(p, pockets[p])));
+    this.buildPockets(rules.pocketNames);
+    this.get('pockets-heading').hidden = rules.pocketNames.length === 0;
+    // Each item with its price after its name; the lists sort by the name.
+    this.itemTexts = rules.items.map((name, i) => `${name} — ${rules.prices[i]}`);
 
     // The catalogue in the equipment lists' order.
     this.itemOrder = listOrder(rules.items);
@@ -152,8 +184,10 @@ export class Form {
     view.skills.forEach((text, s) => (this.get(`skill${s + 1}`).value = text));
     for (const key of ['pf', 'pm', 'honour', 'cdb', 'protection', 'money']) this.get(key).value = view[key];
 
-    select(this.get('pocket'), view.pocket);
-    ITEM_LISTS.forEach((id, k) => this.showList(this.get(id), view.lists[k]));
+    this.pocket = view.pocket;
+    view.lists.forEach((list, k) =>
+      this.showList(this.get(k < HELD_LISTS.length ? HELD_LISTS[k] : pocketList(k - HELD_LISTS.length)), list),
+    );
   }
 
   // An equipment list: the entries it offers (`offer` has a "1" for each
@@ -164,7 +198,7 @@ export class Form {
     if (offer !== null && this.shownOffers.get(list.id) !== offer) {
       this.shownOffers.set(list.id, offer);
       const offered = this.itemOrder.filter((item) => offer[item] === '1');
-      list.replaceChildren(...offered.map((item) => option(item, this.rules.items[item])));
+      list.replaceChildren(...offered.map((item) => option(item, this.itemTexts[item])));
     }
     select(list, selected);
   }

@@ -33,6 +33,27 @@ export function forget() {
   }
 }
 
+// The colours the player chose with the page's switch ('dark' or 'light'),
+// or null: the system's.
+const THEME_KEY = 'tarvo.colori';
+
+export function chosenTheme() {
+  try {
+    const theme = localStorage.getItem(THEME_KEY);
+    return theme === 'dark' || theme === 'light' ? theme : null;
+  } catch {
+    return null;
+  }
+}
+
+export function keepTheme(theme) {
+  try {
+    localStorage.setItem(THEME_KEY, theme);
+  } catch {
+    // The switch still works until the page is closed.
+  }
+}
+
 export function toBase64(bytes) {
   let text = '';
   for (let i = 0; i < bytes.length; i += 0x8000)

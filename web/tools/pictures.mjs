@@ -20,8 +20,13 @@ async function picture(file, viewport, scale) {
     const page = await browser.context.newPage();
     await page.goto(address);
     await page.waitForSelector('html[data-ready]');
-    await page.getByRole('combobox', { name: 'Destra', exact: true }).selectOption({ label: 'Pugnale' });
-    await page.getByRole('combobox', { name: 'Addosso', exact: true }).selectOption({ label: 'Armatura di Cuoio' });
+    // An entry is the item's name with its price after it.
+    const choose = async (name, item) => {
+      const list = page.getByRole('combobox', { name, exact: true });
+      await list.selectOption(await list.locator('option', { hasText: `${item} — ` }).first().getAttribute('value'));
+    };
+    await choose('Destra', 'Pugnale');
+    await choose('Addosso', 'Armatura di Cuoio');
     await page.evaluate(() => document.activeElement?.blur());
     await page.screenshot({ path: path.join(root, 'docs', file) });
   } finally {
@@ -30,7 +35,7 @@ async function picture(file, viewport, scale) {
 }
 
 try {
-  await picture('web-desktop.png', { width: 960, height: 560 }, 1);
+  await picture('web-desktop.png', { width: 1280, height: 800 }, 1);
   await picture('web-phone.png', { width: 390, height: 844 }, 1);
 } finally {
   server.close();

@@ -3,7 +3,7 @@
 // site on this machine and from the single file.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { readFileSync, writeFileSync } from 'node:fs';
+import { appendFileSync, cpSync, readFileSync, writeFileSync } from 'node:fs';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { after, before, test } from 'node:test';
@@ -15,6 +15,10 @@ import { launch } from './chromium.mjs';
 const SINGLE_FILE = path.join(ROOT, 'build/web/tarvo.html');
 const AXE = readFileSync(path.join(ROOT, 'web/node_modules/axe-core/axe.min.js'), 'utf8');
 
+// The two screens every point is tried on.
+const PHONE = { width: 390, height: 844 };
+const DESKTOP = { width: 1280, height: 800 };
+
 let server;
 let site;
 let browser;
@@ -24,7 +28,7 @@ const requests = [];
 before(async () => {
   server = await serve(SITE, 0);
   site = `http://127.0.0.1:${server.address().port}/`;
-  browser = await launch({ viewport: { width: 1100, height: 700 } });
+  browser = await launch({ viewport: DESKTOP });
   browser.context.on('request', (request) => requests.push(request.url()));
   work = tempFolder();
 });
@@ -35,9 +39,11 @@ after(async () => {
   work?.remove();
 });
 
-// The page at `address`, with no character kept from an earlier test.
-async function open(address) {
+// The page at `address` on a screen of `size`, with no character kept from
+// an earlier test.
+async function open(address, size = DESKTOP) {
   const page = await browser.context.newPage();
+  await page.setViewportSize(size);
   const errors = [];
   page.on('pageerror', (error) => errors.push(error.message));
   page.on('console', (message) => {
@@ -66,8 +72,8 @@ async function optionValue(page, name, text) {
   return Number(await list(page, name).locator('option', { hasText: text }).first().getAttribute('value'));
 }
 
-test('a session by accessible names saves the sheet the native core makes for the same draws', async () => {
-  const page = await open(`${site}?seme=20261207`);
+test('a session by accessible names on a phone saves the sheet the native core makes for the same draws', async () => {
+  const page = await open(`${site}?seme=20261207`, PHONE);
   const script = ['rules bundled', 'linkclear'];
   const first = await list(page, 'Archetipo #1').inputValue();
   script.push(`link 20261207 ${first}`);
@@ -81,7 +87,7 @@ test('a session by accessible names saves the sheet the native core makes for th
   act(3, await optionValue(page, 'Archetipo #2', 'Guerriero'));
   await page.getByRole('radio', { name: 'Donna' }).click();
   act(9);
-  await button(page, 'R!').first().click();
+  await button(page, 'Tira di nuovo').first().click();
   act(1);
   await field(page, 'Nome').fill('Brunilde');
   await page.getByRole('checkbox', { name: 'Mancino' }).click();
@@ -97,12 +103,19 @@ test('a session by accessible names saves the sheet the native core makes for th
   await buyLast('Destra', 12);
   await buyLast('Addosso', 14);
   await buyLast('Sinistra', 13);
-  await list(page, 'Tasca').selectOption({ label: 'Tasca 3' });
-  act(15, 3);
-  const rope = await optionValue(page, 'Oggetto in tasca', 'Corda');
-  await list(page, 'Oggetto in tasca').selectOption(String(rope));
-  act(16, rope);
-  await buyLast('Oggetto in tasca', 16);
+  // A pocket's own list selects its pocket first, when it is not the
+  // selected one already.
+  let pocket = 0;
+  const buyInPocket = async (chosen, value) => {
+    await list(page, `Tasca ${chosen}`).selectOption(String(value));
+    if (chosen !== pocket) act(15, chosen);
+    pocket = chosen;
+    act(16, value);
+  };
+  const last = async (name) => Number(await list(page, name).locator('option').last().getAttribute('value'));
+  await buyInPocket(3, await optionValue(page, 'Tasca 3', 'Corda'));
+  await buyInPocket(3, await last('Tasca 3'));
+  await buyInPocket(0, await last('Tasca 0'));
   script.push('sheet');
 
   const saved = await download(page, () => button(page, 'Salva').click());
@@ -145,21 +158,20 @@ test('Esporta per Foundry, beside Salva, downloads the actor the native core exp
   await page.close();
 });
 
-test('every control has the name the desktop gives it, the R! buttons their descriptions', async () => {
-  const page = await open(site);
-  for (const name of ['Nome', 'Forza', 'Costituzione', 'Destrezza', 'Mana', 'PF', 'PM', 'Onore', 'C.d.B.', 'Protez.', 'Monete', 'Stato', 'Armi Pesanti', 'Individuare']) {
+test('every control has the name the desktop gives it; the rolls, pockets and columns say what they are', async () => {
+  const page = await open(site, PHONE);
+  for (const name of ['Nome', 'Forza', 'Costituzione', 'Destrezza', 'Mana', 'PF', 'PM', 'Onore', 'C.d.B.', 'Protez.', 'Monete', 'Armi Pesanti', 'Individuare']) {
     await assert.doesNotReject(field(page, name).waitFor(), name);
   }
-  for (const name of ['Razza', 'Archetipo #1', 'Archetipo #2', 'Archetipo #3', 'Destra', 'Sinistra', 'Addosso', 'Tasca', 'Oggetto in tasca']) {
+  const pockets = Array.from({ length: 10 }, (_, p) => `Tasca ${p}`);
+  for (const name of ['Razza', 'Archetipo #1', 'Archetipo #2', 'Archetipo #3', 'Destra', 'Sinistra', 'Addosso', ...pockets]) {
     assert.equal(await list(page, name).count(), 1, name);
   }
   for (const name of ['Uomo', 'Donna']) assert.equal(await page.getByRole('radio', { name, exact: true }).count(), 1);
   for (const name of ['Destro', 'Mancino', 'Archetipo #2', 'Archetipo #3'])
     assert.equal(await page.getByRole('checkbox', { name, exact: true }).count(), 1, name);
   for (const name of ['Salva', 'Esporta per Foundry', 'Stampa', 'Apri', 'Regole']) assert.equal(await button(page, name).count(), 1, name);
-  const rerolls = button(page, 'R!');
-  assert.equal(await rerolls.count(), 2);
-  // What Chromium tells a screen reader of each R! button.
+  // What Chromium tells a screen reader of a control.
   const client = await browser.context.newCDPSession(page);
   const { root } = await client.send('DOM.getDocument');
   const described = async (selector) => {
@@ -167,9 +179,22 @@ test('every control has the name the desktop gives it, the R! buttons their desc
     const { nodes } = await client.send('Accessibility.getPartialAXTree', { nodeId, fetchRelatives: false });
     return [nodes[0].name?.value, nodes[0].description?.value];
   };
-  assert.deepEqual(await described('#reroll-race'), ['R!', 'Tira di nuovo le caratteristiche']);
-  assert.deepEqual(await described('#reroll-skills'), ['R!', 'Tira di nuovo abilità, monete e onore']);
-  assert.equal(await field(page, 'Stato').inputValue(), 'TARVO v1.2 - Support for Velmor v1.2.x Character');
+  // The rolls say in words what they do, on the screen and to a screen reader.
+  assert.equal(await button(page, 'Tira di nuovo').count(), 2);
+  assert.deepEqual(await described('#reroll-race'), ['Tira di nuovo', 'Tira di nuovo le caratteristiche']);
+  assert.deepEqual(await described('#reroll-skills'), ['Tira di nuovo', 'Tira di nuovo abilità, monete e onore']);
+  // The value columns have the printed sheet's headings; a value names its column.
+  for (const heading of ['Caratteristiche', 'Abilità', 'Punteggi', 'Equipaggiamento', 'Tasche'])
+    assert.equal(await page.getByRole('heading', { name: heading, exact: true }).count(), 1, heading);
+  assert.equal(await page.getByText('Valore + Mod. = Totale (+ Car.)', { exact: true }).isVisible(), true);
+  assert.deepEqual(await described('#stat1'), ['Forza', 'Valore']);
+  assert.deepEqual(await described('#skill1'), ['Armi Pesanti', 'Valore + Mod. = Totale (+ Car.)']);
+  // Each item with its price after its name; the lists sort by the name.
+  const right = await list(page, 'Destra').locator('option').allTextContents();
+  assert.ok(right.every((text) => /^.+ — \d+$/.test(text)), right.join(', '));
+  assert.deepEqual(await list(page, 'Tasca 9').locator('option').allTextContents(), right);
+  // The form's status line is the desktop's, in English: the page has none.
+  assert.equal(await page.getByText('Support for', { exact: false }).count(), 0);
   assert.equal(await field(page, 'Nome').getAttribute('maxlength'), '25');
   await page.close();
 });
@@ -183,8 +208,10 @@ test('the keyboard alone reaches Salva and saves', async () => {
     await page.keyboard.press('Tab');
     assert.ok(++presses < 80, 'Salva si raggiunge con il tasto Tab');
   }
-  // Only what takes an answer is a tab stop: never a value that is only read.
-  assert.ok(presses < 25, `Salva alla pressione ${presses} del tasto Tab`);
+  // Only what takes an answer is a tab stop, never a value that is only read:
+  // the name, race, its roll, sex, hands, archetype, its roll, the second
+  // box, three equipment lists, ten pockets, then Salva.
+  assert.equal(presses, 23, 'Salva alla pressione 23 del tasto Tab');
   const saved = await download(page, () => page.keyboard.press('Enter'));
   assert.equal(saved.name, 'Tastiera.pg');
   assert.match(saved.bytes.toString('latin1'), /^NOME Tastiera\r$/m);
@@ -198,7 +225,7 @@ test('the keyboard alone reaches Salva and saves', async () => {
   await page.close();
 });
 
-test('axe-core finds no violation, on a desktop screen and on a phone', async () => {
+test('axe-core finds no violation, on a phone and a desktop, in light and dark colours', async () => {
   const page = await browser.context.newPage();
   // axe is added to the page for the check; the page's own policy would refuse it.
   const client = await browser.context.newCDPSession(page);
@@ -206,15 +233,121 @@ test('axe-core finds no violation, on a desktop screen and on a phone', async ()
   await page.goto(site);
   await page.waitForSelector('html[data-ready]');
   await page.addScriptTag({ content: AXE });
-  for (const size of [{ width: 1100, height: 700 }, { width: 390, height: 844 }]) {
-    await page.setViewportSize(size);
-    const result = await page.evaluate(() => globalThis.axe.run(document));
-    assert.deepEqual(
-      result.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`),
-      [],
-      `${size.width}x${size.height}`,
+  for (const colorScheme of ['light', 'dark']) {
+    await page.emulateMedia({ colorScheme });
+    await page.waitForFunction((theme) => document.documentElement.dataset.theme === theme, colorScheme);
+    for (const size of [PHONE, DESKTOP]) {
+      await page.setViewportSize(size);
+      const result = await page.evaluate(() => globalThis.axe.run(document));
+      assert.deepEqual(
+        result.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`),
+        [],
+        `${size.width}x${size.height} ${colorScheme}`,
+      );
+    }
+  }
+  await page.close();
+});
+
+// Rules of names longer than any screen holds on one line, for the race,
+// the archetypes, the characteristics, the skills and the items.
+function longNamesRules() {
+  // Without a blank or a hyphen to break at.
+  const long = (what) => `${what}DellaMontagnaGrigiaEDelleSetteValliDelNord`;
+  const lines = ['3', long('Forza'), 'FOR', 'F', 'Costituzione', 'COS', 'C', 'Destrezza', 'DES', 'D',
+    '2', long('Furtività'), 'Furtivita', 'sneack', '2', 'Scherma', 'Scherma', 'fence', '0',
+    '1', long('Umano'), '3', '6', '0', '3', '6', '0', '3', '6', '0', '3'];
+  for (const name of [long('Cavaliere'), 'Mago', 'Ladro']) lines.push(name, '0', '1', '6', '0', '1', '6', '0', '1', '6', '0');
+  lines.push('3');
+  for (const item of [['<Nulla>', 'empty'], [long('Corazza'), 'armor'], [long('Mantello'), 'SNEACK']])
+    lines.push(...item, item[1] === 'empty' ? '0' : '2', '0', item[1] === 'empty' ? '0' : '1', '0');
+  return windows1252(`${lines.join('\n')}\n`);
+}
+
+// What of the form is wider than the screen, and which text sits under a
+// field: [] when every text wraps in its own place.
+function layoutFaults(page) {
+  return page.evaluate(() => {
+    const faults = [];
+    if (document.documentElement.scrollWidth > innerWidth) faults.push(`pagina larga ${document.documentElement.scrollWidth}`);
+    const form = document.getElementById('form');
+    const shown = (element) => element.getClientRects().length > 0;
+    const fields = [...form.querySelectorAll('input, select, button')].filter(shown);
+    const texts = [...form.querySelectorAll('label, h2, h3, p, .column-heading')].filter(shown);
+    for (const text of texts) {
+      if (text.scrollWidth > text.clientWidth + 1) faults.push(`${text.textContent} esce dal suo posto`);
+      const box = text.getBoundingClientRect();
+      for (const control of fields) {
+        if (text.contains(control) || control.closest('label') === text) continue;
+        const other = control.getBoundingClientRect();
+        const apart = box.right <= other.left || other.right <= box.left || box.bottom <= other.top || other.bottom <= box.top;
+        if (!apart) faults.push(`${text.textContent} sotto #${control.id}`);
+      }
+    }
+    return faults;
+  });
+}
+
+test('from 320 to 1920 px nothing is wider than the screen, names wrap, and Monete and Salva stay in sight while buying', async () => {
+  const page = await open(site, PHONE);
+  const [picker] = await Promise.all([page.waitForEvent('filechooser'), button(page, 'Regole').click()]);
+  await picker.setFiles({ name: 'lunghe.rul', mimeType: 'text/plain', buffer: longNamesRules() });
+  await page.waitForFunction(() => document.querySelector('#race option')?.textContent.startsWith("UmanoDella"));
+  for (const width of [320, 390, 600, 768, 960, 1280, 1920]) {
+    await page.setViewportSize({ width, height: width < 600 ? 844 : 800 });
+    assert.deepEqual(await layoutFaults(page), [], `${width} px`);
+    // While a pocket's item is chosen, the money and Salva are on screen.
+    await list(page, 'Tasca 9').scrollIntoViewIfNeeded();
+    for (const control of [field(page, 'Monete'), button(page, 'Salva')]) {
+      const box = await control.boundingBox();
+      const height = page.viewportSize().height;
+      assert.ok(box.y >= 0 && box.y + box.height <= height, `${width} px: ${await control.getAttribute('id')} a ${box.y}`);
+    }
+    const salva = await button(page, 'Salva').boundingBox();
+    assert.equal(
+      await page.evaluate(([x, y]) => document.elementFromPoint(x, y)?.closest('button')?.id, [salva.x + salva.width / 2, salva.y + salva.height / 2]),
+      'save',
+      `${width} px: Salva non è coperto`,
     );
   }
+  // The message box wraps a name longer than a phone's screen.
+  await page.setViewportSize(PHONE);
+  const [again] = await Promise.all([page.waitForEvent('filechooser'), button(page, 'Regole').click()]);
+  await again.setFiles({ name: `${'regole'.repeat(30)}.png`, mimeType: 'image/png', buffer: Buffer.from('89504e470d0a1a0a', 'hex') });
+  const message = page.locator('#message');
+  await message.waitFor();
+  const box = await message.boundingBox();
+  assert.ok(box.x >= 0 && box.x + box.width <= PHONE.width, `il messaggio da ${box.x} a ${box.x + box.width}`);
+  assert.equal(await message.evaluate((dialog) => dialog.scrollWidth <= dialog.clientWidth), true);
+  await message.getByRole('button', { name: 'OK' }).click();
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('dark colours follow the system until the switch chooses, and the choice is remembered', async () => {
+  const page = await open(site, PHONE);
+  const colours = () =>
+    page.evaluate(() => [document.documentElement.dataset.theme, getComputedStyle(document.documentElement).backgroundColor]);
+  const toggle = button(page, 'Colori scuri');
+  await page.emulateMedia({ colorScheme: 'dark' });
+  await page.waitForFunction(() => document.documentElement.dataset.theme === 'dark');
+  assert.deepEqual(await colours(), ['dark', 'rgb(23, 24, 26)']);
+  assert.equal(await toggle.getAttribute('aria-pressed'), 'true');
+  await toggle.click();
+  assert.deepEqual(await colours(), ['light', 'rgb(243, 243, 241)']);
+  assert.equal(await toggle.getAttribute('aria-pressed'), 'false');
+  await page.reload();
+  await page.waitForSelector('html[data-ready]');
+  assert.deepEqual(await colours(), ['light', 'rgb(243, 243, 241)'], 'la scelta resta dopo un nuovo caricamento');
+  await toggle.click();
+  await page.emulateMedia({ colorScheme: 'light' });
+  await page.evaluate(() => new Promise(requestAnimationFrame));
+  assert.deepEqual(await colours(), ['dark', 'rgb(23, 24, 26)'], 'la scelta vale più del sistema');
+  // The printed sheet is white paper in either.
+  await page.evaluate(() => dispatchEvent(new Event('beforeprint')));
+  await page.emulateMedia({ media: 'print' });
+  assert.equal(await page.locator('#sheet').evaluate((sheet) => getComputedStyle(sheet.querySelector('.caption')).color), 'rgb(85, 85, 85)');
+  await page.emulateMedia({ media: 'screen' });
   await page.close();
 });
 
@@ -374,7 +507,9 @@ test('the lists sort as the desktop sorts them, on the bundled rules and on name
   const page = await open(site);
   const desktop = (texts) =>
     execFileSync(COLLATE, { input: `${texts.join('\n')}\n` }).toString().trim().split('\n').map(Number);
-  const shown = async (name) => (await list(page, name).locator('option').allTextContents());
+  // The entries' names, without the price after them: the lists sort by the name alone.
+  const shown = async (name) =>
+    (await list(page, name).locator('option').allTextContents()).map((text) => text.replace(/ — \d+$/, ''));
   // The bundled rules.
   const bundledArchetypes = await shown('Archetipo #1');
   assert.deepEqual(bundledArchetypes, desktop(bundledArchetypes).map((i) => bundledArchetypes[i]));
@@ -435,9 +570,9 @@ test('printing gives one A4 page with the character on it, as the desktop prints
   await list(page, 'Archetipo #2').selectOption({ label: archetypes[1] });
   await page.getByRole('checkbox', { name: 'Archetipo #3' }).check();
   await list(page, 'Archetipo #3').selectOption({ label: archetypes[2] });
-  await list(page, 'Destra').selectOption({ label: 'Guanti' });
-  await list(page, 'Sinistra').selectOption({ label: 'Mantello' });
-  await list(page, 'Addosso').selectOption({ label: 'Corazza' });
+  await list(page, 'Destra').selectOption({ label: 'Guanti — 0' });
+  await list(page, 'Sinistra').selectOption({ label: 'Mantello — 0' });
+  await list(page, 'Addosso').selectOption({ label: 'Corazza — 0' });
   const shown = {};
   for (const label of ['Forza', 'Costituzione', 'Destrezza']) shown[label] = await field(page, label).inputValue();
 
@@ -471,6 +606,33 @@ test('the single file works from file:// and asks for nothing', async () => {
   assert.deepEqual(asked, []);
   assert.deepEqual(page.errors, []);
   await page.close();
+});
+
+test('a new version of the site is said, and "ricarica" opens it', async () => {
+  // A site of its own, to publish a new version of.
+  const folder = work.file('nuova-versione');
+  cpSync(SITE, folder, { recursive: true });
+  const own = await serve(folder, 0);
+  const page = await browser.context.newPage();
+  await page.setViewportSize(PHONE);
+  try {
+    await page.goto(`http://127.0.0.1:${own.address().port}/?seme=5`);
+    await page.waitForSelector('html[data-ready]');
+    await page.waitForFunction(() => navigator.serviceWorker.controller !== null);
+    const notice = page.getByText('È disponibile una versione nuova:');
+    // The first version kept for offline use is no news.
+    assert.equal(await notice.isVisible(), false);
+    appendFileSync(path.join(folder, 'sw.js'), '\n// la versione dopo\n');
+    await page.evaluate(async () => (await navigator.serviceWorker.getRegistration()).update());
+    await notice.waitFor();
+    await Promise.all([page.waitForEvent('load'), button(page, 'ricarica').click()]);
+    await page.waitForSelector('html[data-ready]');
+    assert.equal(await notice.isVisible(), false);
+  } finally {
+    await page.close();
+    own.closeAllConnections();
+    own.close();
+  }
 });
 
 test('the site asks only for its own files, keeps no cookie, and works offline after a reload', async () => {

@@ -67,11 +67,15 @@ test('every action the page names is one of the core and does what its name says
   assert.equal(after('SetLeftHanded', 1).leftHanded, true);
   assert.equal(after('SetRightHanded', 1).rightHanded, true);
   assert.equal(after('SelectPocket', 3).pocket, 3);
+  // The lists of the hands, worn, then each pocket's: the selected pocket's
+  // list is the fourth after worn.
   ['ChooseRightItem', 'ChooseLeftItem', 'ChooseWornItem', 'ChoosePocketItem'].forEach((name, k) => {
-    const item = [...offers[k]].findLastIndex((offered, i) => offered === '1' && i !== view.lists[k].selected);
+    const list = k < 3 ? k : 3 + view.pocket;
+    const item = [...offers[list]].findLastIndex((offered, i) => offered === '1' && i !== view.lists[list].selected);
     assert.ok(item > 0, `${name}: un oggetto da scegliere`);
-    assert.equal(after(name, item).lists[k].selected, item, name);
+    assert.equal(after(name, item).lists[list].selected, item, name);
   });
+  assert.equal(view.lists.length, 3 + rules.pocketNames.length);
   const before = view;
   const skillsRolled = after('RerollSkills');
   assert.deepEqual(skillsRolled.stats, before.stats);
