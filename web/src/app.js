@@ -62,6 +62,11 @@ function ask(title, lines, items = []) {
 // chose otherwise with the switch; the choice is kept on this device.
 function followTheme() {
   const button = $('theme');
+  // A browser that cannot pick between two colours keeps the light ones.
+  if (!CSS.supports('color', 'light-dark(#000, #fff)')) {
+    button.hidden = true;
+    return;
+  }
   const system = matchMedia('(prefers-color-scheme: dark)');
   let chosen = chosenTheme();
   const apply = () => {
