@@ -68,6 +68,9 @@ function playTimed(core, ops) {
       case 'print':
         m._tarvo_print_json();
         break;
+      case 'foundry':
+        m._tarvo_foundry_json();
+        break;
       case 'time':
         if (rest === 'begin') {
           beganCpu = process.cpuUsage();

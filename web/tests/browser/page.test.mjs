@@ -159,18 +159,21 @@ test('Esporta per Foundry, beside Salva, downloads the actor the native core exp
 });
 
 test('every control has the name the desktop gives it; the rolls, pockets and columns say what they are', async () => {
-  const page = await open(site, PHONE);
-  for (const name of ['Nome', 'Forza', 'Costituzione', 'Destrezza', 'Mana', 'PF', 'PM', 'Onore', 'C.d.B.', 'Protez.', 'Monete', 'Armi Pesanti', 'Individuare']) {
-    await assert.doesNotReject(field(page, name).waitFor(), name);
+  const page = await open(site, DESKTOP);
+  for (const size of [DESKTOP, PHONE]) {
+    await page.setViewportSize(size);
+    for (const name of ['Nome', 'Forza', 'Costituzione', 'Destrezza', 'Mana', 'PF', 'PM', 'Onore', 'C.d.B.', 'Protez.', 'Monete', 'Armi Pesanti', 'Individuare']) {
+      assert.equal(await field(page, name).isVisible(), true, name);
+    }
+    const pockets = Array.from({ length: 10 }, (_, p) => `Tasca ${p}`);
+    for (const name of ['Razza', 'Archetipo #1', 'Archetipo #2', 'Archetipo #3', 'Destra', 'Sinistra', 'Addosso', ...pockets]) {
+      assert.equal(await list(page, name).count(), 1, name);
+    }
+    for (const name of ['Uomo', 'Donna']) assert.equal(await page.getByRole('radio', { name, exact: true }).count(), 1);
+    for (const name of ['Destro', 'Mancino', 'Archetipo #2', 'Archetipo #3'])
+      assert.equal(await page.getByRole('checkbox', { name, exact: true }).count(), 1, name);
+    for (const name of ['Salva', 'Esporta per Foundry', 'Stampa', 'Apri', 'Regole']) assert.equal(await button(page, name).isVisible(), true, name);
   }
-  const pockets = Array.from({ length: 10 }, (_, p) => `Tasca ${p}`);
-  for (const name of ['Razza', 'Archetipo #1', 'Archetipo #2', 'Archetipo #3', 'Destra', 'Sinistra', 'Addosso', ...pockets]) {
-    assert.equal(await list(page, name).count(), 1, name);
-  }
-  for (const name of ['Uomo', 'Donna']) assert.equal(await page.getByRole('radio', { name, exact: true }).count(), 1);
-  for (const name of ['Destro', 'Mancino', 'Archetipo #2', 'Archetipo #3'])
-    assert.equal(await page.getByRole('checkbox', { name, exact: true }).count(), 1, name);
-  for (const name of ['Salva', 'Esporta per Foundry', 'Stampa', 'Apri', 'Regole']) assert.equal(await button(page, name).count(), 1, name);
   // What Chromium tells a screen reader of a control.
   const client = await browser.context.newCDPSession(page);
   const { root } = await client.send('DOM.getDocument');
