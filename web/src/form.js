@@ -29,7 +29,8 @@ function select(list, value) {
 
 export class Form {
   // `constants` are the core's (the name field's length, the rows of
-  // characteristics and skills in tab order); `act(action, value)` and
+  // characteristics and skills in tab order, the headings over their values,
+  // the printed sheet's words); `act(action, value)` and
   // `takeName(text)` pass the user's actions on.
   constructor(root, { nameLength, statSlots, skillSlots, statHeading, skillHeading, sheetWords }, { act, takeName }) {
     this.root = root;
