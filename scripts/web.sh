@@ -32,7 +32,7 @@ case "${1:-}" in
     ;;
 esac
 
-scripts/setup.sh cmake ninja-build emscripten nodejs chromium nginx
+scripts/setup.sh cmake ninja-build emscripten nodejs chromium
 # npm comes with Debian's nodejs as a package of its own, and inside the
 # nodejs of other distributors.
 command -v npm >/dev/null 2>&1 || scripts/setup.sh npm
@@ -56,4 +56,8 @@ if [ ! -f build/debug/build.ninja ]; then cmake --preset debug >/dev/null; fi
 nice cmake --build --preset debug --target tarvo-web-session tarvo-web-collate tarvo-genera
 (cd web && npm ci --no-audit --no-fund --loglevel=error)
 export TARVO_NATIVE_BUILD="$PWD/build/debug"
+# Debian's nginx, to serve the site with web/deploy's file: unpacked into
+# build/nginx and never installed, so that no web server starts here.
+scripts/unpack-deb.sh build/nginx nginx nginx-common
+export TARVO_NGINX_ROOT="$PWD/build/nginx"
 (cd web && node --test tests/node/ tests/browser/)
