@@ -41,6 +41,12 @@ bool ApplyFormAction(CFormModel& form, int action, int value) {
       return form.SelectPocket(value);
     case FormAction::ChoosePocketItem:
       return form.ChooseItem(EquipmentPlace::Pocket, value);
+    case FormAction::SetCurrentPF:
+      return form.SetCurrentPF(value);
+    case FormAction::SetCurrentPM:
+      return form.SetCurrentPM(value);
+    case FormAction::SetMoney:
+      return form.SetMoney(value);
     case FormAction::Count:
       break;
   }

@@ -25,16 +25,20 @@ enum class FormAction {
   ChooseWornItem,    // a catalogue index
   SelectPocket,      // a pocket
   ChoosePocketItem,  // a catalogue index
+  SetCurrentPF,      // the new current PF, 0 to the total
+  SetCurrentPM,      // the new current PM, 0 to the total
+  SetMoney,          // the new money, 0 or more
   Count
 };
 
 // The name of each action, in the enum's order: the web page knows the
 // actions by these names.
 inline constexpr const char* FORM_ACTION_NAMES[] = {
-    "ChooseRace",     "RerollRace",      "ChooseArchetype1", "ChooseArchetype2", "ChooseArchetype3",
-    "RerollSkills",   "UseArchetype2",   "UseArchetype3",    "ChooseMale",       "ChooseFemale",
-    "SetRightHanded", "SetLeftHanded",   "ChooseRightItem",  "ChooseLeftItem",   "ChooseWornItem",
-    "SelectPocket",   "ChoosePocketItem"};
+    "ChooseRace",       "RerollRace",     "ChooseArchetype1", "ChooseArchetype2",
+    "ChooseArchetype3", "RerollSkills",   "UseArchetype2",    "UseArchetype3",
+    "ChooseMale",       "ChooseFemale",   "SetRightHanded",   "SetLeftHanded",
+    "ChooseRightItem",  "ChooseLeftItem", "ChooseWornItem",   "SelectPocket",
+    "ChoosePocketItem", "SetCurrentPF",   "SetCurrentPM",     "SetMoney"};
 static_assert(std::size(FORM_ACTION_NAMES) == static_cast<size_t>(FormAction::Count));
 
 // Does `action` (a FormAction) with `value` on `form`, as the user's click or

@@ -61,6 +61,14 @@ void CopyCharacter(const CCharacter& from, CCharacter& to) {
   to.m_nPMTot = from.m_nPMTot;
 }
 
+// Puts `value` in `current` when it lies from 0 to `total` and differs from
+// what `current` holds; false otherwise, `current` untouched.
+bool SetWithin(int& current, int value, int total) {
+  if (value < 0 || value > total || value == current) return false;
+  current = value;
+  return true;
+}
+
 }  // namespace
 
 CFormModel::CFormModel(const CRules& rules, CCharacter& character)
@@ -200,6 +208,17 @@ bool CFormModel::BuyItem(EquipmentPlace place, int item) {
 }
 
 void CFormModel::ApplyEquipmentEffects() { ::ApplyEquipmentEffects(m_character, m_rules); }
+
+bool CFormModel::SetCurrentPF(int value) {
+  return SetWithin(m_character.m_nPFAct, value, m_character.m_nPFTot);
+}
+
+bool CFormModel::SetCurrentPM(int value) {
+  return SetWithin(m_character.m_nPMAct, value, m_character.m_nPMTot);
+}
+
+// Nothing else follows the money: the lists read it when asked.
+bool CFormModel::SetMoney(int value) { return SetWithin(m_character.m_nMoney, value, INT_MAX); }
 
 int CFormModel::Archetype(int list) const {
   return list >= 0 && list < LISTS ? m_aArchetypes[list] : -1;

@@ -149,6 +149,18 @@ class CFormModel {
   bool BuyItem(EquipmentPlace place, int item);
   void ApplyEquipmentEffects();
 
+  // ---- What changes at the table, once play starts.
+
+  // The current PF and PM, as wounds and spent mana leave them: from 0 to the
+  // character's total. False, changing nothing, outside that range or for the
+  // value the character already has.
+  bool SetCurrentPF(int value);
+  bool SetCurrentPM(int value);
+  // The money after coins are spent or earned: 0 or more. The equipment lists
+  // then offer what the new money pays for; the held items stay. False,
+  // changing nothing, below 0 or for the money the character already has.
+  bool SetMoney(int value);
+
   // ---- What the form shows.
 
   int Race() const { return m_nRace; }

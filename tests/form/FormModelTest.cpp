@@ -2,8 +2,10 @@
 
 #include <climits>
 #include <map>
+#include <tuple>
 #include <vector>
 
+#include "form/FormActions.h"
 #include "form/FormModel.h"
 #include "tests/character/ScriptedDraws.h"
 
@@ -272,6 +274,51 @@ TEST_F(FormModelTest, RestoreShowsAFinishedCharacterWithoutRolling) {
   EXPECT_EQ(character.m_nMoney, 501);
   EXPECT_EQ(finished.m_nMoney, 11);
   EXPECT_EQ(draws.Drawn(), 0);
+}
+
+TEST_F(FormModelTest, PlayChangesPfPmAndMoneyWithinTheirLimits) {
+  CScriptedDraws draws;
+  StartWith(draws, 12, 40);
+  ASSERT_TRUE(model.ChooseItem(EquipmentPlace::Right, 1));  // 15, the money 25
+  character.m_nPFAct = character.m_nPFTot = 12;
+  character.m_nPMAct = character.m_nPMTot = 5;
+  const auto act = [this](FormAction action, int value) {
+    return ApplyFormAction(model, static_cast<int>(action), value);
+  };
+  for (const auto& [action, current, total] :
+       {std::tuple{FormAction::SetCurrentPF, &character.m_nPFAct, 12},
+        std::tuple{FormAction::SetCurrentPM, &character.m_nPMAct, 5}}) {
+    SCOPED_TRACE(FORM_ACTION_NAMES[static_cast<int>(action)]);
+    EXPECT_FALSE(act(action, total));  // already the value
+    EXPECT_FALSE(act(action, total + 1) || act(action, -1) || act(action, INT_MIN));
+    EXPECT_EQ(*current, total);
+    EXPECT_TRUE(act(action, 0));
+    EXPECT_FALSE(act(action, 0));
+    EXPECT_TRUE(act(action, total));
+    EXPECT_TRUE(act(action, 3));
+    EXPECT_EQ(*current, 3);
+  }
+  std::string text;
+  model.ScoreText(FormScore::PF, text);
+  EXPECT_EQ(text, "3/12");
+  EXPECT_EQ(character.m_nPFTot + character.m_nPMTot, 17);
+
+  // Coins spent: the lists offer only what the rest pays for, the held item
+  // stays; coins earned offer more.
+  EXPECT_FALSE(act(FormAction::SetMoney, 25) || act(FormAction::SetMoney, -1));
+  EXPECT_TRUE(act(FormAction::SetMoney, 3));
+  EXPECT_EQ(Offer(EquipmentPlace::Right), (Offered{0, 1, 3}));
+  EXPECT_EQ(Offer(EquipmentPlace::Left), (Offered{0, 3}));
+  EXPECT_EQ(model.SelectedItem(EquipmentPlace::Right), 1);
+  EXPECT_FALSE(model.ChooseItem(EquipmentPlace::Left, 2));
+  EXPECT_TRUE(model.SetMoney(0));
+  EXPECT_EQ(Offer(EquipmentPlace::Left), (Offered{0}));
+  EXPECT_TRUE(model.SetMoney(INT_MAX));
+  EXPECT_EQ(Offer(EquipmentPlace::Left), (Offered{0, 1, 2, 3, 4, 5}));
+  ASSERT_TRUE(model.ChooseItem(EquipmentPlace::Left, 4));
+  EXPECT_EQ(character.m_nMoney, INT_MAX - 500);
+  EXPECT_EQ(character.m_nPFAct + character.m_nPMAct, 6);
+  EXPECT_EQ(draws.Left(), 0);
 }
 
 TEST_F(FormModelTest, ValueTextsAtTheEdgesOfTheNumbers) {

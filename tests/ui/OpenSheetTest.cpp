@@ -291,6 +291,33 @@ TEST_F(OpenSheetTest, OddSheetsOpenAsWrittenAndSaveAsRead) {
   EXPECT_TRUE(m_prompts.m_warnings.isEmpty()) << m_prompts.m_warnings.join('\n').toStdString();
 }
 
+// A character in play: wounded, mana spent, coins spent. The form shows the
+// current PF and PM under their totals and the money left, and saves them.
+TEST_F(OpenSheetTest, ASheetInPlayKeepsItsWoundsManaAndMoney) {
+  Open();
+  std::string bytes = ReadBytes(DataPath("session.pg"));
+  bytes = WithLine(bytes, LineOf(bytes, "PF.Act 114"), "PF.Act 40");
+  bytes = WithLine(bytes, LineOf(bytes, "PM.Act 109"), "PM.Act 0");
+  bytes = WithLine(bytes, LineOf(bytes, "Monete 25"), "Monete 7");
+  Write("in gioco.pg", bytes);
+  OpenSheet(PathIn("in gioco.pg"));
+  ExpectFormShows(PathIn("in gioco.pg"));
+  EXPECT_EQ(Text(IDC_PF), "40/114");
+  EXPECT_EQ(Text(IDC_PM), "0/109");
+  EXPECT_EQ(Text(IDC_MONEY), "7");
+  Save("salvata.pg");
+  EXPECT_EQ(BytesOf("salvata.pg"), bytes);
+  // Buying goes on from the money left, and leaves the wounds as they are.
+  Choose(IDC_POCKET, "Tasca 1");
+  Choose(IDC_POCKET_ITEM, "Corda");
+  Save("salvata.pg");
+  const std::string after = BytesOf("salvata.pg");
+  EXPECT_NE(after.find("\r\nPF.Act 40\r\nPM.Tot 109\r\nPM.Act 0\r\n"), std::string::npos);
+  EXPECT_NE(after.find("\r\nMonete 6\r\n"), std::string::npos);  // the rope costs 1
+  EXPECT_TRUE(m_prompts.m_errors.isEmpty()) << m_prompts.m_errors.join('\n').toStdString();
+  EXPECT_TRUE(m_prompts.m_warnings.isEmpty()) << m_prompts.m_warnings.join('\n').toStdString();
+}
+
 TEST_F(OpenSheetTest, RefusedSheetsAreToldAtTheirLineAndChangeNothing) {
   Open();
   Choose(IDC_RACE, "Nano");

@@ -168,7 +168,8 @@ TARVO_EXPORT int tarvo_open_sheet() {
   return opened ? 1 : 0;
 }
 
-// Output: the rules as JSON (labels, races, archetypes, items, pockets).
+// Output: the rules as JSON (labels, races, archetypes, items, pockets, and
+// the hash of their bytes).
 TARVO_EXPORT void tarvo_rules_json() { SetOutput(Binding().session.RulesJson()); }
 
 // Opens the form anew, seeded with `seed`, on archetype `firstArchetype`.
@@ -201,7 +202,8 @@ TARVO_EXPORT int tarvo_act(int action, int value) {
 // The name field lost the focus: input 0 holds its text (UTF-8).
 TARVO_EXPORT void tarvo_take_name() { Binding().session.TakeName(Input(0)); }
 
-// Output: what every control shows, as JSON.
+// Output: what every control shows, as JSON, with the numbers the play
+// buttons change.
 TARVO_EXPORT void tarvo_view_json() { SetOutputCopy(Binding().session.ViewJson()); }
 
 // Output: the .pg sheet's bytes.

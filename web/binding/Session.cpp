@@ -186,6 +186,9 @@ std::string CWebSession::RulesJson() const {
   CJson json;
   json.Begin('{');
   json.Key("file").Text(m_rulesName);
+  // The rules named by their bytes, the bundled ones too: what the page keeps
+  // to know them again.
+  json.Key("hash").Text(m_rulesHash);
   json.Key("statLabels").Begin('[');
   for (int c = 0; c < std::min(rules.CharacteristicsInUse(), FORM_CHARACTERISTICS); ++c)
     json.GameText(rules.GetCharLabel(c));
@@ -256,6 +259,13 @@ std::string_view CWebSession::ViewJson() {
     form.ScoreText(score, text);
     json.Key(key).Text(text);
   }
+  // The numbers behind the PF, PM and money fields, with the limits the play
+  // buttons keep them within.
+  const CCharacter& played = form.Character();
+  json.Key("play").Begin('{');
+  json.Key("pf").Number(played.m_nPFAct).Key("pfTotal").Number(played.m_nPFTot);
+  json.Key("pm").Number(played.m_nPMAct).Key("pmTotal").Number(played.m_nPMTot);
+  json.Key("money").Number(played.m_nMoney).End('}');
   json.Key("pocket").Number(form.SelectedPocket());
   // Every equipment list: the hands, worn, then each pocket's. A list's offer
   // is one character a catalogue item, "1" where it is offered, or null when

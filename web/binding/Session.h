@@ -58,9 +58,11 @@ class CWebSession {
   // The name as typed (UTF-8), cut to the field's length.
   void TakeName(std::string_view typed);
 
-  // The rules as the page's lists and labels need them.
+  // The rules as the page's lists and labels need them, with "hash", the
+  // RulesHash of their bytes.
   std::string RulesJson() const;
-  // What every control shows; valid until the next call.
+  // What every control shows, and under "play" the current and total PF and
+  // PM and the money as numbers; valid until the next call.
   std::string_view ViewJson();
   // The sheet's bytes, after the identity is taken from the form.
   std::string Sheet();
