@@ -86,8 +86,8 @@ TARVO_EXPORT int tarvo_output_size() { return static_cast<int>(Binding().output.
 // takes, "actions": {name: number} of tarvo_act, "linkChoices": {name:
 // number} of tarvo_link_set, "statSlots", "skillSlots": the form's rows in
 // tab order, numbered from 1, "statHeading", "skillHeading": the headings
-// over their values, "sheetWords": the printed sheet's headings and
-// captions}.
+// over their values, "bundledRulesHash": the hash of the bundled rules,
+// "sheetWords": the printed sheet's headings and captions}.
 TARVO_EXPORT void tarvo_constants() {
   CJson json;
   json.Begin('{');
@@ -101,6 +101,8 @@ TARVO_EXPORT void tarvo_constants() {
   TemplateRows(json, "IDC_STAT");
   json.Key("skillSlots");
   TemplateRows(json, "IDC_SKILL");
+  // The hash that names the bundled rules, as every rules JSON names its own.
+  json.Key("bundledRulesHash").Text(RulesHash(BundledRules()));
   // The headings over the form's columns of values.
   json.Key("statHeading").GameText(CFormModel::StatColumnHeading());
   json.Key("skillHeading").GameText(CFormModel::SkillColumnHeading());

@@ -1,12 +1,32 @@
 // The generator's page: starts the core, opens the form as the desktop
-// opens it (or as a link asks), keeps the character in progress across
-// reloads, and saves, prints and opens files, all on this device.
+// opens it (or as a link asks), keeps every character made here with its
+// steps (undone and done again by playing them anew), shares one in a link,
+// follows one in play, and saves, prints and opens files, all on this device.
 
-import { openCore } from './core.js';
+import { Action, openCore } from './core.js';
 import { Form } from './form.js';
-import { linkKey, readLink } from './link.js';
+import { readLink } from './link.js';
+import { PlayView } from './play.js';
 import { drawSheet } from './print.js';
-import { chosenTheme, forget, fromBase64, keep, keepTheme, loadSaved, toBase64 } from './store.js';
+import { readShared, shareFragment } from './share.js';
+import {
+  chosenTheme,
+  forgetEntry,
+  forgetOld,
+  fromBase64,
+  keepEntry,
+  keepRules,
+  keepTheme,
+  loadEntry,
+  loadList,
+  loadOld,
+  loadRules,
+  newId,
+  setCurrent,
+  storageWorks,
+  toBase64,
+} from './store.js';
+import { isZip, makeZip, readZip } from './zip.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -47,10 +67,11 @@ function tell(title, lines, items = []) {
   if (!dialog.open) dialog.showModal();
 }
 
-// Asks the question of `lines` and `items` in the page's question box: true
-// when the player says yes.
-function ask(title, lines, items = []) {
+// Asks the question of `lines` and `items` in the page's question box, whose
+// yes says `yes`: true when the player says yes.
+function ask(title, lines, items = [], yes = 'Usa queste regole') {
   const dialog = fillBox('question', title, lines, items);
+  $('question-yes').textContent = yes;
   dialog.returnValue = '';
   return new Promise((resolve) => {
     dialog.addEventListener('close', () => resolve(dialog.returnValue === 'yes'), { once: true });
@@ -101,87 +122,260 @@ function findingText({ line, error, text }) {
   return `${line > 0 ? `riga ${line}: ` : ''}${error ? 'errore' : 'avviso'}: ${text}`;
 }
 
+// The user's actions that roll dice again: a character in play is asked
+// about before any of them.
+const rolls = () =>
+  new Set([
+    Action.ChooseRace,
+    Action.RerollRace,
+    Action.ChooseArchetype1,
+    Action.ChooseArchetype2,
+    Action.ChooseArchetype3,
+    Action.RerollSkills,
+    Action.UseArchetype2,
+    Action.UseArchetype3,
+  ]);
+const PLAY_ACTIONS = () => new Set([Action.SetCurrentPF, Action.SetCurrentPM, Action.SetMoney]);
+
+// A new character: made on `rules` (a hash; null for the rules of Velmor)
+// from `seed` and a link's choices, or opened from a sheet ({data, name}).
+function newEntry(rules, { seed = randomSeed(), link = null, sheet = null } = {}) {
+  return { id: newId(), rules, seed, link, sheet, steps: [], inPlay: false };
+}
+
+// File names unique within one archive: "Aldo.pg", "Aldo (2).pg", ...
+function uniqueName(taken, name) {
+  const dot = name.lastIndexOf('.');
+  const [base, ending] = dot > 0 ? [name.slice(0, dot), name.slice(dot)] : [name, ''];
+  let unique = name;
+  for (let n = 2; taken.has(unique.toLowerCase()); ++n) unique = `${base} (${n})${ending}`;
+  taken.add(unique.toLowerCase());
+  return unique;
+}
+
 class Page {
   constructor(core) {
     this.core = core;
+    this.rolls = rolls();
+    this.playActions = PLAY_ACTIONS();
     this.form = new Form($('form'), core.constants, {
-      act: (action, value) => this.act(action, value),
+      act: (actions) => this.act(actions),
       takeName: (text) => this.takeName(text),
     });
-    this.session = null;
+    this.play = new PlayView($('play'), (actions) => this.act(actions));
+    this.entry = null;
+    this.redo = [];
+    // The rules in the core: a hash, '' for the rules of Velmor, null none.
+    this.loaded = null;
+    // Rules of the player's own met in this visit, by hash: the page makes
+    // their characters even where the storage keeps nothing.
+    this.ownRules = new Map();
+    this.playing = false;
+    this.listed = false;
+    this.storing = storageWorks();
+    this.full = false;
   }
 
-  // The rules of `session` (bundled, or a file of the player's own); false
-  // when they no longer load.
-  loadRulesOf(session) {
-    const loaded = session.rules
-      ? this.core.loadRules(fromBase64(session.rules.data), session.rules.name)
-      : this.core.loadBundledRules();
+  // ---- Rules
+
+  // Puts the rules of `entry` in use, when others are; false when they are
+  // no longer kept or no longer load.
+  useRulesOf(entry) {
+    const key = entry.rules ?? '';
+    if (this.loaded === key) return true;
+    let loaded;
+    if (entry.rules === null) {
+      loaded = this.core.loadBundledRules();
+    } else {
+      const kept = this.keptRules(entry.rules);
+      if (!kept) return false;
+      loaded = this.core.loadRules(fromBase64(kept.data), kept.name);
+    }
     if (!loaded.ok) return false;
-    session.first = this.form.setRules(this.core.rules());
-    // The rules in use, named on the page.
-    $('rules-in-use').textContent = session.rules
-      ? `Regole in uso: "${session.rules.name}"`
-      : 'Regole in uso: le regole di Velmor';
-    $('velmor').disabled = !session.rules;
+    this.tookRules(key);
     return true;
   }
 
-  // Opens the form on a session: its rules, its start, its actions again.
-  replay(session) {
-    if (!this.loadRulesOf(session)) return false;
-    const said = session.link
-      ? this.core.startFromLink(session.seed, session.first, session.link)
-      : (this.core.start(session.seed, session.first), []);
-    for (const [kind, value, name] of session.actions) {
-      if (kind === 'name') this.core.takeName(value);
-      else if (kind === 'open') this.core.openSheet(fromBase64(value), name);
-      else this.core.act(kind, value);
+  // The core has rules of `key` in use: the form's lists follow them.
+  tookRules(key) {
+    this.loaded = key;
+    this.rules = this.core.rules();
+    this.first = this.form.setRules(this.rules);
+    $('rules-in-use').textContent = key ? `Regole in uso: "${this.rules.file}"` : 'Regole in uso: le regole di Velmor';
+    $('velmor').disabled = !key;
+  }
+
+  // Rules of the player's own, {name, data}: met in this visit, or kept.
+  keptRules(hash) {
+    return this.ownRules.get(hash) ?? loadRules(hash);
+  }
+
+  // Rules of the player's own that the core has just taken: kept with the
+  // characters made on them; false when the storage refuses them.
+  takeOwnRules(name, data) {
+    const hash = this.core.rules().hash;
+    this.ownRules.set(hash, { name, data });
+    this.tookRules(hash);
+    return !this.storing || keepRules(hash, name, data);
+  }
+
+  // ---- Characters
+
+  // Makes `entry` on the core again: its rules, its start and its first
+  // `count` steps. Returns what its link or sheet says ([] for nothing), or
+  // {refused} when it cannot be made.
+  make(entry, count = entry.steps.length) {
+    if (!this.useRulesOf(entry)) {
+      return { refused: 'Le regole di questo personaggio non sono più su questo dispositivo, o non si leggono più.' };
     }
-    this.session = session;
-    this.show(true);
+    let said = [];
+    if (entry.link) said = this.core.startFromLink(entry.seed, this.first, entry.link);
+    else this.core.start(entry.seed, this.first);
+    if (entry.sheet) {
+      const opened = this.core.openSheet(fromBase64(entry.sheet.data), entry.sheet.name);
+      if (!opened.ok) return { refused: opened.message };
+      said = opened.notes;
+    }
+    for (let i = 0; i < count; ++i) for (const action of entry.steps[i]) this.apply(action);
     return said;
   }
 
-  start() {
-    const link = readLink(location.search, this.core.constants.maxSeed);
-    const saved = loadSaved();
-    const key = link ? linkKey(location.search) : '';
-    if (saved && saved.linkKey === key) {
-      // The character in progress, made from this same address.
-      if (this.replay(saved) !== false) return;
-      forget();
-    }
-    const session = {
-      linkKey: key,
-      rules: null,
-      seed: link?.seed ?? randomSeed(),
-      link: link?.choices ?? null,
-      actions: [],
-    };
-    const said = this.replay(session);
-    keep(this.session);
-    const problems = [...(link?.problems ?? []), ...said];
-    if (problems.length > 0) tell('Il collegamento', problems);
+  apply([kind, value, name]) {
+    if (kind === 'name') this.core.takeName(value);
+    else if (kind === 'open') this.core.openSheet(fromBase64(value), name);
+    else return this.core.act(kind, value);
+    return true;
   }
+
+  // Shows `entry` as the character in progress, kept as such unless `keep`
+  // is false; false (and the one before shown again) when it cannot be made,
+  // which is said under `title`.
+  open(entry, keep = true, title = 'Personaggi') {
+    const before = this.entry;
+    const said = this.make(entry);
+    if (said.refused !== undefined) {
+      if (before) this.make(before);
+      tell(title, [said.refused]);
+      return false;
+    }
+    this.entry = entry;
+    this.redo = [];
+    this.show(true);
+    if (keep) {
+      this.keep();
+    } else {
+      if (this.storing) setCurrent(entry.id);
+      if (this.listed) this.showList();
+    }
+    if (said.length > 0) tell(entry.sheet ? 'Apri' : 'Il collegamento', said);
+    return true;
+  }
+
+  // What the list shows of the character in progress.
+  summary() {
+    const sheet = this.core.printable();
+    return {
+      id: this.entry.id,
+      name: sheet.name,
+      about: [sheet.race, sheet.archetypes.join('/')].filter((text) => text !== '').join(', '),
+      rules: this.entry.rules,
+      inPlay: this.entry.inPlay,
+      updated: Date.now(),
+    };
+  }
+
+  // Keeps the character in progress; a storage that refuses it is said once,
+  // and what was kept before stays.
+  keep() {
+    if (this.storing) {
+      const kept = keepEntry(this.entry, this.summary());
+      if (!kept && !this.full) {
+        tell('Personaggi', [
+          'Il browser non ha più spazio per i personaggi di questa pagina: l\'ultimo cambiamento non è conservato.',
+          'I personaggi già conservati restano. Salva o Esporta tutti li scaricano.',
+        ]);
+      }
+      this.full = !kept;
+    }
+    if (this.listed) this.showList();
+  }
+
+  start() {
+    const list = loadList();
+    const current = list.current ? loadEntry(list.current) : null;
+    const link = readLink(location.search, this.core.constants.maxSeed);
+    const old = loadOld();
+    if (old) this.takeOld(old);
+    if (link) {
+      // A link adds its character; the address forgets it, so that a
+      // reload finds the character as it is by then.
+      this.open(newEntry(null, { seed: link.seed ?? randomSeed(), link: link.choices }));
+      forgetAddress();
+      if (link.problems.length > 0) tell('Il collegamento', link.problems);
+      return;
+    }
+    if (!old && current && this.open(current, false)) return;
+    if (!this.entry) this.open(newEntry(null));
+  }
+
+  // The one character the page kept before it kept a list goes into it.
+  takeOld(old) {
+    const entry = newEntry(null, { seed: old.seed, link: old.link });
+    if (old.rules) {
+      if (!this.core.loadRules(fromBase64(old.rules.data), old.rules.name).ok) return;
+      if (!this.takeOwnRules(old.rules.name, old.rules.data)) return;
+      entry.rules = this.rules.hash;
+    }
+    entry.steps = old.actions.map((action) => [action]);
+    if (this.open(entry)) forgetOld();
+  }
+
+  // ---- What the player does
 
   show(always = false) {
-    this.form.show(this.core.view(), always);
+    const view = this.core.view();
+    this.form.show(view, always);
+    $('undo').disabled = !this.entry || this.entry.steps.length === 0;
+    $('redo').disabled = this.redo.length === 0;
+    if (this.playing) this.play.show(this.core.printable(), view.play);
   }
 
-  record(action) {
-    this.session.actions.push(action);
-    keep(this.session);
-  }
-
-  act(action, value) {
-    if (this.core.act(action, value)) this.record([action, value]);
+  // One gesture's actions ([action, value] each): those the core takes make
+  // one step. Rolling again a character in play asks first.
+  async act(actions) {
+    if (this.entry.inPlay && actions.some(([action]) => this.rolls.has(action))) {
+      const roll = await ask(
+        'In gioco',
+        ['Il personaggio è in gioco: tirando di nuovo cambiano i suoi valori, e quelli della partita si perdono.'],
+        [],
+        'Tira di nuovo',
+      );
+      if (!roll) {
+        this.show();
+        return;
+      }
+    }
+    const done = actions.filter(([action, value]) => this.core.act(action, value));
+    if (done.length > 0) {
+      if (done.some(([action]) => this.playActions.has(action))) this.entry.inPlay = true;
+      this.step(done);
+    }
     this.show();
   }
 
+  step(actions) {
+    this.entry.steps.push(actions);
+    this.redo = [];
+    this.keep();
+  }
+
   takeName(text) {
+    const before = this.core.view().name;
     this.core.takeName(text);
-    this.record(['name', text]);
+    if (this.core.view().name !== before) {
+      this.step([['name', text]]);
+      this.show();
+    }
   }
 
   // The name field keeps its text until it loses the focus; a command that
@@ -190,6 +384,115 @@ class Page {
     const name = $('name');
     if (document.activeElement === name) this.takeName(name.value);
   }
+
+  // Undo makes the character again without its last step: the same draws
+  // come back. Redo does that step again.
+  undo() {
+    this.takeFocusedName();
+    if (this.entry.steps.length === 0) return;
+    this.redo.push(this.entry.steps.pop());
+    this.make(this.entry);
+    this.show(true);
+    this.keep();
+  }
+
+  redoStep() {
+    if (this.redo.length === 0) return;
+    const step = this.redo.pop();
+    for (const action of step) this.apply(action);
+    this.entry.steps.push(step);
+    this.show(true);
+    this.keep();
+  }
+
+  // A new character on the rules in use; the one before stays in the list.
+  startNew(rules = this.entry.rules) {
+    this.takeFocusedName();
+    this.open(newEntry(rules));
+  }
+
+  duplicate(id) {
+    const entry = id === this.entry.id ? this.entry : loadEntry(id);
+    if (entry) this.open({ ...structuredClone(entry), id: newId() });
+  }
+
+  async remove(id, name) {
+    const yes = await ask('Personaggi', [`Eliminare "${name}" da questo dispositivo?`], [], 'Elimina');
+    if (!yes) return;
+    forgetEntry(id);
+    if (id === this.entry.id) {
+      let next = null;
+      for (const summary of loadList().order) {
+        next = loadEntry(summary.id);
+        if (next) break;
+      }
+      if (!next || !this.open(next)) this.open(newEntry(this.entry.rules));
+    }
+    this.showList();
+  }
+
+  choose(id) {
+    if (id === this.entry.id) return;
+    this.takeFocusedName();
+    const entry = loadEntry(id);
+    if (entry) this.open(entry, false);
+  }
+
+  // The list of characters, the one in progress marked.
+  showList() {
+    const list = $('roster-list');
+    if (!this.storing) {
+      $('roster-note').hidden = false;
+      return;
+    }
+    const { order } = loadList();
+    list.replaceChildren(
+      ...order.map((summary) => {
+        const item = document.createElement('li');
+        const pick = document.createElement('button');
+        pick.type = 'button';
+        pick.className = 'pick';
+        const name = document.createElement('span');
+        name.className = 'who';
+        name.textContent = summary.name;
+        const about = document.createElement('span');
+        about.className = 'about';
+        about.textContent = summary.inPlay ? `${summary.about} · in gioco` : summary.about;
+        pick.append(name, about);
+        if (summary.id === this.entry?.id) pick.setAttribute('aria-current', 'true');
+        pick.addEventListener('click', () => this.choose(summary.id));
+        const command = (text, handler) => {
+          const button = document.createElement('button');
+          button.type = 'button';
+          button.textContent = text;
+          button.setAttribute('aria-label', `${text} "${summary.name}"`);
+          button.addEventListener('click', handler);
+          return button;
+        };
+        item.append(
+          pick,
+          command('Duplica', () => this.duplicate(summary.id)),
+          command('Elimina', () => this.remove(summary.id, summary.name)),
+        );
+        return item;
+      }),
+    );
+  }
+
+  // ---- In play
+
+  setPlaying(playing) {
+    this.takeFocusedName();
+    this.playing = playing;
+    $('play').hidden = !playing;
+    $('form').hidden = playing;
+    $('to-play').hidden = playing;
+    $('to-form').hidden = !playing;
+    this.show();
+    (playing ? $('to-form') : $('to-play')).focus();
+  }
+
+  // ---- Files
 
   save() {
     this.takeFocusedName();
@@ -219,8 +522,8 @@ class Page {
     drawSheet($('sheet'), this.core.printable());
   }
 
-  // A rules file of the player's own: the form opens anew on it, and what
-  // the check of the file finds is said; a refused one changes nothing.
+  // A rules file of the player's own: a new character on it, and what the
+  // check of the file finds is said; a refused one changes nothing.
   async openRules(file) {
     // A file larger than any rules is read no further than the core needs to
     // refuse it.
@@ -240,42 +543,153 @@ class Page {
       tell('Regole', [loaded.message, ...(findings.length > 0 ? ['I primi problemi del file:'] : [])], findings);
       return;
     }
-    this.useRules({ name: file.name, data: toBase64(bytes) });
-  }
-
-  // A new character on `rules` (null: the rules of Velmor), kept as the one
-  // in progress.
-  useRules(rules) {
-    const session = {
-      linkKey: this.session.linkKey,
-      rules,
-      seed: randomSeed(),
-      link: null,
-      actions: [],
-    };
-    this.replay(session);
-    const said = [];
-    if (!keep(session)) {
-      // Nor the character of the rules before: a reload starts afresh.
-      forget();
-      said.push('Il browser non conserva queste regole: ricaricando la pagina si torna alle regole di Velmor.');
+    if (!this.takeOwnRules(file.name, toBase64(bytes))) {
+      tell('Regole', ['Il browser non ha spazio per conservare queste regole: valgono fino alla chiusura della pagina.']);
     }
-    if (said.length > 0) tell('Regole', said);
+    this.startNew(this.rules.hash);
   }
 
-  // A .pg sheet: the form shows that character as if just made; a refused
+  // A .pg sheet: a new character in the list, as if just made; a refused
   // one changes nothing.
   async openSheet(file) {
     this.takeFocusedName();
     const bytes = new Uint8Array(await file.arrayBuffer());
-    const opened = this.core.openSheet(bytes, file.name);
-    if (!opened.ok) {
-      tell('Apri', [opened.message]);
+    const entry = newEntry(this.entry.rules, { sheet: { data: toBase64(bytes), name: file.name } });
+    this.open(entry, true, 'Apri');
+  }
+
+  // Every character kept here, as one .zip of .pg sheets.
+  exportAll() {
+    this.takeFocusedName();
+    const current = this.entry;
+    const taken = new Set();
+    const files = [];
+    const failed = [];
+    for (const summary of loadList().order) {
+      const entry = summary.id === current.id ? current : loadEntry(summary.id);
+      const made = entry ? this.make(entry) : { refused: 'Il browser non lo restituisce.' };
+      if (made.refused !== undefined) {
+        failed.push(`${summary.name}: ${made.refused}`);
+        continue;
+      }
+      const name = uniqueName(taken, this.core.fileName(this.core.view().name));
+      files.push({ name, bytes: this.core.sheet() });
+    }
+    this.make(current);
+    this.show(true);
+    this.download(makeZip(files), 'application/zip', 'personaggi.zip');
+    if (failed.length > 0) tell('Esporta tutti', ['Questi personaggi non sono nell\'archivio:'], failed);
+  }
+
+  // .pg sheets, or .zip archives of them: each a new character in the list.
+  async importFiles(files) {
+    this.takeFocusedName();
+    const sheets = [];
+    const refused = [];
+    for (const file of files) {
+      const bytes = new Uint8Array(await file.arrayBuffer());
+      if (!isZip(bytes)) {
+        sheets.push({ name: file.name, bytes });
+        continue;
+      }
+      try {
+        for (const inner of await readZip(bytes)) {
+          const name = inner.name.slice(inner.name.lastIndexOf('/') + 1);
+          if (/\.pg$/i.test(name)) sheets.push({ name, bytes: inner.bytes });
+        }
+      } catch (error) {
+        refused.push(`${file.name}: ${error.message}`);
+      }
+    }
+    const before = this.entry;
+    let last = null;
+    let imported = 0;
+    for (const { name, bytes } of sheets) {
+      const entry = newEntry(before.rules, { sheet: { data: toBase64(bytes), name } });
+      const made = this.make(entry);
+      if (made.refused !== undefined) {
+        refused.push(made.refused);
+        continue;
+      }
+      this.entry = entry;
+      this.keep();
+      last = entry;
+      imported += 1;
+    }
+    this.entry = before;
+    this.open(last ?? before, last !== null);
+    const lines = [`Personaggi importati: ${imported}.`];
+    if (refused.length > 0) lines.push('Non importati:');
+    tell('Importa', lines, refused);
+  }
+
+  // ---- Share
+
+  // A link carrying the character in progress, shown, copied and offered to
+  // the system's share sheet; from a file on the device, the .pg instead.
+  async share() {
+    this.takeFocusedName();
+    if (!location.protocol.startsWith('http')) {
+      const save = await ask(
+        'Condividi',
+        [
+          'Un link ha bisogno della pagina in rete: questa è aperta da un file su questo dispositivo.',
+          'Puoi mandare invece la scheda .pg: si apre con Apri.',
+        ],
+        [],
+        'Salva la scheda .pg',
+      );
+      if (save) this.save();
       return;
     }
-    this.record(['open', toBase64(bytes), file.name]);
-    this.show(true);
-    if (opened.notes.length > 0) tell('Apri', opened.notes);
+    const address = new URL(location.href);
+    address.search = '';
+    address.hash = shareFragment(this.rules.hash, this.rules.file, this.core.sheet());
+    const url = address.href;
+    const field = $('link');
+    field.value = url;
+    $('share-box').hidden = false;
+    field.focus();
+    field.select();
+    let said = 'Il link è nel campo qui sopra: copialo e mandalo.';
+    try {
+      await navigator.clipboard.writeText(url);
+      said = 'Link copiato: incollalo dove vuoi mandarlo.';
+    } catch {
+      // No clipboard here: the field holds the link.
+    }
+    $('share-said').textContent = said;
+    if (navigator.share) navigator.share({ title: this.summary().name, url }).catch(() => {});
+  }
+
+  // A character from a link: added to the list when its rules are here.
+  openShared(shared) {
+    if (shared.problem) {
+      tell('Condividi', [`Il personaggio del link non si apre: ${shared.problem}.`]);
+      return;
+    }
+    let rules = null;
+    if (shared.hash !== this.core.constants.bundledRulesHash) {
+      if (!this.keptRules(shared.hash)) {
+        tell('Condividi', [
+          `Il personaggio del link è fatto con le regole "${shared.rulesName}", che su questo dispositivo non ci sono.`,
+          'Apri quelle regole con Regole, poi apri di nuovo il link.',
+        ]);
+        return;
+      }
+      rules = shared.hash;
+    }
+    this.open(newEntry(rules, { sheet: { data: toBase64(shared.sheet), name: 'link.pg' } }), true, 'Condividi');
+  }
+}
+
+// The address without the link's query and fragment: a reload finds the
+// character as it is by then, not the link's again.
+function forgetAddress() {
+  try {
+    history.replaceState(null, '', location.pathname);
+  } catch {
+    // A page from a file may keep its address.
   }
 }
 
@@ -302,13 +716,15 @@ async function main() {
   page.start();
   $('loading').hidden = true;
   $('form').hidden = false;
+  $('toolbar').hidden = false;
 
   $('form').addEventListener('submit', (event) => {
     event.preventDefault();
     page.save();
   });
-  $('foundry').addEventListener('click', () => page.exportFoundry());
-  $('print').addEventListener('click', () => {
+  const on = (id, handler) => $(id).addEventListener('click', handler);
+  on('foundry', () => page.exportFoundry());
+  on('print', () => {
     page.preparePrint();
     print();
   });
@@ -320,31 +736,67 @@ async function main() {
   document.addEventListener('visibilitychange', () => {
     if (document.visibilityState === 'hidden') page.takeFocusedName();
   });
-  $('rules').addEventListener('click', () => $('rules-file').click());
-  $('velmor').addEventListener('click', () => page.useRules(null));
-  $('open').addEventListener('click', () => $('sheet-file').click());
-  $('sheet-file').addEventListener('change', (event) => {
-    const [file] = event.target.files;
-    event.target.value = '';
-    if (file) page.openSheet(file);
-  });
-  $('rules-file').addEventListener('change', (event) => {
-    const [file] = event.target.files;
-    event.target.value = '';
-    if (file) page.openRules(file);
-  });
+  on('rules', () => $('rules-file').click());
+  on('velmor', () => page.startNew(null));
+  on('open', () => $('sheet-file').click());
+  on('undo', () => page.undo());
+  on('redo', () => page.redoStep());
+  on('new', () => page.startNew());
+  on('to-play', () => page.setPlaying(true));
+  on('to-form', () => page.setPlaying(false));
+  on('share', () => page.share());
+  on('export-all', () => page.exportAll());
+  on('import', () => $('import-file').click());
+  const picked = (id, handler) =>
+    $(id).addEventListener('change', (event) => {
+      const files = [...event.target.files];
+      event.target.value = '';
+      if (files.length > 0) handler(files);
+    });
+  picked('sheet-file', ([file]) => page.openSheet(file));
+  picked('rules-file', ([file]) => page.openRules(file));
+  picked('import-file', (files) => page.importFiles(files));
   addEventListener('keydown', (event) => {
     if (!event.ctrlKey || event.altKey || event.metaKey) return;
-    if (event.key === 's' || event.key === 'S') {
+    const key = event.key.toLowerCase();
+    // In the name field the keys undo and redo the typing, as in any field.
+    const typing = document.activeElement === $('name');
+    if (key === 's') {
       event.preventDefault();
       page.save();
-    } else if (event.key === 'o' || event.key === 'O') {
+    } else if (key === 'o') {
       event.preventDefault();
       $('open').click();
+    } else if (key === 'z' && !event.shiftKey && !typing) {
+      event.preventDefault();
+      page.undo();
+    } else if ((key === 'y' || (key === 'z' && event.shiftKey)) && !typing) {
+      event.preventDefault();
+      page.redoStep();
     }
   });
   document.documentElement.dataset.ready = 'true';
   performance.mark('tarvo-pronto');
+
+  // After the form is usable: the list of characters, a character from a
+  // link, and the storage kept for good where the browser allows it.
+  // A link to a character, at the start or pasted into the address of the
+  // open page.
+  const takeShared = () => {
+    const shared = readShared(location.hash);
+    if (!shared) return;
+    forgetAddress();
+    page.openShared(shared);
+  };
+  addEventListener('hashchange', takeShared);
+  setTimeout(() => {
+    $('roster').hidden = false;
+    page.listed = true;
+    page.showList();
+    takeShared();
+    navigator.storage?.persist?.().catch(() => {});
+    document.documentElement.dataset.listed = 'true';
+  });
 
   // The site keeps itself for offline use; the single file needs nothing.
   const site = typeof globalThis.TARVO_WASM !== 'string';

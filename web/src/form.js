@@ -30,8 +30,8 @@ function select(list, value) {
 export class Form {
   // `constants` are the core's (the name field's length, the rows of
   // characteristics and skills in tab order, the headings over their values,
-  // the printed sheet's words); `act(action, value)` and
-  // `takeName(text)` pass the user's actions on.
+  // the printed sheet's words); `act(actions)` (one gesture's [action,
+  // value] pairs) and `takeName(text)` pass the user's actions on.
   constructor(root, { nameLength, statSlots, skillSlots, statHeading, skillHeading, sheetWords }, { act, takeName }) {
     this.root = root;
     this.get = (id) => root.querySelector(`#${id}`);
@@ -91,8 +91,8 @@ export class Form {
       list.id = pocketList(pocket);
       list.addEventListener('change', (event) => {
         const item = Number(event.target.value);
-        if (this.pocket !== pocket) this.act(Action.SelectPocket, pocket);
-        this.act(Action.ChoosePocketItem, item);
+        const choose = [Action.ChoosePocketItem, item];
+        this.act(this.pocket === pocket ? [choose] : [[Action.SelectPocket, pocket], choose]);
       });
       row.append(label, list);
       return row;
@@ -106,7 +106,7 @@ export class Form {
     // the form stops here instead.
     const sends = (id, type, action, value) => {
       if (!Number.isInteger(action)) throw new Error(`un'azione che il modulo non conosce: ${action}`);
-      on(id, type, (event) => act(action, value(event)));
+      on(id, type, (event) => act([[action, value(event)]]));
     };
     const chosen = (id, action) => sends(id, 'change', action, (event) => Number(event.target.value));
     const clicked = (id, action) => sends(id, 'click', action, () => 0);
