@@ -172,6 +172,8 @@ class Page {
     this.ownRules = new Map();
     this.playing = false;
     this.listed = false;
+    // The list's entries as drawn: id -> {shows, item}.
+    this.drawnItems = new Map();
     this.storing = storageWorks();
     this.full = false;
   }
@@ -438,45 +440,56 @@ class Page {
     if (entry) this.open(entry, false);
   }
 
-  // The list of characters, the one in progress marked.
+  // The list of characters, the one in progress marked. An entry is drawn
+  // anew only when what it shows changed, and the list is put in order only
+  // when its order changed: after a step, one entry at most changes.
   showList() {
     const list = $('roster-list');
     if (!this.storing) {
       $('roster-note').hidden = false;
       return;
     }
-    const { order } = loadList();
-    list.replaceChildren(
-      ...order.map((summary) => {
-        const item = document.createElement('li');
-        const pick = document.createElement('button');
-        pick.type = 'button';
-        pick.className = 'pick';
-        const name = document.createElement('span');
-        name.className = 'who';
-        name.textContent = summary.name;
-        const about = document.createElement('span');
-        about.className = 'about';
-        about.textContent = summary.inPlay ? `${summary.about} · in gioco` : summary.about;
-        pick.append(name, about);
-        if (summary.id === this.entry?.id) pick.setAttribute('aria-current', 'true');
-        pick.addEventListener('click', () => this.choose(summary.id));
-        const command = (text, handler) => {
-          const button = document.createElement('button');
-          button.type = 'button';
-          button.textContent = text;
-          button.setAttribute('aria-label', `${text} "${summary.name}"`);
-          button.addEventListener('click', handler);
-          return button;
-        };
-        item.append(
-          pick,
-          command('Duplica', () => this.duplicate(summary.id)),
-          command('Elimina', () => this.remove(summary.id, summary.name)),
-        );
-        return item;
-      }),
+    const items = loadList().order.map((summary) => {
+      const shows = JSON.stringify([summary.name, summary.about, summary.inPlay, summary.id === this.entry?.id]);
+      const drawn = this.drawnItems.get(summary.id);
+      if (drawn?.shows === shows) return drawn.item;
+      const item = this.listItem(summary);
+      this.drawnItems.set(summary.id, { shows, item });
+      return item;
+    });
+    const shown = list.children;
+    if (items.length !== shown.length || items.some((item, i) => shown[i] !== item)) list.replaceChildren(...items);
+    for (const [id, { item }] of this.drawnItems) if (!item.isConnected) this.drawnItems.delete(id);
+  }
+
+  listItem(summary) {
+    const item = document.createElement('li');
+    const pick = document.createElement('button');
+    pick.type = 'button';
+    pick.className = 'pick';
+    const name = document.createElement('span');
+    name.className = 'who';
+    name.textContent = summary.name;
+    const about = document.createElement('span');
+    about.className = 'about';
+    about.textContent = summary.inPlay ? `${summary.about} · in gioco` : summary.about;
+    pick.append(name, about);
+    if (summary.id === this.entry?.id) pick.setAttribute('aria-current', 'true');
+    pick.addEventListener('click', () => this.choose(summary.id));
+    const command = (text, handler) => {
+      const button = document.createElement('button');
+      button.type = 'button';
+      button.textContent = text;
+      button.setAttribute('aria-label', `${text} "${summary.name}"`);
+      button.addEventListener('click', handler);
+      return button;
+    };
+    item.append(
+      pick,
+      command('Duplica', () => this.duplicate(summary.id)),
+      command('Elimina', () => this.remove(summary.id, summary.name)),
     );
+    return item;
   }
 
   // ---- In play
@@ -742,6 +755,10 @@ async function main() {
   on('undo', () => page.undo());
   on('redo', () => page.redoStep());
   on('new', () => page.startNew());
+  on('to-roster', () => {
+    $('roster').scrollIntoView();
+    $('roster-list').querySelector('[aria-current]')?.focus();
+  });
   on('to-play', () => page.setPlaying(true));
   on('to-form', () => page.setPlaying(false));
   on('share', () => page.share());
@@ -792,7 +809,9 @@ async function main() {
   setTimeout(() => {
     $('roster').hidden = false;
     page.listed = true;
+    performance.mark('tarvo-personaggi-inizio');
     page.showList();
+    performance.mark('tarvo-personaggi');
     takeShared();
     navigator.storage?.persist?.().catch(() => {});
     document.documentElement.dataset.listed = 'true';

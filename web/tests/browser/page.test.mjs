@@ -178,8 +178,9 @@ test('the keyboard alone reaches Salva and saves', async () => {
     }
     return presses;
   };
-  // Past Nuovo, In gioco and Condividi (Annulla and Ripeti have nothing to do yet).
-  assert.equal(await tabTo('name'), 4);
+  // Past Nuovo, Personaggi, In gioco and Condividi (Annulla and Ripeti have
+  // nothing to do yet).
+  assert.equal(await tabTo('name'), 5);
   await page.keyboard.type('Tastiera');
   // Only what takes an answer is a tab stop, never a value that is only read:
   // race, its roll, sex, hands, archetype, its roll, the second box, three
