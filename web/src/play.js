@@ -12,18 +12,16 @@ function el(tag, className, text) {
   return node;
 }
 
-// A table of `rows` (arrays of texts) under `headings`; the first cell of a
-// row names it.
+// A table of `rows` (arrays of texts), the columns after the first under
+// `headings` (none: no heading row); the first cell of a row names it.
 function table(headings, rows) {
   const node = el('table');
-  const head = el('tr');
-  headings.forEach((heading, i) => {
-    const cell = el('th', '', heading);
-    cell.scope = 'col';
-    if (i === 0) cell.className = 'name';
-    head.append(cell);
-  });
-  node.createTHead().append(head);
+  if (headings) {
+    const head = el('tr');
+    // Over the names, no heading: the section's says what they are.
+    head.append(el('td'), ...headings.map((heading) => Object.assign(el('th', '', heading), { scope: 'col' })));
+    node.createTHead().append(head);
+  }
   const body = node.createTBody();
   for (const cells of rows) {
     const row = el('tr');
@@ -109,14 +107,14 @@ export class PlayView {
       scores.append(item);
     }
     const groups = sheet.groups.map((group) =>
-      section(group.heading, [table(['', ...words.skillColumns], group.skills)], 'h4'),
+      section(group.heading, [table(words.skillColumns, group.skills)], 'h4'),
     );
     this.root.querySelector('.play-sheet').replaceChildren(
-      section(words.characteristics, [table(['', ...words.statColumns], sheet.stats)]),
+      section(words.characteristics, [table(words.statColumns, sheet.stats)]),
       section(words.scores, [scores]),
       section(words.skills, groups),
-      section(words.equipment, [table(['', ...words.itemColumns], sheet.held)]),
-      section(words.pockets, [table(['', ''], sheet.pockets)]),
+      section(words.equipment, [table(words.itemColumns, sheet.held)]),
+      section(words.pockets, [table(null, sheet.pockets)]),
     );
   }
 }

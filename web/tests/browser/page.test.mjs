@@ -220,6 +220,15 @@ test('axe-core finds no violation, on a phone and a desktop, in light and dark c
       );
     }
   }
+  // The character in play, on a phone.
+  await page.setViewportSize(PHONE);
+  await page.getByRole('button', { name: 'In gioco', exact: true }).click();
+  for (const colorScheme of ['light', 'dark']) {
+    await page.emulateMedia({ colorScheme });
+    await page.waitForFunction((theme) => document.documentElement.dataset.theme === theme, colorScheme);
+    const result = await page.evaluate(() => globalThis.axe.run(document));
+    assert.deepEqual(result.violations.map((v) => v.id), [], `In gioco ${colorScheme}`);
+  }
   await page.close();
 });
 
