@@ -123,8 +123,9 @@ function findingText({ line, error, text }) {
 }
 
 // The user's actions that roll dice again: a character in play is asked
-// about before any of them.
-const rolls = () =>
+// about before any of them. (Functions: the actions' numbers come with the
+// core.)
+const rollingActions = () =>
   new Set([
     Action.ChooseRace,
     Action.RerollRace,
@@ -135,12 +136,16 @@ const rolls = () =>
     Action.UseArchetype2,
     Action.UseArchetype3,
   ]);
-const PLAY_ACTIONS = () => new Set([Action.SetCurrentPF, Action.SetCurrentPM, Action.SetMoney]);
+// The changes of play.
+const playActions = () => new Set([Action.SetCurrentPF, Action.SetCurrentPM, Action.SetMoney]);
+
+// The largest file Importa reads: a .zip of thousands of sheets fits.
+const IMPORT_LIMIT = 64 << 20;
 
 // A new character: made on `rules` (a hash; null for the rules of Velmor)
 // from `seed` and a link's choices, or opened from a sheet ({data, name}).
 function newEntry(rules, { seed = randomSeed(), link = null, sheet = null } = {}) {
-  return { id: newId(), rules, seed, link, sheet, steps: [], inPlay: false };
+  return { id: newId(), rules, seed, link, sheet, steps: [] };
 }
 
 // File names unique within one archive: "Aldo.pg", "Aldo (2).pg", ...
@@ -156,8 +161,8 @@ function uniqueName(taken, name) {
 class Page {
   constructor(core) {
     this.core = core;
-    this.rolls = rolls();
-    this.playActions = PLAY_ACTIONS();
+    this.rolls = rollingActions();
+    this.playActions = playActions();
     this.form = new Form($('form'), core.constants, {
       act: (actions) => this.act(actions),
       takeName: (text) => this.takeName(text),
@@ -223,10 +228,10 @@ class Page {
 
   // ---- Characters
 
-  // Makes `entry` on the core again: its rules, its start and its first
-  // `count` steps. Returns what its link or sheet says ([] for nothing), or
-  // {refused} when it cannot be made.
-  make(entry, count = entry.steps.length) {
+  // Makes `entry` on the core again: its rules, its start and its steps.
+  // Returns what its link or sheet says ([] for nothing), or {refused} when
+  // it cannot be made.
+  make(entry) {
     if (!this.useRulesOf(entry)) {
       return { refused: 'Le regole di questo personaggio non sono più su questo dispositivo, o non si leggono più.' };
     }
@@ -238,7 +243,7 @@ class Page {
       if (!opened.ok) return { refused: opened.message };
       said = opened.notes;
     }
-    for (let i = 0; i < count; ++i) for (const action of entry.steps[i]) this.apply(action);
+    for (const step of entry.steps) for (const action of step) this.apply(action);
     return said;
   }
 
@@ -269,7 +274,8 @@ class Page {
       if (this.storing) setCurrent(entry.id);
       if (this.listed) this.showList();
     }
-    if (said.length > 0) tell(entry.sheet ? 'Apri' : 'Il collegamento', said);
+    // What a link or a sheet says is said once, when its character is new.
+    if (keep && entry.steps.length === 0 && said.length > 0) tell(entry.sheet ? 'Apri' : 'Il collegamento', said);
     return true;
   }
 
@@ -281,7 +287,7 @@ class Page {
       name: sheet.name,
       about: [sheet.race, sheet.archetypes.join('/')].filter((text) => text !== '').join(', '),
       rules: this.entry.rules,
-      inPlay: this.entry.inPlay,
+      inPlay: this.inPlay(),
       updated: Date.now(),
     };
   }
@@ -316,7 +322,7 @@ class Page {
       if (link.problems.length > 0) tell('Il collegamento', link.problems);
       return;
     }
-    if (!old && current && this.open(current, false)) return;
+    if (!this.entry && current) this.open(current, false);
     if (!this.entry) this.open(newEntry(null));
   }
 
@@ -345,7 +351,7 @@ class Page {
   // One gesture's actions ([action, value] each): those the core takes make
   // one step. Rolling again a character in play asks first.
   async act(actions) {
-    if (this.entry.inPlay && actions.some(([action]) => this.rolls.has(action))) {
+    if (this.inPlay() && actions.some(([action]) => this.rolls.has(action))) {
       const roll = await ask(
         'In gioco',
         ['Il personaggio è in gioco: tirando di nuovo cambiano i suoi valori, e quelli della partita si perdono.'],
@@ -358,11 +364,14 @@ class Page {
       }
     }
     const done = actions.filter(([action, value]) => this.core.act(action, value));
-    if (done.length > 0) {
-      if (done.some(([action]) => this.playActions.has(action))) this.entry.inPlay = true;
-      this.step(done);
-    }
+    if (done.length > 0) this.step(done);
     this.show();
+  }
+
+  // A character is in play from its first change of play on (until that is
+  // undone).
+  inPlay() {
+    return this.entry.steps.some((step) => step.some(([action]) => this.playActions.has(action)));
   }
 
   step(actions) {
@@ -578,7 +587,9 @@ class Page {
     const taken = new Set();
     const files = [];
     const failed = [];
-    for (const summary of loadList().order) {
+    // Where the browser keeps nothing, the one character there is.
+    const order = this.storing ? loadList().order : [this.summary()];
+    for (const summary of order) {
       const entry = summary.id === current.id ? current : loadEntry(summary.id);
       const made = entry ? this.make(entry) : { refused: 'Il browser non lo restituisce.' };
       if (made.refused !== undefined) {
@@ -600,6 +611,10 @@ class Page {
     const sheets = [];
     const refused = [];
     for (const file of files) {
+      if (file.size > IMPORT_LIMIT) {
+        refused.push(`${file.name}: è troppo grande per una scheda o un archivio di schede.`);
+        continue;
+      }
       const bytes = new Uint8Array(await file.arrayBuffer());
       if (!isZip(bytes)) {
         sheets.push({ name: file.name, bytes });

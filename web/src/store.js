@@ -6,7 +6,7 @@
 // gesture of a few actions, played again in order.
 //
 //   tarvo.personaggi         the list: {v, current, order: [summary...]}
-//   tarvo.pg.ID              a character: {v, id, rules, seed, link, sheet, steps, inPlay}
+//   tarvo.pg.ID              a character: {v, id, rules, seed, link, sheet, steps}
 //   tarvo.regole.HASH        rules of a player's own: {name, data}
 //   tarvo.colori             the colours chosen with the page's switch
 //
