@@ -5,7 +5,9 @@
 #include <QStringList>
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <unordered_set>
 
 #include "app/Console.h"
@@ -16,6 +18,7 @@
 #include "character/Naming.h"
 #include "form/FormModel.h"
 #include "genera/SheetOutput.h"
+#include "print/GroupSheet.h"
 #include "print/PrintableSheet.h"
 #include "print/Win1252.h"
 
@@ -97,6 +100,7 @@ bool PlanBatch(const CGeneraOptions& options, const CRules& rules, const std::st
   plan.overwrite = options.overwrite;
   plan.pdf = options.pdf;
   plan.foundry = options.foundry;
+  plan.group = FileNameBytes(options.group);
 
   plan.names = CNamePattern(FileNameBytes(options.namePattern));
   if (plan.names.LosesCharacters()) {
@@ -255,14 +259,126 @@ void MakeCharacter(const CBatchPlan& plan, int n, CCharacter& character,
   }
 }
 
-bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction& tell,
-              CGeneraFailure& failure, const CBatchEvents& events) {
+namespace {
+
+// A write error as part of a line: without its full stop, in lower case.
+QString Sentence(const std::string& said) {
+  QString text = QString::fromUtf8(said);
+  if (text.endsWith(QLatin1Char('.'))) text.chop(1);
+  if (!text.isEmpty()) text[0] = text[0].toLower();
+  return text;
+}
+
+// The group sheet of a batch (--gruppo): a file in a folder of its own,
+// checked before the batch writes anything and written, as its sheets are,
+// once they are all in place.
+class CBatchGroup {
+ public:
+  explicit CBatchGroup(const CBatchPlan& plan) : m_plan(plan) {
+    if (plan.group.empty()) return;
+    const std::filesystem::path path(plan.group);
+    m_name = path.filename().string();
+    m_folder = std::make_unique<CSheetFolder>(
+        path.has_parent_path() ? path.parent_path().string() : std::string("."), plan.overwrite);
+    m_sheet = std::make_unique<CGroupSheet>(plan.rulesPath);
+  }
+
+  bool Wanted() const { return m_sheet != nullptr; }
+  // As the command line names it.
+  QString Named() const { return Quoted(FileNameFromBytes(m_plan.group)); }
+
+  // Before anything is written: it can be written where it is named, and is
+  // none of the batch's `targets` in `batch` (null: standard output).
+  bool Check(const CSheetFolder* batch, const std::vector<std::string>& targets,
+             CGeneraFailure& failure) {
+    if (!Wanted()) return true;
+    if (m_name.empty()) {
+      failure = {2, QStringLiteral("--gruppo vuole il nome di un file, non di una cartella: %1")
+                        .arg(Named())};
+      return false;
+    }
+    if (!m_folder->Check({m_name}, failure)) return false;
+    if (batch && m_folder->SameFolder(*batch) &&
+        std::find(targets.begin(), targets.end(), m_name) != targets.end()) {
+      failure = {2, QStringLiteral("il foglio del gruppo %1 sarebbe anche un file del lotto: "
+                                   "dagli un altro nome (--gruppo)")
+                        .arg(Quoted(FileNameFromBytes(m_folder->PathOf(m_name))))};
+      return false;
+    }
+    return true;
+  }
+
+  void Add(const CCharacter& character, const std::vector<std::string>& archetypes,
+           const std::string& sheetName) {
+    if (Wanted()) m_sheet->Add({character, *m_plan.rules, archetypes, m_plan.rulesPath}, sheetName);
+  }
+
+  // Once the `written` characters are in place: draws the group sheet and
+  // writes it; `replaced` counts it when it took the place of one.
+  bool Write(int written, const CBatchEvents& events, CGeneraFailure& failure, int& replaced) {
+    if (!Wanted()) return true;
+    if (events.drawing) events.drawing(m_sheet->Count());
+    const QByteArray pdf = m_sheet->Pdf();
+    const QString place = BatchPlace(m_plan);
+    const QString sheets =
+        m_plan.toStdout
+            ? (written == 1 ? QStringLiteral("il personaggio è andato sullo standard output")
+                            : QStringLiteral("i %1 personaggi sono andati sullo standard output")
+                                  .arg(written))
+            : (written == 1 ? QStringLiteral("il personaggio resta scritto in %1").arg(place)
+                            : QStringLiteral("i %1 personaggi restano scritti in %2")
+                                  .arg(written)
+                                  .arg(place));
+    // A stop asked for while it was drawn still holds.
+    if (events.stop && events.stop()) {
+      failure = {kInterruptedStatus,
+                 QStringLiteral("interrotto prima che si scrivesse il foglio del gruppo %1 (%2)")
+                     .arg(Named(), sheets)};
+      return false;
+    }
+    QString why;
+    std::string error;
+    CFinishReport report;
+    if (pdf.isEmpty()) {
+      why = QStringLiteral("impossibile disegnare il foglio del gruppo %1")
+                .arg(Quoted(FileNameFromBytes(m_folder->PathOf(m_name))));
+    } else if (!m_folder->Open(failure)) {
+      why = failure.message;
+    } else if (!m_folder->Write(m_name, std::string_view(pdf.constData(), pdf.size()), error)) {
+      why = Sentence(error);
+    } else if (!m_folder->Finish(report)) {
+      why = Sentence(report.error);
+      if (!report.leftovers.empty()) {
+        why += QStringLiteral("; resta il file temporaneo %1, da togliere a mano")
+                   .arg(Quoted(FileNameFromBytes(m_folder->PathOf(report.leftovers.front()))));
+      }
+    }
+    if (why.isEmpty()) {
+      replaced += report.replaced;
+      return true;
+    }
+    failure = {1, QStringLiteral("%1 (%2)").arg(why, sheets)};
+    return false;
+  }
+
+ private:
+  const CBatchPlan& m_plan;
+  std::string m_name;  // its file name in m_folder
+  std::unique_ptr<CSheetFolder> m_folder;
+  std::unique_ptr<CGroupSheet> m_sheet;
+};
+
+// RunBatch without the group sheet's end: `group` is checked and gets every
+// character written; `started` is set once the checks have passed.
+bool WriteBatch(const CBatchPlan& plan, CBatchGroup& group, const SayFunction& warn,
+                const SayFunction& tell, CGeneraFailure& failure, const CBatchEvents& events,
+                bool& started) {
   const CRules& rules = *plan.rules;
   std::unique_ptr<CSheetFolder> folder;
   std::vector<std::string> bases;
+  std::vector<std::string> targets;
   if (!plan.toStdout) {
     bases.reserve(static_cast<size_t>(plan.count));
-    std::vector<std::string> targets;
     std::unordered_set<std::string> seen;
     for (int n = 1; n <= plan.count; ++n) {
       bases.push_back(FileBaseName(plan, n));
@@ -283,12 +399,14 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
     }
     folder = std::make_unique<CSheetFolder>(plan.folder, plan.overwrite);
     if (!folder->Check(targets, failure)) return false;
-    if (!plan.pdf) WarnOfOldPrintables(*folder, bases, warn);
   }
+  if (!group.Check(folder.get(), targets, failure)) return false;
+  if (folder && !plan.pdf) WarnOfOldPrintables(*folder, bases, warn);
 
   if (!plan.nameNotice.isEmpty()) warn(plan.nameNotice);
   if (plan.sayseed) tell(QStringLiteral("seme: %1").arg(plan.seed));
   if (folder && !folder->Open(failure)) return false;
+  started = true;
   // The same rules for the whole batch: their hash is read once.
   const std::string rulesHash = plan.foundry ? RulesFileHash(plan.rulesPath) : std::string();
 
@@ -297,12 +415,6 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
   std::vector<std::string> archetypeNames;
   std::string error;
   int written = 0;
-  auto sentence = [](const std::string& said) {
-    QString text = QString::fromUtf8(said);
-    if (text.endsWith(QLatin1Char('.'))) text.chop(1);
-    if (!text.isEmpty()) text[0] = text[0].toLower();
-    return text;
-  };
   // Whatever ends the batch, the sheets written so far are put in place and
   // synced, once; then `failure` says what stopped it, `reason`, and what the
   // batch leaves behind. `failed`: a character whose write failed, written
@@ -312,7 +424,7 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
     if (folder) folder->Finish(report);
     if (plan.overwrite && events.replaced) events.replaced(report.replaced);
     if (status == 0 && report.error.empty()) return true;
-    QString text = reason.isEmpty() ? sentence(report.error) : reason;
+    QString text = reason.isEmpty() ? Sentence(report.error) : reason;
     text += LeftBehind(plan, *folder, written, failed, kept, report);
     failure = {status == 0 ? 1 : status, text};
     return false;
@@ -321,7 +433,7 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
   auto outputFailed = [&] {
     written = out.Complete();
     // What the reader of a pipe has read, the program cannot know.
-    failure = {1, sentence(error) +
+    failure = {1, Sentence(error) +
                       (written == 0 ? QStringLiteral(" (nessun personaggio è arrivato intero)")
                        : written == 1
                            ? QStringLiteral(" (il primo personaggio è andato intero sullo standard "
@@ -388,7 +500,7 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
             kept << QString::fromLatin1(files[f]);
           }
         }
-        return finish(1, sentence(error), true, kept);
+        return finish(1, Sentence(error), true, kept);
       };
       size_t next = 0;
       if (!folder->Write(base + files[next], sheet, error, n)) return fileFailed(next);
@@ -412,12 +524,37 @@ bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction
         if (!folder->Write(base + files[next], actor, error, n)) return fileFailed(next);
       }
     }
+    if (group.Wanted())
+      group.Add(character, archetypeNames,
+                (plan.toStdout ? FileBaseName(plan, n) : bases[n - 1]) + ".pg");
     ++written;
     if (events.written) events.written(written);
   }
   if (plan.toStdout) return out.Flush(error) || outputFailed();
   if (events.syncing) events.syncing();
   return finish(0, {}, false);
+}
+
+}  // namespace
+
+bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction& tell,
+              CGeneraFailure& failure, const CBatchEvents& events) {
+  CBatchGroup group(plan);
+  // The sheets' replacements are told with the group sheet's.
+  std::optional<int> replaced;
+  CBatchEvents batchEvents = events;
+  batchEvents.replaced = [&replaced](int files) { replaced = files; };
+  bool started = false;
+  bool done = WriteBatch(plan, group, warn, tell, failure, batchEvents, started);
+  int groupReplaced = 0;
+  if (done) {
+    done = group.Write(plan.count, events, failure, groupReplaced);
+  } else if (started && group.Wanted()) {
+    failure.message += QStringLiteral("; il foglio del gruppo %1 non si scrive").arg(group.Named());
+  }
+  if ((replaced || groupReplaced > 0) && events.replaced)
+    events.replaced(replaced.value_or(0) + groupReplaced);
+  return done;
 }
 
 QString BatchPlace(const CBatchPlan& plan) {

@@ -38,8 +38,11 @@ struct CBatchEvents {
   // slow disk may take a while.
   std::function<void()> syncing;
   // With --sovrascrivi, once the replacements have taken their names: how
-  // many files were replaced.
+  // many files were replaced (the group sheet's included).
   std::function<void(int files)> replaced;
+  // With --gruppo, once the sheets are written: before the group sheet of
+  // `characters` is drawn, which for thousands takes a while.
+  std::function<void(int characters)> drawing;
 };
 
 // One purchase every character makes, in the order they are made.
@@ -67,6 +70,7 @@ struct CBatchPlan {
   bool overwrite = false;
   bool pdf = false;
   bool foundry = false;  // NOME.json beside each sheet, for Foundry VTT
+  std::string group;     // --gruppo: the group sheet, as the bytes of the name given; empty: none
   QString nameNotice;    // said once before the batch, when not empty
 };
 
@@ -104,6 +108,14 @@ void MakeCharacter(const CBatchPlan& plan, int n, CCharacter& character,
 // from the clock goes to `tell`, once the checks have passed. A stop asked
 // for through `events` ends the batch between two characters with status
 // kInterruptedStatus and a line that says how many were written whole.
+//
+// With a group sheet, its place is checked with the sheets' (it is there
+// without `overwrite`, its folder cannot be written or made, it would be a
+// file of the batch: nothing is written), and each character written whole
+// goes into it. Once every sheet is in place, it is drawn and written as the
+// sheets are (created exclusively, or replaced atomically), and synced. A
+// batch that fails or is stopped writes none, and its line says so; a group
+// sheet that fails leaves the sheets written, and the line says that too.
 bool RunBatch(const CBatchPlan& plan, const SayFunction& warn, const SayFunction& tell,
               CGeneraFailure& failure, const CBatchEvents& events = {});
 

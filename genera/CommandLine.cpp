@@ -45,6 +45,11 @@ const char* const kUsage =
     "  --sovrascrivi         sostituisce le schede che esistono già\n"
     "  --pdf                 scrive anche la scheda stampabile, NOME.pdf\n"
     "  --foundry             scrive anche il personaggio per Foundry VTT, NOME.json\n"
+    "  --gruppo FILE         scrive anche il foglio del gruppo per il master, FILE:\n"
+    "                        un PDF con tutti i personaggi, un riquadro ciascuno, e\n"
+    "                        le loro schede .pg dentro; FILE è relativo alla\n"
+    "                        cartella di lavoro, non a --cartella; va anche con\n"
+    "                        --stdout\n"
     "  -q, --silenzioso      su un terminale, non mostra a che punto è il lotto\n"
     "                        né il riepilogo finale\n"
     "  -h, --help            mostra questo aiuto ed esce\n"
@@ -52,7 +57,8 @@ const char* const kUsage =
     "\n"
     "Gli oggetti si comprano nell'ordine destra, sinistra, addosso, tasche, con le\n"
     "monete tirate; un oggetto che le monete non pagano si salta con un avviso.\n"
-    "Senza --sovrascrivi, se una scheda da scrivere esiste già non si scrive nulla.\n"
+    "Senza --sovrascrivi, se una scheda da scrivere (o il foglio del gruppo) esiste\n"
+    "già non si scrive nulla.\n"
     "Sul terminale una riga dice a che punto è il lotto e, alla fine, quante schede\n"
     "ha scritto, dove e in quanto tempo; Ctrl+C lo ferma fra un personaggio e\n"
     "l'altro e dice quanti ne ha scritti interi.\n"
@@ -63,6 +69,7 @@ const char* const kUsageEnd =
     "Esempio: dieci banditi orchi per stasera, nella cartella banditi:\n"
     "  tarvo-genera --razza orco --archetipo guerriero --destra \"spada corta\" \\\n"
     "    --tasca torcia --nome \"Bandito {n}\" --numero 10 --cartella banditi\n"
+    "Con --gruppo banditi.pdf, anche tutti e dieci in un PDF solo da stampare.\n"
     "\n"
     "Stato d'uscita: 0 fatto; 1 regole non lette o scheda non scritta;\n"
     "2 riga di comando sbagliata; 130 interrotto con Ctrl+C.\n";
@@ -117,13 +124,15 @@ CGeneraCommandLine ParseGeneraCommandLine(const QStringList& arguments) {
   const QCommandLineOption count = valued("numero", "N");
   const QCommandLineOption folder = valued("cartella", "DIR");
   const QCommandLineOption seed = valued("seme", "S");
+  const QCommandLineOption group = valued("gruppo", "FILE");
   const QCommandLineOption toStdout(QStringLiteral("stdout"));
   const QCommandLineOption overwrite(QStringLiteral("sovrascrivi"));
   const QCommandLineOption pdf(QStringLiteral("pdf"));
   const QCommandLineOption foundry(QStringLiteral("foundry"));
   const QCommandLineOption quiet(QStringList{QStringLiteral("q"), QStringLiteral("silenzioso")});
-  const QList<QCommandLineOption> withValue = {rules, race,   archetype, sex,   hand,   right, left,
-                                               worn,  pocket, name,      count, folder, seed};
+  const QList<QCommandLineOption> withValue = {rules, race,   archetype, sex,    hand,
+                                               right, left,   worn,      pocket, name,
+                                               count, folder, seed,      group};
   const QList<QCommandLineOption> allOptions =
       withValue +
       QList<QCommandLineOption>{help, version, toStdout, overwrite, pdf, foundry, quiet};
@@ -274,6 +283,18 @@ CGeneraCommandLine ParseGeneraCommandLine(const QStringList& arguments) {
     return fail(QStringLiteral(
         "--foundry scrive un file .json accanto a ogni scheda: non si usa con lo standard "
         "output"));
+  }
+  options.group = parser.value(group);
+  if (options.group == QStringLiteral("-")) {
+    return fail(QStringLiteral(
+        "--gruppo vuole il nome di un file: il foglio del gruppo non va sullo standard output"));
+  }
+  // "--gruppo *.pg" would name a sheet as the PDF to write.
+  if (options.group.endsWith(QStringLiteral(".pg"), Qt::CaseInsensitive)) {
+    return fail(QStringLiteral(
+                    "--gruppo vuole il nome del PDF da scrivere, non una scheda: %1 (per esempio "
+                    "--gruppo banda.pdf)")
+                    .arg(Quoted(options.group)));
   }
 
   line.action = CGeneraCommandLine::Action::Run;

@@ -32,6 +32,7 @@ struct CGeneraOptions {
   bool overwrite = false;
   bool pdf = false;
   bool foundry = false;  // NOME.json, the actor for Foundry VTT, beside each sheet
+  QString group;         // --gruppo: the group sheet of the batch, as named; empty: none
   bool quiet = false;    // --silenzioso: no progress on a terminal
 };
 

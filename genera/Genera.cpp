@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/Console.h"
+#include "app/FileNames.h"
 #include "app/Interrupt.h"
 #include "app/Progress.h"
 #include "app/RulesLocation.h"
@@ -68,6 +69,11 @@ int RunPlannedBatch(const CBatchPlan& plan, bool quiet) {
     };
     // The last step, once: on a slow disk it may take as long as the rest.
     events.syncing = [&] { progress.Show(QStringLiteral("Scrittura sul disco (%1)").arg(place)); };
+    events.drawing = [&](int characters) {
+      progress.Show(QStringLiteral("Foglio del gruppo: %1")
+                        .arg(characters == 1 ? QStringLiteral("1 personaggio")
+                                             : QStringLiteral("%1 personaggi").arg(characters)));
+    };
   }
   int replaced = 0;
   events.replaced = [&replaced](int files) { replaced = files; };
@@ -77,11 +83,14 @@ int RunPlannedBatch(const CBatchPlan& plan, bool quiet) {
     if (interrupt.Requested()) interrupt.EndBySignal();
     return failure.status;
   }
-  progress.Finish(QStringLiteral("%1 %2 %3 (%4)%5")
+  progress.Finish(QStringLiteral("%1 %2 %3%4 (%5)%6")
                       .arg(plan.count == 1 ? QStringLiteral("Scritta") : QStringLiteral("Scritte"),
                            SheetCount(plan.count, plan.pdf, plan.foundry),
                            plan.toStdout ? QStringLiteral("sullo standard output")
                                          : QStringLiteral("in ") + place,
+                           plan.group.empty() ? QString()
+                                              : QStringLiteral(" e il foglio del gruppo %1")
+                                                    .arg(Quoted(FileNameFromBytes(plan.group))),
                            progress.Elapsed(),
                            replaced == 0   ? QString()
                            : replaced == 1 ? QStringLiteral("; 1 file sostituito")

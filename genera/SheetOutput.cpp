@@ -60,6 +60,15 @@ std::string CSheetFolder::PathOf(const std::string& name) const {
   return m_absolute == "/" ? "/" + name : m_absolute + "/" + name;
 }
 
+bool CSheetFolder::SameFolder(const CSheetFolder& other) const {
+  if (m_fd < 0 || other.m_fd < 0)
+    return m_fd < 0 && other.m_fd < 0 && m_absolute == other.m_absolute;
+  struct stat mine {
+  }, theirs{};
+  return ::fstat(m_fd, &mine) == 0 && ::fstat(other.m_fd, &theirs) == 0 &&
+         mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino;
+}
+
 bool CSheetFolder::Check(const std::vector<std::string>& names, CGeneraFailure& failure) {
   struct stat info {};
   if (::stat(m_folder.c_str(), &info) != 0) {

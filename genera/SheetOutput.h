@@ -71,6 +71,9 @@ class CSheetFolder {
 
   // The absolute path of file `name`, for messages.
   std::string PathOf(const std::string& name) const;
+  // After Check of both: whether `other` is this folder, however named (two
+  // folders still to be made, when their paths are the same).
+  bool SameFolder(const CSheetFolder& other) const;
 
  private:
   bool Replace(const std::string& name, std::string_view bytes, std::string& error, int group);

@@ -34,11 +34,12 @@ int Main(int argc, char* argv[]) {
   }
 
   // The command line is the program's own: Qt sees only the program's name.
-  // Drawing PDFs needs Qt Gui, on the offscreen platform whatever the
-  // environment says, so that no display is ever needed.
+  // Drawing PDFs (the printable sheets, the group sheet) needs Qt Gui, on
+  // the offscreen platform whatever the environment says, so that no display
+  // is ever needed.
   int qtArgc = 1;
   std::unique_ptr<QCoreApplication> application;
-  if (line.options.pdf) {
+  if (line.options.pdf || !line.options.group.isEmpty()) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     const CNoRuntimeFolder noRuntimeFolder;
     application = std::make_unique<QGuiApplication>(qtArgc, argv);

@@ -34,6 +34,7 @@ const char* const kUsage =
     "Uso: tarvo [OPZIONI] [FILE]\n"
     "     tarvo --pdf [--regole FILE] [--sovrascrivi] SCHEDA.pg...\n"
     "     tarvo --foundry [--regole FILE] [--sovrascrivi] SCHEDA.pg...\n"
+    "     tarvo --gruppo GRUPPO.pdf [--regole FILE] [--sovrascrivi] SCHEDA.pg...\n"
     "Genera personaggi per il gioco di ruolo Velmor.\n"
     "\n"
     "Argomenti:\n"
@@ -50,8 +51,11 @@ const char* const kUsage =
     "  --foundry        come --pdf, ma scrive accanto a ogni SCHEDA.pg il\n"
     "                   personaggio per Foundry VTT SCHEDA.json, da importare in un\n"
     "                   mondo del sistema \"Simple Worldbuilding System\"\n"
-    "  --sovrascrivi    con --pdf o --foundry, sostituisce i file che esistono già\n"
-    "                   (senza, li lascia come sono e lo dice)\n"
+    "  --gruppo FILE    come --pdf, ma scrive un PDF solo, FILE: il foglio del\n"
+    "                   gruppo per il master, con le SCHEDA.pg nell'ordine dato, un\n"
+    "                   riquadro ciascuna, e le schede .pg dentro\n"
+    "  --sovrascrivi    con --pdf, --foundry o --gruppo, sostituisce i file che\n"
+    "                   esistono già (senza, li lascia come sono e lo dice)\n"
     "  --verifica       controlla il file delle regole senza aprire la finestra:\n"
     "                   elenca ogni errore e avviso con la sua riga\n"
     "  -h, --help       mostra questo aiuto ed esce\n"
@@ -134,7 +138,10 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
   const QCommandLineOption pdf(QStringLiteral("pdf"), QString());
   const QCommandLineOption foundry(QStringLiteral("foundry"), QString());
   const QCommandLineOption overwrite(QStringLiteral("sovrascrivi"), QString());
-  parser.addOptions({help, version, rules, verify, open, pdf, foundry, overwrite});
+  const QCommandLineOption group(QStringLiteral("gruppo"), QString(), QStringLiteral("FILE"));
+  const QList<QCommandLineOption> options = {help, version, rules,     verify, open,
+                                             pdf,  foundry, overwrite, group};
+  parser.addOptions(options);
   parser.addPositionalArgument(QStringLiteral("FILE"), QString());
 
   CCommandLine line;
@@ -143,7 +150,8 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
     line.error = UnknownOptionError(parser, arguments);
     if (line.error.isEmpty()) {
       const QString last = arguments.isEmpty() ? QString() : arguments.back();
-      line.error = last == QStringLiteral("--regole") || last == QStringLiteral("--apri")
+      line.error = last == QStringLiteral("--regole") || last == QStringLiteral("--apri") ||
+                           last == QStringLiteral("--gruppo")
                        ? QStringLiteral("manca il nome del file dopo %1").arg(last)
                        : QStringLiteral("riga di comando non valida");
     }
@@ -159,7 +167,7 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
   }
 
   // The ways of running that exclude each other.
-  const QCommandLineOption* const modes[] = {&verify, &pdf, &foundry, &open};
+  const QCommandLineOption* const modes[] = {&verify, &pdf, &foundry, &group, &open};
   QStringList chosen;
   for (const QCommandLineOption* mode : modes) {
     if (parser.isSet(*mode)) chosen << QStringLiteral("--") + mode->names().front();
@@ -168,20 +176,54 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
     line.error = QStringLiteral("%1 non vanno insieme").arg(chosen.join(QStringLiteral(" e ")));
     return line;
   }
-  // Both write a file beside each sheet on the line.
-  const bool besideSheets = parser.isSet(pdf) || parser.isSet(foundry);
-  if (parser.isSet(overwrite) && !besideSheets) {
-    line.error = QStringLiteral("--sovrascrivi vale solo con --pdf o --foundry");
+  // Each writes what it makes of the sheets on the line: a file beside each,
+  // or the one group sheet.
+  const bool ofSheets = parser.isSet(pdf) || parser.isSet(foundry) || parser.isSet(group);
+  if (parser.isSet(overwrite) && !ofSheets) {
+    line.error = QStringLiteral("--sovrascrivi vale solo con --pdf, --foundry o --gruppo");
     return line;
+  }
+  const QStringList groupFiles = parser.values(group);
+  if (groupFiles.size() > 1) {
+    line.error = QStringLiteral("un foglio del gruppo alla volta: --gruppo c'è %1 volte (%2)")
+                     .arg(groupFiles.size())
+                     .arg(QuotedList(groupFiles));
+    return line;
+  }
+  if (!groupFiles.isEmpty()) {
+    const QString& file = groupFiles.front();
+    // "--gruppo --sovrascrivi a.pg": the file's name was forgotten.
+    const QString named = file.mid(2).section(QLatin1Char('='), 0, 0);
+    if (file.startsWith(QStringLiteral("--")) &&
+        std::any_of(options.begin(), options.end(), [&named](const QCommandLineOption& option) {
+          return option.names().contains(named);
+        })) {
+      line.error = QStringLiteral("manca il nome del file dopo --gruppo");
+      return line;
+    }
+    if (file.isEmpty()) {
+      line.error = QStringLiteral("il nome del foglio del gruppo è vuoto");
+      return line;
+    }
+    // "--gruppo *.pg" would make the first sheet the PDF to write.
+    if (file.endsWith(QStringLiteral(".pg"), Qt::CaseInsensitive)) {
+      line.error = QStringLiteral(
+                       "--gruppo vuole il nome del PDF da scrivere, non una scheda: %1 (per "
+                       "esempio --gruppo banda.pdf)")
+                       .arg(Quoted(file));
+      return line;
+    }
   }
 
   QStringList files = parser.values(rules);
   QStringList sheets = parser.values(open);
-  if (besideSheets) {
+  if (ofSheets) {
     sheets = parser.positionalArguments();
     if (sheets.isEmpty()) {
-      line.error = parser.isSet(pdf) ? QStringLiteral("--pdf: manca la scheda da stampare")
-                                     : QStringLiteral("--foundry: manca la scheda da esportare");
+      line.error = QStringLiteral("--gruppo: manca la scheda da mettere nel foglio del gruppo");
+      if (parser.isSet(pdf)) line.error = QStringLiteral("--pdf: manca la scheda da stampare");
+      if (parser.isSet(foundry))
+        line.error = QStringLiteral("--foundry: manca la scheda da esportare");
       return line;
     }
   } else {
@@ -214,11 +256,12 @@ CCommandLine ParseCommandLine(const QStringList& arguments) {
     return line;
   }
   if (!files.isEmpty()) line.rulesFile = files.front();
-  if (besideSheets) {
+  if (ofSheets) {
     line.action = CCommandLine::Action::PrintSheets;
     line.sheets = sheets;
     line.overwrite = parser.isSet(overwrite);
     line.foundry = parser.isSet(foundry);
+    if (!groupFiles.isEmpty()) line.groupFile = groupFiles.front();
   } else {
     line.action = parser.isSet(verify) ? CCommandLine::Action::Verify : CCommandLine::Action::Run;
     if (!sheets.isEmpty()) line.sheetFile = sheets.front();

@@ -13,8 +13,9 @@ class QCoreApplication;
 
 // What the command line asks for: `tarvo [--regole FILE] [--apri FILE]
 // [FILE...]`, `tarvo --pdf [--regole FILE] [--sovrascrivi] FILE...`, the
-// same with --foundry, or `tarvo --verifica [--regole FILE] [FILE]`. A FILE that begins as a sheet
-// does is a sheet to open; any other is the rules file.
+// same with --foundry or with --gruppo GRUPPO.pdf, or `tarvo --verifica
+// [--regole FILE] [FILE]`. A FILE that begins as a sheet does is a sheet to
+// open; any other is the rules file.
 struct CCommandLine {
   enum class Action { Run, PrintSheets, Help, Version, Verify, Error };
   Action action = Action::Run;
@@ -23,6 +24,7 @@ struct CCommandLine {
   QStringList sheets;      // for PrintSheets: the sheets to print, as named
   bool overwrite = false;  // for PrintSheets: --sovrascrivi
   bool foundry = false;    // for PrintSheets: --foundry, actors for Foundry VTT, not PDFs
+  QString groupFile;       // for PrintSheets: --gruppo, one group sheet of them all; empty: none
   QString error;           // for Error: what is wrong, one Italian line
 };
 

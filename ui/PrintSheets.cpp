@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -22,6 +23,7 @@
 #include "base/FileAccess.h"
 #include "character/Foundry.h"
 #include "character/SheetReader.h"
+#include "print/GroupSheet.h"
 #include "print/PrintableSheet.h"
 #include "rules/Rules.h"
 
@@ -167,30 +169,172 @@ QString OutputPathFor(const QString& sheet, CSheetOutput output) {
 
 namespace {
 
+// A sheet read, as the form would show it: its character and the names of
+// its archetypes.
+struct CShownSheet {
+  std::unique_ptr<CCharacter> character = std::make_unique<CCharacter>();
+  std::vector<std::string> archetypes;
+};
+
+CShownSheet ShowSheet(const CSheet& sheet, const CRules& rules) {
+  CShownSheet shown;
+  ApplySheet(sheet, rules, *shown.character);
+  for (int k = 0; k < sheet.m_nArchetypes; ++k)
+    shown.archetypes.push_back(rules.m_aArchetypes[sheet.m_aArchetypes[k]].m_strName);
+  return shown;
+}
+
 // What `output` makes of a sheet read: the bytes of its file, or empty when
 // it cannot be made. `carried` names the sheet inside a printable sheet.
 std::string OutputBytes(CSheetOutput output, const CSheet& sheet, const CRules& rules,
                         const std::string& rulesPath, const std::string& rulesHash,
                         const QString& carried) {
-  // The character as the form would show it.
-  auto character = std::make_unique<CCharacter>();
-  ApplySheet(sheet, rules, *character);
-  std::vector<std::string> archetypes;
-  for (int k = 0; k < sheet.m_nArchetypes; ++k)
-    archetypes.push_back(rules.m_aArchetypes[sheet.m_aArchetypes[k]].m_strName);
+  const CShownSheet shown = ShowSheet(sheet, rules);
   if (output == CSheetOutput::Foundry) {
     // No seed: the same character gives the same bytes as the form's Salva.
-    return FoundryActorJson({*character, rules, archetypes, rulesPath, rulesHash, std::nullopt});
+    return FoundryActorJson(
+        {*shown.character, rules, shown.archetypes, rulesPath, rulesHash, std::nullopt});
   }
-  const SheetContent content{*character, rules, archetypes, rulesPath};
+  const SheetContent content{*shown.character, rules, shown.archetypes, rulesPath};
   const QByteArray pdf = PrintableSheetPdf(content, carried);
   return std::string(pdf.constData(), static_cast<size_t>(pdf.size()));
+}
+
+QString GroupExistsText() {
+  return QStringLiteral("il foglio del gruppo %1 esiste già: --sovrascrivi lo sostituisce");
+}
+
+// Why the group sheet of `options` cannot be written, told before anything
+// is read: it is there and is to stay, it cannot be replaced, its folder
+// cannot be written, or it is one of the sheets. Empty when it can be.
+QString GroupSheetRefusal(const CPrintSheetsOptions& options) {
+  const QString& path = options.groupFile;
+  const std::string file = FileNameBytes(path);
+  const auto cannot = [&file](const std::string& reason) {
+    return QString::fromUtf8(WriteErrorText(file, reason));
+  };
+  struct stat info {};
+  const bool there = ::lstat(file.c_str(), &info) == 0;
+  if (there && !options.overwrite) return GroupExistsText().arg(Quoted(path));
+  // A link in its place is replaced, whatever it names.
+  if (there && !S_ISLNK(info.st_mode)) {
+    if (!S_ISREG(info.st_mode))
+      return QStringLiteral("il foglio del gruppo %1 esiste e non è un file: non si sostituisce")
+          .arg(Quoted(path));
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+      return cannot("il file è in sola lettura");
+    if (::access(file.c_str(), W_OK) != 0) return cannot(DescribeErrno(errno));
+  }
+  if (::access(FolderOf(file).c_str(), W_OK | X_OK) != 0) return cannot(DescribeErrno(errno));
+  if (!there) return {};
+  // The file in its place, and the one it names, if it is a link.
+  std::set<FileKey> replaced = {KeyOf(info)};
+  if (::stat(file.c_str(), &info) == 0) replaced.insert(KeyOf(info));
+  for (const QString& sheet : options.sheets) {
+    if (replaced.count(FileIdentity(FileNameBytes(sheet))) != 0)
+      return QStringLiteral(
+                 "la scheda %1 e il foglio del gruppo %2 sono lo stesso file: il foglio "
+                 "cancellerebbe la scheda, e non si scrive")
+          .arg(Quoted(sheet), Quoted(path));
+  }
+  return {};
+}
+
+// PrintSheets for CSheetOutput::Group.
+bool PrintGroupSheet(const CPrintSheetsOptions& options, const CPrintSheetsEvents& events,
+                     CPrintSheetsResult& result) {
+  const auto say = [&events](const QString& line) {
+    if (events.line) events.line(line);
+  };
+  const QString refusal = GroupSheetRefusal(options);
+  if (!refusal.isEmpty()) {
+    say(refusal);
+    return false;
+  }
+  std::string rulesPath;
+  const std::unique_ptr<CRules> rules = LoadRulesWithoutWindow(options.rulesFile, say, rulesPath);
+  if (!rules) return false;
+
+  CGroupSheet group(rulesPath);
+  std::set<FileKey> added;  // the sheets in it, whatever they were named
+  const int total = static_cast<int>(options.sheets.size());
+  for (int n = 0; n < total; ++n) {
+    const QString& path = options.sheets[n];
+    if (events.progress && !events.progress(n, total, path)) {
+      result.stopped = true;
+      return true;
+    }
+    const std::string sheetBytes = FileNameBytes(path);
+    // A sheet named twice (again, or through a link to it or its folder) is
+    // in it once.
+    if (!added.insert(FileIdentity(sheetBytes)).second) continue;
+    CSheet sheet;
+    CSheetError error;
+    if (!ReadSheet(sheetBytes.c_str(), *rules, sheet, &error)) {
+      ++result.failed;
+      say(QString::fromUtf8(error.m_strMessage));
+      continue;
+    }
+    const CShownSheet shown = ShowSheet(sheet, *rules);
+    group.Add({*shown.character, *rules, shown.archetypes, rulesPath},
+              std::filesystem::path(sheetBytes).filename().string());
+    ++result.written;
+  }
+
+  const QString named = Quoted(options.groupFile);
+  if (group.Count() == 0) {
+    say(QStringLiteral("il foglio del gruppo %1 non si scrive: nessuna scheda da metterci")
+            .arg(named));
+    return true;
+  }
+  if (events.group && !events.group(false, group.Count())) {
+    result.stopped = true;
+    return true;
+  }
+  const QByteArray pdf = group.Pdf();
+  // Drawing thousands takes a while: a stop asked for meanwhile still holds.
+  if (events.group && !events.group(true, group.Count())) {
+    result.stopped = true;
+    return true;
+  }
+  if (pdf.isEmpty()) {
+    say(QStringLiteral("impossibile disegnare il foglio del gruppo %1").arg(named));
+    return true;
+  }
+  const std::string_view bytes(pdf.constData(), static_cast<size_t>(pdf.size()));
+  const std::string file = FileNameBytes(options.groupFile);
+  if (options.overwrite) {
+    // Synced before it takes the name.
+    std::string reason;
+    if (!ReplaceFileAtomically(file, bytes, CLinkAtPath::Replace, reason)) {
+      say(QString::fromUtf8(WriteErrorText(file, reason)));
+      return true;
+    }
+  } else {
+    QString error;
+    if (!WriteNewFile(options.groupFile, bytes, GroupExistsText(), error)) {
+      say(error);
+      return true;
+    }
+    CWrittenFolders written;
+    written.Add(file);
+    if (events.syncing) events.syncing();
+    std::string reason;
+    if (!written.Sync(reason)) {
+      result.unsynced = true;
+      say(QStringLiteral("impossibile portare sul disco il foglio del gruppo %1: %2")
+              .arg(named, QString::fromUtf8(reason)));
+    }
+  }
+  result.groupWritten = true;
+  return true;
 }
 
 }  // namespace
 
 bool PrintSheets(const CPrintSheetsOptions& options, const CPrintSheetsEvents& events,
                  CPrintSheetsResult& result) {
+  if (options.output == CSheetOutput::Group) return PrintGroupSheet(options, events, result);
   const auto say = [&events](const QString& line) {
     if (events.line) events.line(line);
   };
@@ -311,8 +455,41 @@ int RunPrintSheets(const CPrintSheetsOptions& options) {
   events.syncing = [&progress] {
     if (progress.Active()) progress.Show(QStringLiteral("Scrittura sul disco"));
   };
+  events.group = [&](bool drawn, int characters) {
+    if (interrupt.Requested()) return false;
+    if (!drawn && progress.Active()) {
+      progress.Show(QStringLiteral("Foglio del gruppo: %1")
+                        .arg(characters == 1 ? QStringLiteral("1 personaggio")
+                                             : QStringLiteral("%1 personaggi").arg(characters)));
+    }
+    return true;
+  };
   CPrintSheetsResult result;
   if (!PrintSheets(options, events, result)) return 1;
+  if (options.output == CSheetOutput::Group) {
+    const QString named = Quoted(options.groupFile);
+    if (result.stopped) {
+      progress.Say(QStringLiteral("tarvo: interrotto: il foglio del gruppo %1 non è stato scritto")
+                       .arg(named));
+      interrupt.EndBySignal();
+    }
+    const QString failed = result.failed == 0 ? QString()
+                           : result.failed == 1
+                               ? QStringLiteral("; 1 non stampata")
+                               : QStringLiteral("; %1 non stampate").arg(result.failed);
+    if (result.groupWritten) {
+      progress.Finish(QStringLiteral("Scritto il foglio del gruppo %1 con %2 (%3)%4")
+                          .arg(named,
+                               result.written == 1
+                                   ? QStringLiteral("1 scheda")
+                                   : QStringLiteral("%1 schede").arg(result.written),
+                               progress.Elapsed(), failed));
+    } else {
+      progress.Finish(QStringLiteral("Foglio del gruppo %1 non scritto (%2)%3")
+                          .arg(named, progress.Elapsed(), failed));
+    }
+    return result.groupWritten && result.failed == 0 && !result.unsynced ? 0 : 1;
+  }
   const COutputWords& words = WordsFor(options.output);
   const auto count = [&words](int sheets) {
     return sheets == 1 ? Words(words.one) : Words(words.many).arg(sheets);

@@ -32,8 +32,11 @@ int Main(int argc, char* argv[]) {
       application.emplace(qtArgc, argv);
     }
     QCoreApplication::setApplicationName(QStringLiteral("tarvo"));
-    return RunPrintSheets({commandLine.rulesFile, commandLine.sheets, commandLine.overwrite,
-                           commandLine.foundry ? CSheetOutput::Foundry : CSheetOutput::Pdf});
+    const CSheetOutput output = !commandLine.groupFile.isEmpty() ? CSheetOutput::Group
+                                : commandLine.foundry            ? CSheetOutput::Foundry
+                                                                 : CSheetOutput::Pdf;
+    return RunPrintSheets({commandLine.rulesFile, commandLine.sheets, commandLine.overwrite, output,
+                           commandLine.groupFile});
   }
   if (commandLine.action != CCommandLine::Action::Run) return AnswerCommandLine(commandLine);
 

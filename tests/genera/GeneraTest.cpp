@@ -18,6 +18,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
 #include <filesystem>
@@ -405,6 +406,14 @@ TEST_F(GeneraTest, BadInputSaysOneLineAndWritesNothing) {
       {{"--foundry", "--cartella", "-"},
        2,
        "--foundry scrive un file .json accanto a ogni scheda: non si usa con lo standard output"},
+      {{"--gruppo", "banda.PG"},
+       2,
+       "--gruppo vuole il nome del PDF da scrivere, non una scheda: \"banda.PG\""},
+      {{"--pdf", "--gruppo", "nuova/Personaggio 1.pdf"},
+       2,
+       "nuova/Personaggio 1.pdf\" sarebbe anche un file del lotto"},
+      {{"--gruppo", "file"}, 1, "/file\" esiste già: non si scrive nulla"},
+      {{"--gruppo", "file/banda.pdf"}, 1, "/file\" non è una cartella"},
       {{"--regole", "manca.rul"}, 1, "manca.rul\" non esiste"},
       {{"--regole", "norace.rul"}, 1, "non hanno razze"},
       {{"--regole", "troppe.rul"},
@@ -960,13 +969,85 @@ TEST_F(GeneraTest, ADiskThatFillsNeverLeavesASheetBesideAnOldActor) {
       << run.err;
 }
 
+// --gruppo: one PDF of the whole batch, carrying byte for byte the sheets
+// the same batch writes to a folder, whether the sheets go to standard
+// output or to a folder beside their printable sheets; never over a file
+// unasked, and a disk too full for it leaves the sheets written.
+TEST_F(GeneraTest, GruppoCarriesTheSheetsOfTheBatch) {
+  const QStringList batch = {"--seme", "12", "--numero", "10", "--tasca", "corda"};
+  ASSERT_EQ(Genera(batch + QStringList{"--cartella", "schede"}).status, 0);
+  const auto sheets = Snapshot(m_work / "schede");
+  ASSERT_EQ(sheets.size(), 10u);
+  const auto carried = [this](const fs::path& pdf) {
+    const fs::path into = m_folder / "dentro";
+    fs::remove_all(into);
+    fs::create_directory(into);
+    PopplerOutput("pdfdetach", {"-saveall", "-o", QString::fromStdString(into.string()),
+                                QString::fromStdString(pdf.string())});
+    return Snapshot(into);
+  };
+
+  const Outcome run = Genera(batch + QStringList{"--stdout", "--gruppo", "stampe/banda.pdf"}, true,
+                             {{"QT_QPA_PLATFORM", "xcb"}});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const fs::path group = m_work / "stampe/banda.pdf";
+  EXPECT_EQ(carried(group), sheets);
+  const QString pdf = QString::fromStdString(group.string());
+  const QRegularExpressionMatch pages =
+      QRegularExpression(R"(\nPages:\s+(\d+)\n)").match(PopplerOutput("pdfinfo", {pdf}));
+  ASSERT_TRUE(pages.hasMatch());
+  const QString text = PdfLayoutText(pdf);
+  EXPECT_TRUE(
+      text.contains(QStringLiteral("pagina %1 di %1").arg(pages.captured(1)), Qt::CaseInsensitive))
+      << text.toStdString();
+  for (int n = 1; n <= 10; ++n) EXPECT_TRUE(text.contains(QStringLiteral("Personaggio %1").arg(n)));
+
+  // In the batch's own folder, beside the sheets and their printable sheets.
+  const Outcome beside =
+      Genera(batch + QStringList{"--pdf", "--cartella", "tavolo", "--gruppo", "tavolo/banda.pdf"});
+  ASSERT_EQ(beside.status, 0) << beside.err;
+  EXPECT_EQ(Snapshot(m_work / "tavolo").size(), 21u);
+  EXPECT_EQ(carried(m_work / "tavolo/banda.pdf"), sheets);
+
+  const auto before = Snapshot(m_work);
+  const Outcome refused =
+      Genera(batch + QStringList{"--cartella", "altre", "--gruppo", "stampe/banda.pdf"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, "tarvo-genera: \"" + group.string() +
+                             "\" esiste già: non si scrive nulla; --sovrascrivi lo sostituisce\n");
+  EXPECT_EQ(Snapshot(m_work), before);
+  const Outcome replaced = Genera(
+      {"--seme", "13", "--cartella", "altre", "--gruppo", "stampe/banda.pdf", "--sovrascrivi"});
+  ASSERT_EQ(replaced.status, 0) << replaced.err;
+  EXPECT_EQ(
+      carried(group),
+      (std::map<std::string, std::string>{{"Personaggio 1.pg", Sheet("altre/Personaggio 1.pg")}}));
+  EXPECT_EQ(Snapshot(m_work / "stampe").size(), 1u);  // no temporary file left
+
+  const fs::path disk = m_work / "disco";
+  fs::create_directory(disk);
+  if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=8k") != 0)
+    GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+  const Outcome full =
+      Genera(batch + QStringList{"--cartella", "piene", "--gruppo", "disco/g.pdf"});
+  const auto left = Snapshot(disk);
+  umount2(disk.c_str(), MNT_DETACH);
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(full.err, "tarvo-genera: impossibile scrivere il file \"" + (disk / "g.pdf").string() +
+                          "\": spazio su disco esaurito (i 10 personaggi restano scritti in "
+                          "piene/)\n");
+  EXPECT_TRUE(left.empty());
+  EXPECT_EQ(Snapshot(m_work / "piene"), sheets);
+}
+
 TEST_F(GeneraTest, HelpAndVersion) {
   const Outcome help = Genera({"--help"}, false);
   EXPECT_EQ(help.status, 0);
   for (const char* option :
        {"--regole", "--razza", "--archetipo", "--sesso", "--mano", "--destra", "--sinistra",
         "--addosso", "--tasca", "--nome", "--numero", "--cartella", "--seme", "--stdout",
-        "--sovrascrivi", "--pdf", "--foundry"})
+        "--sovrascrivi", "--pdf", "--foundry", "--gruppo"})
     EXPECT_NE(help.out.find(std::string("  ") + option + " "), std::string::npos) << option;
   EXPECT_NE(help.out.find("  -q, --silenzioso "), std::string::npos);
   const Outcome version = Genera({"--version"}, false);

@@ -7,9 +7,11 @@
 
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QStringList>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <regex>
 #include <string>
 #include <vector>
@@ -99,6 +101,21 @@ std::string WithRace(const std::string& race) {
   std::string sheet = ReadBytes(kSession);
   const size_t at = sheet.find("RAZZA Elfo\r\n");
   return sheet.replace(at, 10, "RAZZA " + race);
+}
+
+// The pages of `pdf`, as pdfinfo counts them.
+int PdfPages(const QString& pdf) {
+  const QRegularExpressionMatch pages =
+      QRegularExpression(R"(\nPages:\s+(\d+)\n)").match(PopplerOutput("pdfinfo", {pdf}));
+  return pages.hasMatch() ? pages.captured(1).toInt() : -1;
+}
+
+// The files `pdf` carries, by name, with their bytes (pdfdetach -saveall).
+std::map<std::string, std::string> Carried(const QString& pdf, const fs::path& into) {
+  fs::remove_all(into);
+  fs::create_directories(into);
+  PopplerOutput("pdfdetach", {"-saveall", "-o", QString::fromStdString(into.string()), pdf});
+  return Snapshot(into);
 }
 
 TEST_F(ProgramTest, PdfWritesThePrintableSheetBesideEachSheetWithoutADisplay) {
@@ -339,6 +356,86 @@ TEST_F(ProgramTest, OnATerminalPdfSaysHowFarItIsAndCtrlCStopsBetweenTwoSheets) {
       whole.screen, std::regex("[\r\n]Scritte 2 schede stampabili \\(\\d+,\\d s\\); 1 non "
                                "stampata\r\n$")))
       << whole.screen;
+}
+
+// --gruppo puts the sheets the rules can hold, in the order given and each
+// once, into one PDF that carries them; a broken one is named with its line
+// as --pdf names it, and the status says so.
+TEST_F(ProgramTest, GruppoPrintsTheGoodSheetsInOnePdfAndNamesTheBrokenOne) {
+  ASSERT_EQ(Run(TARVO_GENERA_PROGRAM, {"--regole", kRules, "--seme", "4", "--numero", "2", "--nome",
+                                       "Guardia {n}", "--cartella", "schede"})
+                .status,
+            0);
+  Write("rotta.pg", WithRace("Troll"));
+  const Outcome run = Tarvo({"--gruppo", "banda.pdf", "--regole", kRules, "schede/Guardia 2.pg",
+                             "rotta.pg", "schede/Guardia 1.pg", "./schede/Guardia 2.pg"},
+                            {"QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=/manca"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "tarvo: La scheda \"rotta.pg\" nella cartella \"" + m_folder.Path().string() +
+                         "\" non è valida: riga 7: atteso \"RAZZA \" e il nome di una razza delle "
+                         "regole, trovato \"RAZZA Troll\".\n");
+
+  const QString pdf = PathOf("banda.pdf");
+  const int pages = PdfPages(pdf);
+  EXPECT_GE(pages, 1);
+  const QString text = PdfLayoutText(pdf);
+  EXPECT_TRUE(text.contains(QStringLiteral("pagina %1 di %1").arg(pages), Qt::CaseInsensitive))
+      << text.toStdString();
+  ASSERT_TRUE(text.contains("Guardia 1")) << text.toStdString();
+  EXPECT_LT(text.indexOf("Guardia 2"), text.indexOf("Guardia 1"));
+  EXPECT_FALSE(text.contains("Troll"));
+  const auto carried = Carried(pdf, m_folder / "dentro");
+  EXPECT_EQ(carried,
+            (std::map<std::string, std::string>{{"Guardia 1.pg", Bytes("schede/Guardia 1.pg")},
+                                                {"Guardia 2.pg", Bytes("schede/Guardia 2.pg")}}));
+}
+
+// The group sheet is never written over a file unasked, nor over a sheet it
+// reads; asked, it takes the place of the old one, and a terminal hears how
+// it went. It goes with neither --pdf nor --foundry, and a sheet is no name
+// for it.
+TEST_F(ProgramTest, GruppoReplacesOnlyWhenAskedAndNeverASheet) {
+  Write("zoe.pg", ReadBytes(kSession));
+  Write("rotta.pg", WithRace("Troll"));
+  Write("banda.pdf", "da tenere");
+  // Refused before a sheet is read.
+  const Outcome kept = Tarvo({"--gruppo", "banda.pdf", "--regole", kRules, "rotta.pg", "zoe.pg"});
+  EXPECT_EQ(kept.status, 1);
+  EXPECT_EQ(kept.err,
+            "tarvo: il foglio del gruppo \"banda.pdf\" esiste già: --sovrascrivi lo sostituisce\n");
+  EXPECT_EQ(Bytes("banda.pdf"), "da tenere");
+  fs::create_symlink("zoe.pg", m_folder / "zoe.pdf");
+  const Outcome itself =
+      Tarvo({"--gruppo", "zoe.pdf", "--sovrascrivi", "--regole", kRules, "zoe.pg"});
+  EXPECT_EQ(itself.status, 1);
+  EXPECT_EQ(
+      itself.err,
+      "tarvo: la scheda \"zoe.pg\" e il foglio del gruppo \"zoe.pdf\" sono lo stesso file: il "
+      "foglio cancellerebbe la scheda, e non si scrive\n");
+  EXPECT_EQ(Bytes("zoe.pg"), ReadBytes(kSession));
+
+  const TerminalOutcome replaced =
+      OnTerminal({"--gruppo", "banda.pdf", "--sovrascrivi", "--regole", kRules, "zoe.pg"}, nullptr);
+  EXPECT_EQ(replaced.status, 0);
+  EXPECT_TRUE(std::regex_search(
+      replaced.screen,
+      std::regex("[\r\n]Scritto il foglio del gruppo \"banda.pdf\" con 1 scheda \\(\\d+,\\d "
+                 "s\\)\r\n$")))
+      << replaced.screen;
+  EXPECT_EQ(Carried(PathOf("banda.pdf"), m_folder / "dentro"),
+            (std::map<std::string, std::string>{{"zoe.pg", ReadBytes(kSession)}}));
+  for (const auto& [name, bytes] : Snapshot(m_folder.Path()))
+    EXPECT_FALSE(name.ends_with(".tmp")) << name;  // no temporary file left beside it
+
+  for (const QStringList& wrong :
+       {QStringList{"--gruppo", "g.pdf", "--pdf", "zoe.pg"},
+        QStringList{"--gruppo", "zoe.pg", "zoe.pg"}, QStringList{"--gruppo", "g.pdf"}}) {
+    const Outcome refused = Tarvo(wrong);
+    EXPECT_EQ(refused.status, 2) << wrong.join(' ').toStdString();
+    EXPECT_EQ(refused.err.rfind("tarvo: ", 0), 0u) << refused.err;
+  }
+  EXPECT_FALSE(fs::exists(m_folder / "g.pdf"));
 }
 
 // The start-up probe prints the rules file, the race shown and the first
