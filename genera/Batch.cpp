@@ -1,5 +1,6 @@
 #include "genera/Batch.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QStringList>
@@ -298,13 +299,14 @@ class CBatchGroup {
       return false;
     }
     if (!m_folder->Check({m_name}, failure)) return false;
-    if (batch && m_folder->SameFolder(*batch) &&
-        std::find(targets.begin(), targets.end(), m_name) != targets.end()) {
-      failure = {2, QStringLiteral("il foglio del gruppo %1 sarebbe anche un file del lotto: "
-                                   "dagli un altro nome (--gruppo)")
-                        .arg(Quoted(FileNameFromBytes(m_folder->PathOf(m_name))))};
+    const bool named = batch && std::find(targets.begin(), targets.end(), m_name) != targets.end();
+    if (named && m_folder->SameFolder(*batch)) {
+      failure = {2, ClashText()};
       return false;
     }
+    // Folders not made yet compare by their names alone, which a ".." or a
+    // link can hide: the file is compared again once both are on the disk.
+    if (named) m_batchFile = batch->PathOf(m_name);
     return true;
   }
 
@@ -344,6 +346,8 @@ class CBatchGroup {
                 .arg(Quoted(FileNameFromBytes(m_folder->PathOf(m_name))));
     } else if (!m_folder->Open(failure)) {
       why = failure.message;
+    } else if (SameFile(m_batchFile, m_folder->PathOf(m_name))) {
+      why = ClashText();
     } else if (!m_folder->Write(m_name, std::string_view(pdf.constData(), pdf.size()), error)) {
       why = Sentence(error);
     } else if (!m_folder->Finish(report)) {
@@ -362,8 +366,25 @@ class CBatchGroup {
   }
 
  private:
+  QString ClashText() const {
+    return QStringLiteral(
+               "il foglio del gruppo %1 sarebbe anche un file del lotto: dagli un altro nome "
+               "(--gruppo)")
+        .arg(Quoted(FileNameFromBytes(m_folder->PathOf(m_name))));
+  }
+
+  // Whether the paths name one file on the disk.
+  static bool SameFile(const std::string& one, const std::string& other) {
+    struct stat first {
+    }, second{};
+    return !one.empty() && ::stat(one.c_str(), &first) == 0 &&
+           ::stat(other.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+  }
+
   const CBatchPlan& m_plan;
-  std::string m_name;  // its file name in m_folder
+  std::string m_batchFile;  // the batch's file of the same name, if it has one
+  std::string m_name;       // its file name in m_folder
   std::unique_ptr<CSheetFolder> m_folder;
   std::unique_ptr<CGroupSheet> m_sheet;
 };

@@ -1025,6 +1025,16 @@ TEST_F(GeneraTest, GruppoCarriesTheSheetsOfTheBatch) {
       (std::map<std::string, std::string>{{"Personaggio 1.pg", Sheet("altre/Personaggio 1.pg")}}));
   EXPECT_EQ(Snapshot(m_work / "stampe").size(), 1u);  // no temporary file left
 
+  // Named through a ".." into the batch's own folder, not made yet: the
+  // character's printable sheet stays its own.
+  fs::create_directories(m_work / "giro/b");
+  const Outcome clash = Genera({"--seme", "3", "--nome", "x", "--pdf", "--cartella", "giro/nuova",
+                                "--gruppo", "giro/b/../nuova/x.pdf", "--sovrascrivi"});
+  EXPECT_EQ(clash.status, 1);
+  EXPECT_NE(clash.err.find("sarebbe anche un file del lotto"), std::string::npos) << clash.err;
+  EXPECT_TRUE(PdfLayoutText(QString::fromStdString((m_work / "giro/nuova/x.pdf").string()))
+                  .contains(QStringLiteral("Scheda del personaggio")));
+
   const fs::path disk = m_work / "disco";
   fs::create_directory(disk);
   if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=8k") != 0)
