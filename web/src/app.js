@@ -14,6 +14,8 @@ import {
   forgetEntry,
   forgetOld,
   fromBase64,
+  isEntryKey,
+  keepEntries,
   keepEntry,
   keepRules,
   keepTheme,
@@ -261,7 +263,10 @@ class Page {
     const before = this.entry;
     const said = this.make(entry);
     if (said.refused !== undefined) {
-      if (before) this.make(before);
+      if (before) {
+        this.make(before);
+        this.show(true);
+      }
       tell(title, [said.refused]);
       return false;
     }
@@ -293,10 +298,11 @@ class Page {
   }
 
   // Keeps the character in progress; a storage that refuses it is said once,
-  // and what was kept before stays.
+  // and what was kept before stays. True when it is kept.
   keep() {
+    let kept = false;
     if (this.storing) {
-      const kept = keepEntry(this.entry, this.summary());
+      kept = keepEntry(this.entry, this.summary());
       if (!kept && !this.full) {
         tell('Personaggi', [
           'Il browser non ha più spazio per i personaggi di questa pagina: l\'ultimo cambiamento non è conservato.',
@@ -306,6 +312,7 @@ class Page {
       this.full = !kept;
     }
     if (this.listed) this.showList();
+    return kept;
   }
 
   start() {
@@ -335,7 +342,8 @@ class Page {
       entry.rules = this.rules.hash;
     }
     entry.steps = old.actions.map((action) => [action]);
-    if (this.open(entry)) forgetOld();
+    // The old one goes only once the list holds it.
+    if (this.open(entry) && this.storing && !this.full) forgetOld();
   }
 
   // ---- What the player does
@@ -430,7 +438,7 @@ class Page {
   async remove(id, name) {
     const yes = await ask('Personaggi', [`Eliminare "${name}" da questo dispositivo?`], [], 'Elimina');
     if (!yes) return;
-    forgetEntry(id);
+    forgetEntry(id, this.entry.rules);
     if (id === this.entry.id) {
       let next = null;
       for (const summary of loadList().order) {
@@ -440,6 +448,24 @@ class Page {
       if (!next || !this.open(next)) this.open(newEntry(this.entry.rules));
     }
     this.showList();
+  }
+
+  // Storage `key` changed in another tab of the page.
+  changedElsewhere(key) {
+    if (isEntryKey(key, this.entry.id)) {
+      const there = loadEntry(this.entry.id);
+      if (there) {
+        this.entry = there;
+        this.redo = [];
+        this.make(there);
+        this.show(true);
+      } else {
+        // Deleted there: it is not kept again from here.
+        this.open(newEntry(this.entry.rules));
+        tell('Personaggi', ['Il personaggio in corso è stato eliminato in un\'altra scheda della pagina.']);
+      }
+    }
+    if (this.listed) this.showList();
   }
 
   choose(id) {
@@ -467,12 +493,18 @@ class Page {
       return item;
     });
     const shown = list.children;
+    // The focus stays on the same button of an entry drawn anew.
+    const focused = document.activeElement;
+    const within = list.contains(focused) ? [...focused.parentElement.children].indexOf(focused) : -1;
+    const focusedId = within >= 0 ? focused.parentElement.dataset.id : null;
     if (items.length !== shown.length || items.some((item, i) => shown[i] !== item)) list.replaceChildren(...items);
     for (const [id, { item }] of this.drawnItems) if (!item.isConnected) this.drawnItems.delete(id);
+    if (focusedId !== null && !focused.isConnected) this.drawnItems.get(focusedId)?.item.children[within]?.focus();
   }
 
   listItem(summary) {
     const item = document.createElement('li');
+    item.dataset.id = summary.id;
     const pick = document.createElement('button');
     pick.type = 'button';
     pick.className = 'pick';
@@ -587,8 +619,9 @@ class Page {
     const taken = new Set();
     const files = [];
     const failed = [];
-    // Where the browser keeps nothing, the one character there is.
-    const order = this.storing ? loadList().order : [this.summary()];
+    // The one in progress too, should the browser have refused to keep it.
+    const order = this.storing ? loadList().order : [];
+    if (!order.some((summary) => summary.id === current.id)) order.unshift(this.summary());
     for (const summary of order) {
       const entry = summary.id === current.id ? current : loadEntry(summary.id);
       const made = entry ? this.make(entry) : { refused: 'Il browser non lo restituisce.' };
@@ -629,24 +662,33 @@ class Page {
         refused.push(`${file.name}: ${error.message}`);
       }
     }
+    // Each sheet made as a character, then all kept at once.
     const before = this.entry;
-    let last = null;
-    let imported = 0;
+    const made = [];
     for (const { name, bytes } of sheets) {
       const entry = newEntry(before.rules, { sheet: { data: toBase64(bytes), name } });
-      const made = this.make(entry);
-      if (made.refused !== undefined) {
-        refused.push(made.refused);
+      const said = this.make(entry);
+      if (said.refused !== undefined) {
+        refused.push(said.refused);
         continue;
       }
       this.entry = entry;
-      this.keep();
-      last = entry;
-      imported += 1;
+      made.push({ entry, summary: this.summary(), name });
     }
     this.entry = before;
-    this.open(last ?? before, last !== null);
-    const lines = [`Personaggi importati: ${imported}.`];
+    const lines = [];
+    let kept = made.length;
+    if (this.storing) {
+      kept = keepEntries(made, made.at(-1)?.entry.id);
+    } else if (made.length > 1) {
+      kept = 1;
+      made.splice(0, made.length - 1);
+      lines.push('Il browser non conserva i personaggi: si apre solo l\'ultimo.');
+    }
+    for (const { name } of made.slice(kept)) refused.push(`${name}: il browser non ha più spazio per conservarlo.`);
+    const last = kept > 0 ? made[kept - 1].entry : null;
+    this.open(last ?? before, false);
+    lines.unshift(`Personaggi importati: ${kept}.`);
     if (refused.length > 0) lines.push('Non importati:');
     tell('Importa', lines, refused);
   }
@@ -821,6 +863,9 @@ async function main() {
     page.openShared(shared);
   };
   addEventListener('hashchange', takeShared);
+  // Another tab of the page kept a character: the list shows it too, and
+  // the character in progress, changed there, is taken as it is there.
+  addEventListener('storage', (event) => page.changedElsewhere(event.key));
   setTimeout(() => {
     $('roster').hidden = false;
     page.listed = true;

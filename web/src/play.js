@@ -68,13 +68,20 @@ export class PlayView {
       const more = el('button', '', '+');
       more.type = 'button';
       more.setAttribute('aria-label', `${label}: più uno`);
-      less.addEventListener('click', () => this.act([[action, this.values[key] - 1]]));
-      more.addEventListener('click', () => this.act([[action, this.values[key] + 1]]));
+      // A sheet may hold a number outside its range (PF above their total,
+      // coins below 0): a step brings it back within.
+      less.addEventListener('click', () => this.act([[action, Math.min(this.values[key] - 1, this.limit(key))]]));
+      more.addEventListener('click', () => this.act([[action, Math.max(this.values[key] + 1, 0)]]));
       group.append(caption, less, shown, more);
       counters.append(group);
       this.counters.set(key, { less, shown, more });
     }
     this.values = {};
+  }
+
+  // The most `key` (pf, pm, money) may be.
+  limit(key) {
+    return { pf: this.values.pfTotal, pm: this.values.pmTotal, money: Infinity }[key];
   }
 
   // Shows `sheet` (the core's printable texts with the sheet's words) and
@@ -91,12 +98,14 @@ export class PlayView {
     ]
       .filter((text) => text !== '')
       .join(' · ');
-    const limits = { pf: play.pfTotal, pm: play.pmTotal, money: Infinity };
     for (const [key, { less, shown, more }] of this.counters) {
       const score = sheet.scores.find(([label]) => label === { pf: 'PF', pm: 'PM', money: 'Monete' }[key]);
       shown.value = score ? score[1] : String(play[key]);
       less.disabled = play[key] <= 0;
-      more.disabled = play[key] >= limits[key];
+      more.disabled = play[key] >= this.limit(key);
+      // A button that goes out of use hands the focus to the other one.
+      if (less.disabled && document.activeElement === less) more.focus();
+      if (more.disabled && document.activeElement === more) less.focus();
     }
 
     const others = sheet.scores.filter(([label]) => !['PF', 'PM', 'Monete'].includes(label));

@@ -78,12 +78,47 @@ export function loadEntry(id) {
 }
 
 // Keeps `entry` with its `summary` at the head of the list, as the current
-// character unless `current` is false.
+// character unless `current` is false. A list the storage refuses takes the
+// entry back, so that no character is kept out of the list.
 export function keepEntry(entry, summary, current = true) {
-  if (!write(entryKey(entry.id), { ...entry, v: VERSION })) return false;
+  return keepEntries([{ entry, summary }], current ? entry.id : undefined) === 1;
+}
+
+// Keeps each {entry, summary} of `kept` in order, each at the head of the
+// list, and writes the list once; `current` (an id) becomes the current
+// character. Returns how many were kept: those before the first the storage
+// refused.
+export function keepEntries(kept, current) {
+  const key = (entry) => entryKey(entry.id);
+  const before = [];
+  for (const { entry } of kept) {
+    let old = null;
+    try {
+      old = localStorage.getItem(key(entry));
+    } catch {
+      // Nothing to put back.
+    }
+    if (!write(key(entry), { ...entry, v: VERSION })) break;
+    before.push(old);
+  }
+  const taken = kept.slice(0, before.length);
+  if (taken.length === 0) return 0;
   const list = loadList();
-  const order = [summary, ...list.order.filter((other) => other.id !== entry.id)];
-  return write(LIST, { v: VERSION, current: current ? entry.id : list.current, order });
+  const ids = new Set(taken.map(({ entry }) => entry.id));
+  const order = [...taken.map(({ summary }) => summary).reverse(), ...list.order.filter((other) => !ids.has(other.id))];
+  const chosen = current !== undefined && ids.has(current) ? current : list.current;
+  if (write(LIST, { v: VERSION, current: chosen, order })) return taken.length;
+  taken.forEach(({ entry }, i) => {
+    if (before[i] === null) remove(key(entry));
+    else {
+      try {
+        localStorage.setItem(key(entry), before[i]);
+      } catch {
+        // The storage holds the newer one, still in the list.
+      }
+    }
+  });
+  return 0;
 }
 
 export function setCurrent(id) {
@@ -91,15 +126,22 @@ export function setCurrent(id) {
   return write(LIST, { v: VERSION, current: id, order: list.order });
 }
 
-// Forgets character `id`, and rules that no character kept uses any more.
-export function forgetEntry(id) {
+// Forgets character `id`, and rules that no character kept uses any more,
+// but for the rules of `inUse` (a hash).
+export function forgetEntry(id, inUse) {
   const list = loadList();
   const gone = list.order.find((summary) => summary.id === id);
   const order = list.order.filter((summary) => summary.id !== id);
   if (!write(LIST, { v: VERSION, current: list.current === id ? null : list.current, order })) return false;
   remove(entryKey(id));
-  if (gone?.rules && !order.some((summary) => summary.rules === gone.rules)) remove(rulesKey(gone.rules));
+  const rules = gone?.rules;
+  if (rules && rules !== inUse && !order.some((summary) => summary.rules === rules)) remove(rulesKey(rules));
   return true;
+}
+
+// Whether `key` (of a storage event) is character `id`'s.
+export function isEntryKey(key, id) {
+  return key === entryKey(id);
 }
 
 export function keepRules(hash, name, data) {

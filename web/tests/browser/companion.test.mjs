@@ -102,6 +102,24 @@ test('Personaggi: Nuovo keeps the last one, Apri and a link add theirs, and each
   await page.close();
 });
 
+test('two tabs of the page show the same list, and a change in one reaches the other', async () => {
+  const first = await open(site);
+  await rename(first, 'Comune');
+  const second = await browser.context.newPage();
+  await second.goto(site);
+  await ready(second);
+  assert.equal(await field(second, 'Nome').inputValue(), 'Comune');
+  await rename(second, 'Cambiato');
+  await first.waitForFunction(() => document.getElementById('name').value === 'Cambiato');
+  await button(second, 'Nuovo').click();
+  await listed(first, ['Senza nome', 'Cambiato']);
+  // What the first one does next starts from the change made in the second.
+  await first.getByRole('radio', { name: 'Donna' }).click();
+  await listed(second, ['Cambiato', 'Senza nome']);
+  await second.close();
+  await first.close();
+});
+
 test('the character the page kept before the list moves into it, with its own rules', async () => {
   const page = await open(site);
   // What the page before kept: its rules, seed and actions (a race, the left
@@ -337,6 +355,14 @@ test('a storage that is full or closed is said, and what was kept stays', async 
   const message = page.locator('#message');
   await message.waitFor();
   assert.match(await message.textContent(), /non ha più spazio/);
+  await message.getByRole('button', { name: 'OK' }).click();
+  assert.deepEqual(await page.evaluate(() => ({ ...localStorage })), kept);
+  // Importa counts only what the browser kept.
+  const sheet = genera(['--regole', BUNDLED_RULES, '--seme', '4', '--nome', 'Escluso']);
+  const [picker] = await Promise.all([page.waitForEvent('filechooser'), button(page, 'Importa').click()]);
+  await picker.setFiles({ name: 'Escluso.pg', mimeType: 'text/plain', buffer: sheet });
+  await page.getByText('Personaggi importati: 0.').waitFor();
+  assert.match(await message.textContent(), /Escluso\.pg: il browser non ha più spazio/);
   await message.getByRole('button', { name: 'OK' }).click();
   assert.deepEqual(await page.evaluate(() => ({ ...localStorage })), kept);
   await page.close();
