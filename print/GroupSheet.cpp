@@ -23,6 +23,7 @@
 #include "base/Win1252.h"
 #include "character/Naming.h"
 #include "character/SheetTexts.h"
+#include "print/Canvas.h"
 #include "print/Win1252.h"
 
 namespace {
@@ -62,11 +63,8 @@ QString Word(std::string_view word) { return ShownText(word); }
 // ---- How it is drawn ----
 // Every length below is in millimetres on an A4 page, portrait.
 
-constexpr double kPageWidth = 210;
-constexpr double kPageHeight = 297;
 constexpr double kMargin = 8;
 constexpr double kContentWidth = kPageWidth - 2 * kMargin;
-constexpr double kMmPerPoint = 25.4 / 72;
 constexpr double kInset = 0.5;  // between a text's box and the text
 
 // The header (the group's title; on the first page the rules and the
@@ -104,11 +102,6 @@ constexpr double kPlaceWidth = 17.5;  // "Mano sinistra", "Tasca 14"
 constexpr double kSkillIndent = 2;
 constexpr double kSkillLabelLeast = 16;
 
-const QColor kInk(Qt::black);
-const QColor kGrey(0x55, 0x55, 0x55);
-const QColor kRule(0xAA, 0xAA, 0xAA);
-const QColor kBand(0xE4, 0xE4, 0xE4);
-
 struct TextStyle {
   double points;
   bool bold;
@@ -134,14 +127,10 @@ const TextStyle kLegend{6.5, false, Qt::AlignRight, kGrey, true};
 const TextStyle kTitle{9, true, Qt::AlignLeft, kInk};
 const TextStyle kMark{7.5, false, Qt::AlignRight, kGrey};
 
-// The painter seen in millimetres of an A4 page placed in the page
-// rectangle, with the few fonts of the sheet made once.
-class CCanvas {
+// The page, with the few fonts of the sheet made once.
+class CCanvas : public CPageCanvas {
  public:
-  CCanvas(QPainter& painter, const QRectF& page) : m_painter(painter) {
-    m_scale = std::min(page.width() / kPageWidth, page.height() / kPageHeight);
-    m_origin = page.center() - QPointF(kPageWidth * m_scale / 2, kPageHeight * m_scale / 2);
-  }
+  using CPageCanvas::CPageCanvas;
 
   // The width of `text` in `style`, with its box's insets.
   double Width(const QString& text, const TextStyle& style) {
@@ -171,19 +160,6 @@ class CCanvas {
     }
   }
 
-  void HLine(double x, double y, double w, double points, const QColor& color) {
-    m_painter.setPen(Pen(points, color));
-    m_painter.drawLine(Point(x, y), Point(x + w, y));
-  }
-  void Frame(double x, double y, double w, double h, double points) {
-    m_painter.setPen(Pen(points, kInk));
-    m_painter.setBrush(Qt::NoBrush);
-    m_painter.drawRect(Rect(x, y, w, h));
-  }
-  void Fill(double x, double y, double w, double h, const QColor& color) {
-    m_painter.fillRect(Rect(x, y, w, h), color);
-  }
-
  private:
   struct FontAndMetrics {
     double points;
@@ -196,11 +172,7 @@ class CCanvas {
     for (const FontAndMetrics& made : m_fonts) {
       if (made.points == style.points && made.bold == style.bold) return made;
     }
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(
-        std::max(1, static_cast<int>(std::lround(style.points * kMmPerPoint * m_scale))));
-    font.setBold(style.bold);
-    font.setHintingPreference(QFont::PreferNoHinting);
+    const QFont font = Font(style.points, style.bold);
     m_fonts.push_back({style.points, style.bold, font, QFontMetricsF(font, m_painter.device())});
     return m_fonts.back();
   }
@@ -209,19 +181,7 @@ class CCanvas {
     m_painter.drawText(box, static_cast<int>(style.align | Qt::AlignVCenter) | Qt::TextSingleLine,
                        text);
   }
-  QPointF Point(double x, double y) const { return m_origin + QPointF(x, y) * m_scale; }
-  QRectF Rect(double x, double y, double w, double h) const {
-    return {Point(x, y), QSizeF(w, h) * m_scale};
-  }
-  QPen Pen(double points, const QColor& color) const {
-    QPen pen(color, points * kMmPerPoint * m_scale);
-    pen.setCapStyle(Qt::FlatCap);
-    return pen;
-  }
 
-  QPainter& m_painter;
-  double m_scale = 1;  // device units per millimetre
-  QPointF m_origin;
   std::vector<FontAndMetrics> m_fonts;  // a handful: the sheet's styles
 };
 

@@ -20,6 +20,7 @@
 
 #include "base/AtomicFile.h"
 #include "character/SheetTexts.h"
+#include "print/Canvas.h"
 #include "print/Win1252.h"
 
 namespace {
@@ -96,11 +97,8 @@ QString Word(std::string_view word) { return ShownText(word); }
 // ---- How it is drawn ----
 // Every length below is in millimetres on an A4 page.
 
-constexpr double kPageWidth = 210;
-constexpr double kPageHeight = 297;
 constexpr double kMargin = 12;
 constexpr double kContentWidth = kPageWidth - 2 * kMargin;
-constexpr double kMmPerPoint = 25.4 / 72;
 constexpr double kPadding = 1.2;  // between a box's edge and its text
 
 constexpr double kLeftColumnWidth = 84;
@@ -109,11 +107,6 @@ constexpr double kRightColumnWidth = kPageWidth - kMargin - kRightColumnX;
 constexpr double kHeadingHeight = 6.5;
 constexpr double kHeaderRowHeight = 5;
 constexpr double kSectionGap = 4;
-
-const QColor kInk(Qt::black);
-const QColor kGrey(0x55, 0x55, 0x55);
-const QColor kRule(0xAA, 0xAA, 0xAA);
-const QColor kBand(0xE4, 0xE4, 0xE4);
 
 struct TextStyle {
   double points;
@@ -140,13 +133,10 @@ const TextStyle kColumnCaption{7, false, Qt::AlignHCenter, kGrey, 0.7};
 const TextStyle kFooter{7.5, false, Qt::AlignLeft, kGrey};
 const TextStyle kFooterRight{7.5, false, Qt::AlignRight, kGrey};
 
-// The painter seen in millimetres of an A4 page placed in the page rectangle.
-class CCanvas {
+// The page, with the printable sheet's ways of fitting text.
+class CCanvas : public CPageCanvas {
  public:
-  CCanvas(QPainter& painter, const QRectF& page) : m_painter(painter) {
-    m_scale = std::min(page.width() / kPageWidth, page.height() / kPageHeight);
-    m_origin = page.center() - QPointF(kPageWidth * m_scale / 2, kPageHeight * m_scale / 2);
-  }
+  using CPageCanvas::CPageCanvas;
 
   // One line of text in the box; what does not fit is shortened with "…".
   void Text(double x, double y, double w, double h, const QString& text,
@@ -218,19 +208,6 @@ class CCanvas {
     }
   }
 
-  void HLine(double x, double y, double w, double points, const QColor& color) const {
-    m_painter.setPen(Pen(points, color));
-    m_painter.drawLine(Point(x, y), Point(x + w, y));
-  }
-  void Frame(double x, double y, double w, double h, double points = 0.6) const {
-    m_painter.setPen(Pen(points, kInk));
-    m_painter.setBrush(Qt::NoBrush);
-    m_painter.drawRect(Rect(x, y, w, h));
-  }
-  void Fill(double x, double y, double w, double h, const QColor& color) const {
-    m_painter.fillRect(Rect(x, y, w, h), color);
-  }
-
   // A section's title on a grey band; returns where the section goes on.
   double Heading(double x, double y, double w, const QString& title) const {
     Fill(x, y, w, kHeadingHeight, kBand);
@@ -243,26 +220,6 @@ class CCanvas {
   double TextWidth(const QString& text, double points, bool bold) const {
     return QFontMetricsF(Font(points, bold), m_painter.device()).horizontalAdvance(text) / m_scale;
   }
-  QPointF Point(double x, double y) const { return m_origin + QPointF(x, y) * m_scale; }
-  QRectF Rect(double x, double y, double w, double h) const {
-    return {Point(x, y), QSizeF(w, h) * m_scale};
-  }
-  QPen Pen(double points, const QColor& color) const {
-    QPen pen(color, points * kMmPerPoint * m_scale);
-    pen.setCapStyle(Qt::FlatCap);
-    return pen;
-  }
-  QFont Font(double points, bool bold) const {
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(std::max(1, static_cast<int>(std::lround(points * kMmPerPoint * m_scale))));
-    font.setBold(bold);
-    font.setHintingPreference(QFont::PreferNoHinting);
-    return font;
-  }
-
-  QPainter& m_painter;
-  double m_scale = 1;  // device units per millimetre
-  QPointF m_origin;
 };
 
 // A table's row: the first column takes what the number columns leave.
