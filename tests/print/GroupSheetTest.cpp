@@ -2,7 +2,6 @@
 // pages, each character's block, the fonts, and the .pg sheets it carries.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QRegularExpression>
 #include <algorithm>
 #include <climits>
@@ -217,10 +216,3 @@ TEST_F(GroupSheetTest, TheWidestTextsStayInsideTheirBlocks) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  ::testing::InitGoogleTest(&argc, argv);
-  QGuiApplication application(argc, argv);
-  return RUN_ALL_TESTS();
-}
