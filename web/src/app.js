@@ -4,6 +4,7 @@
 // follows one in play, and saves, prints and opens files, all on this device.
 
 import { Action, openCore } from './core.js';
+import { el } from './dom.js';
 import { Form } from './form.js';
 import { readLink } from './link.js';
 import { PlayView } from './play.js';
@@ -48,15 +49,10 @@ function randomSeed() {
 // the box.
 function fillBox(id, title, lines, items) {
   $(`${id}-title`).textContent = title;
-  const text = (tag, content) => {
-    const node = document.createElement(tag);
-    node.textContent = content;
-    return node;
-  };
-  const parts = lines.map((line) => text('p', line));
+  const parts = lines.map((line) => el('p', '', line));
   if (items.length > 0) {
-    const list = document.createElement('ul');
-    list.append(...items.map((item) => text('li', item)));
+    const list = el('ul');
+    list.append(...items.map((item) => el('li', '', item)));
     parts.push(list);
   }
   $(`${id}-text`).replaceChildren(...parts);
@@ -503,24 +499,19 @@ class Page {
   }
 
   listItem(summary) {
-    const item = document.createElement('li');
+    const item = el('li');
     item.dataset.id = summary.id;
-    const pick = document.createElement('button');
+    const pick = el('button', 'pick');
     pick.type = 'button';
-    pick.className = 'pick';
-    const name = document.createElement('span');
-    name.className = 'who';
-    name.textContent = summary.name;
-    const about = document.createElement('span');
-    about.className = 'about';
-    about.textContent = summary.inPlay ? `${summary.about} · in gioco` : summary.about;
-    pick.append(name, about);
+    pick.append(
+      el('span', 'who', summary.name),
+      el('span', 'about', summary.inPlay ? `${summary.about} · in gioco` : summary.about),
+    );
     if (summary.id === this.entry?.id) pick.setAttribute('aria-current', 'true');
     pick.addEventListener('click', () => this.choose(summary.id));
     const command = (text, handler) => {
-      const button = document.createElement('button');
+      const button = el('button', '', text);
       button.type = 'button';
-      button.textContent = text;
       button.setAttribute('aria-label', `${text} "${summary.name}"`);
       button.addEventListener('click', handler);
       return button;

@@ -4,13 +4,7 @@
 // Every text comes from the core; here it only finds its place.
 
 import { Action } from './core.js';
-
-function el(tag, className, text) {
-  const node = document.createElement(tag);
-  if (className) node.className = className;
-  if (text !== undefined) node.textContent = text;
-  return node;
-}
+import { el } from './dom.js';
 
 // A table of `rows` (arrays of texts), the columns after the first under
 // `headings` (none: no heading row); the first cell of a row names it.

@@ -2,6 +2,8 @@
 // desktop prints it. Every text comes from the core; here it only finds its
 // place. Texts go in as text, never as markup.
 
+import { el } from './dom.js';
+
 const PX_PER_MM = 96 / 25.4;
 const SEPARATOR = ' / ';
 // The archetypes' box: its width for text, in millimetres, and the size of
@@ -52,13 +54,6 @@ export function nameLines(names, width, points, widthOf) {
 function fit(node, text, width, points, bold = false) {
   const wide = measure(text, points, bold);
   if (wide > width) node.style.fontSize = `${Math.floor((points * width * 100) / wide) / 100}pt`;
-}
-
-function el(tag, className, text) {
-  const node = document.createElement(tag);
-  if (className) node.className = className;
-  if (text !== undefined) node.textContent = text;
-  return node;
 }
 
 function box(label, text) {
