@@ -33,14 +33,3 @@ export function readLink(search, maxSeed) {
   };
   return { seed, choices, problems };
 }
-
-// The part of a query that the link reads, in one canonical form: two
-// addresses that make the same character give the same text.
-export function linkKey(search) {
-  const params = new URLSearchParams(search);
-  const kept = new URLSearchParams();
-  for (const key of ['seme', 'razza', 'archetipo', 'nome', 'sesso', 'mano']) {
-    for (const value of params.getAll(key)) kept.append(key, value);
-  }
-  return kept.toString();
-}
